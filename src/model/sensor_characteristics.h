@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <span>
 
 #include "model/config_record.h"
@@ -36,6 +37,11 @@ namespace r4860::model {
 
 // Resistance-polynomial coefficients of codes 1..4 (index code - 1).
 [[nodiscard]] std::span<const long double, 11> RtdCoefficients(int code);
+
+// The built-in linearization sets in the order the transducer's memory holds them: codes 1..4,
+// 6..14, then the identity set used for every other code.
+inline constexpr std::size_t kSensorLinTableCount = 14;
+extern const std::array<SensorLinSetArray, kSensorLinTableCount> SensorLinTables;
 
 // The built-in linearization set of `code` (1..4, 6..14); the identity set for every other code.
 [[nodiscard]] const SensorLinSetArray& SensorLinTableFor(int code) noexcept;

@@ -1,0 +1,192 @@
+#include "protocol/transfer_workers.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <functional>
+
+#include "common/number_text.h"
+#include "link/worker_thread.h"
+#include "protocol/link.h"
+
+namespace r4860::protocol {
+namespace {
+
+constexpr std::uint8_t kRead = 's', kWrite = 'D', kRegister = 'L', kReset = 'r', kOpenWrite = 0xEF;
+constexpr int kLastMemoryAddress = 0x07FF;
+constexpr std::size_t kCodeVersionOffset = 2048;
+constexpr int kReadRetries = 4;
+
+// Full write: 4-byte blocks of the three written areas (half-open ends), byte 0xFC after them.
+constexpr int kLastBlockAddress = 0xFB;
+constexpr std::array<std::pair<int, int>, 3> kWrittenAreas = {{{0x00, 0x1B}, {0x40, 0x7B}, {0xC0, 0xFB}}};
+constexpr int kWriteProgressTotal = 152;
+constexpr std::uint8_t kChecksumCAddress = 0xFC;
+constexpr std::size_t kChecksumAOffset = 0x7E, kChecksumBOffset = 0x7F;
+constexpr std::uint8_t kChecksumARegister = 1, kChecksumBRegister = 2;
+
+constexpr int kIdTagFirst = 0x6C, kIdTagLast = 0x78, kIdTagTotal = 16;
+
+using ReadCommand = std::array<std::uint8_t, 3>;
+using BlockCommand = std::array<std::uint8_t, 8>;
+
+ReadCommand readCommand(int address) {
+    return {kRead, static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address & 0xFF)};
+}
+
+BlockCommand blockCommand(ConstImageBytes image, int address) {
+    return {kWrite, 4, static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address & 0xFF),
+            image[address], image[address + 1], image[address + 2], image[address + 3]};
+}
+
+bool echoes(const ReplyData& reply, int address) {
+    return reply[4] == static_cast<std::uint8_t>(address >> 8) && reply[5] == static_cast<std::uint8_t>(address & 0xFF);
+}
+
+bool inWrittenArea(int address) {
+    return std::any_of(kWrittenAreas.begin(), kWrittenAreas.end(),
+                       [address](const auto& area) { return address >= area.first && address < area.second; });
+}
+
+// Entries past the table count as empty, so the loop's look-ahead never reads outside it.
+AddressRange rangeAt(const ReadRanges& ranges, std::size_t entry) {
+    return entry < ranges.size() ? ranges[entry] : AddressRange{};
+}
+
+// The frame shared by every worker: no exception leaves it, and the running flag is cleared only
+// after the outcome is fixed, with a progress signal on either side so the runner's loop ends.
+int runWorker(TransferLine& line, Link& link, const std::function<bool()>& work) {
+    r4860::link::RaiseThreadPriority();
+    link.TransferProgress.store(0);
+    bool ok = false;
+    try {
+        line.DrainInput();
+        ok = work();
+    } catch (...) {
+        ok = false;
+    }
+    link.ProgressEvent.set();
+    const int exitCode = ok && link.TransferRunning.load() ? r4860::link::kExitOk : r4860::link::kExitFailed;
+    link.TransferRunning.store(false);
+    link.ProgressEvent.set();
+    return exitCode;
+}
+
+// One pipelined step: request `next` and collect the reply to `previous` from the same frame.
+// After a lost frame or acknowledgement `previous` is asked for again before `next`.
+bool readStep(TransferLine& line, ReplyData& reply, int previous, int next) {
+    if (line.ReceiveThenSend(readCommand(next), reply, true)) return true;
+    for (int retry = 0; retry < kReadRetries; ++retry) {
+        if (line.SendAfterFrame(readCommand(previous), reply, true) &&
+            line.ReceiveThenSend(readCommand(next), reply, true))
+            return true;
+    }
+    return false;
+}
+
+bool readRanges(TransferLine& line, Link& link, const ReadRanges& ranges, ImageBytes image) {
+    const int total = ReadRangesTotal(ranges);
+    ReplyData reply{};
+    int previous = ranges[0].first;
+    if (!line.SendAfterFrame(readCommand(previous), reply, true)) return false;
+    int next = previous + 4;
+    std::size_t entry = 0;
+    int done = 0;
+    int lastReported = 0;
+    bool ok = true;
+    do {
+        // With the empty entry after the last range, `next` stays on the last block: that second
+        // request only collects the answer to the first, and the loop then ends.
+        if (!rangeAt(ranges, entry).empty() || next == previous) {
+            ok = readStep(line, reply, previous, next) && echoes(reply, previous);
+            if (ok) {
+                std::copy_n(reply.begin(), 4, image.begin() + previous);
+                done += 4;
+                ReportProgress(link, done, total, lastReported);
+            }
+        }
+        previous = next > previous ? next : previous + 1;
+        if (next + 4 > rangeAt(ranges, entry).last) {
+            ++entry;
+            if (!rangeAt(ranges, entry).empty()) next = rangeAt(ranges, entry).first;
+        } else {
+            next += 4;
+        }
+    } while (ok && next <= kLastMemoryAddress && next >= previous && link.TransferRunning.load());
+    if (!ok || next < 7) return ok;
+
+    if (!line.SendAfterFrame(readCommand(0x8000), reply, true) || !line.ReceiveFrame(reply)) return false;
+    if (!echoes(reply, 0x8000)) return false;
+    std::copy_n(reply.begin(), 4, image.begin() + kCodeVersionOffset);
+    return true;
+}
+
+bool writeImage(TransferLine& line, Link& link, ConstImageBytes image) {
+    ReplyData reply{};
+    const std::array<std::uint8_t, 3> open = {kOpenWrite, 0x00, 0x00};
+    if (!line.SendAfterFrame(open, reply, true)) return false;
+
+    // Progress counts the blocks written, so the bar reaches 100 % only when all is sent.
+    bool ok = true;
+    int written = 0;
+    int lastReported = 0;
+    for (int a = 0; a <= kLastBlockAddress && ok && link.TransferRunning.load(); a += 4) {
+        if (!inWrittenArea(a)) continue;
+        ok = line.SendImmediate(blockCommand(image, a), reply);
+        if (ok) ReportProgress(link, 4 * ++written, kWriteProgressTotal, lastReported);
+    }
+    if (ok && link.TransferRunning.load()) {
+        const std::uint8_t b = image[kChecksumBOffset], a = image[kChecksumAOffset];
+        const std::array<std::uint8_t, 5> byteC = {kWrite, 1, 0x00, kChecksumCAddress, image[kChecksumCAddress]};
+        const std::array<std::uint8_t, 5> registerB = {kRegister, kChecksumBRegister, b, b, b};
+        const std::array<std::uint8_t, 5> registerA = {kRegister, kChecksumARegister, a, a, a};
+        ok = line.SendImmediate(byteC, reply) && line.SendImmediate(registerB, reply) &&
+             line.SendImmediate(registerA, reply);
+        if (ok) ReportProgress(link, kWriteProgressTotal, kWriteProgressTotal, lastReported);
+    }
+    if (!ok && link.TransferRunning.load()) {
+        // A half-written configuration must not stay active; an aborted write is left alone.
+        const std::array<std::uint8_t, 1> reset = {kReset};
+        (void)line.SendAfterFrame(reset, reply, false);
+    }
+    return ok;
+}
+
+bool writeUserBlock(TransferLine& line, Link& link, ConstImageBytes image) {
+    ReplyData reply{};
+    int lastReported = 0;
+    for (int a = kIdTagFirst; a <= kIdTagLast && link.TransferRunning.load(); a += 4) {
+        if (!line.SendAfterFrame(blockCommand(image, a), reply, true)) return false;
+        ReportProgress(link, a + 4 - kIdTagFirst, kIdTagTotal, lastReported);
+    }
+    return true;
+}
+
+}  // namespace
+
+void ReportProgress(Link& link, int done, int total, int& lastReported) {
+    // Halves go to the even neighbour like every rounding of the tool; a total of 0 would be a
+    // caller's bug and counts as complete rather than dividing by zero.
+    const int percent =
+        total > 0 ? static_cast<int>(std::min<long long>(100, RoundEven(done * 100.0 / total))) : 100;
+    link.TransferProgress.store(percent);
+    if (percent != lastReported) {
+        link.ProgressEvent.set();
+        if (link.ProgressAckEvent.waitFor(std::chrono::milliseconds(5000))) link.ProgressAckEvent.reset();
+    }
+    lastReported = percent;
+}
+
+int ReadImageWorker(TransferLine& line, Link& link, const ReadRanges& ranges, ImageBytes image) {
+    return runWorker(line, link, [&] { return readRanges(line, link, ranges, image); });
+}
+
+int WriteImageWorker(TransferLine& line, Link& link, ConstImageBytes image) {
+    return runWorker(line, link, [&] { return writeImage(line, link, image); });
+}
+
+int WriteUserBlockWorker(TransferLine& line, Link& link, ConstImageBytes image) {
+    return runWorker(line, link, [&] { return writeUserBlock(line, link, image); });
+}
+
+}  // namespace r4860::protocol

@@ -135,24 +135,24 @@ bool RunTransfer(Link& link, UiHooks& ui, const TransferRequest& request, const 
 }
 
 bool RunReadTransfer(Link& link, UiHooks& ui, const TransferRequest& request, const ReadRanges& ranges,
-                     bool eepromError, ImageBytes image) {
+                     bool eepromError, model::ConfigImage& image) {
     if (eepromError) {
         report(ui, "EEPROM error", MessageIcon::Exclamation);
         return false;
     }
-    return RunTransfer(link, ui, request, [ranges, image](TransferLine& line, Link& l) {
+    return RunTransfer(link, ui, request, [ranges, &image](TransferLine& line, Link& l) {
         return ReadImageWorker(line, l, ranges, image);
     });
 }
 
-bool RunFullWriteTransfer(Link& link, UiHooks& ui, const TransferRequest& request, ConstImageBytes image) {
+bool RunFullWriteTransfer(Link& link, UiHooks& ui, const TransferRequest& request, const model::ConfigImage& image) {
     return RunTransfer(link, ui, request,
-                       [image](TransferLine& line, Link& l) { return WriteImageWorker(line, l, image); });
+                       [&image](TransferLine& line, Link& l) { return WriteImageWorker(line, l, image); });
 }
 
-bool RunIdTagWriteTransfer(Link& link, UiHooks& ui, const TransferRequest& request, ConstImageBytes image) {
+bool RunIdTagWriteTransfer(Link& link, UiHooks& ui, const TransferRequest& request, const model::ConfigImage& image) {
     return RunTransfer(link, ui, request,
-                       [image](TransferLine& line, Link& l) { return WriteUserBlockWorker(line, l, image); });
+                       [&image](TransferLine& line, Link& l) { return WriteUserBlockWorker(line, l, image); });
 }
 
 }  // namespace r4860::protocol

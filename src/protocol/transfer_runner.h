@@ -31,9 +31,9 @@ bool RunTransfer(Link& link, UiHooks& ui, const TransferRequest& request, const 
 // The read step of Read and Verify: refused with "EEPROM error!" when the last sample reported
 // one, else `ranges` into `image` (then the inner code version into bytes 2048..2051).
 bool RunReadTransfer(Link& link, UiHooks& ui, const TransferRequest& request, const ReadRanges& ranges,
-                     bool eepromError, ImageBytes image);
-bool RunFullWriteTransfer(Link& link, UiHooks& ui, const TransferRequest& request, ConstImageBytes image);
-bool RunIdTagWriteTransfer(Link& link, UiHooks& ui, const TransferRequest& request, ConstImageBytes image);
+                     bool eepromError, model::ConfigImage& image);
+bool RunFullWriteTransfer(Link& link, UiHooks& ui, const TransferRequest& request, const model::ConfigImage& image);
+bool RunIdTagWriteTransfer(Link& link, UiHooks& ui, const TransferRequest& request, const model::ConfigImage& image);
 
 // Called when the worker stalls: clears TransferRunning and breaks the worker off the port.
 // False when no transfer was running or the worker could not be ended.

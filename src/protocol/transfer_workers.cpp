@@ -13,19 +13,20 @@ namespace r4860::protocol {
 namespace {
 
 constexpr std::uint8_t kRead = 's', kWrite = 'D', kRegister = 'L', kReset = 'r', kOpenWrite = 0xEF;
-constexpr int kLastMemoryAddress = 0x07FF;
-constexpr std::size_t kCodeVersionOffset = 2048;
+namespace layout = model::layout;
+
+constexpr int kLastMemoryAddress = static_cast<int>(layout::kMemorySize) - 1;
+constexpr int kCodeVersionAddress = 0x8000;
 constexpr int kReadRetries = 4;
 
-// Full write: 4-byte blocks of the three written areas (half-open ends), byte 0xFC after them.
+// Full write: every 4-byte block up to 0xF8 that lies in a written range, then checksum C.
 constexpr int kLastBlockAddress = 0xFB;
-constexpr std::array<std::pair<int, int>, 3> kWrittenAreas = {{{0x00, 0x1B}, {0x40, 0x7B}, {0xC0, 0xFB}}};
 constexpr int kWriteProgressTotal = 152;
-constexpr std::uint8_t kChecksumCAddress = 0xFC;
-constexpr std::size_t kChecksumAOffset = 0x7E, kChecksumBOffset = 0x7F;
 constexpr std::uint8_t kChecksumARegister = 1, kChecksumBRegister = 2;
 
-constexpr int kIdTagFirst = 0x6C, kIdTagLast = 0x78, kIdTagTotal = 16;
+constexpr int kIdTagFirst = layout::kIdTagWriteRange.first;
+constexpr int kIdTagLast = layout::kIdTagWriteRange.last - 3;
+constexpr int kIdTagTotal = static_cast<int>(layout::kIdTagWriteRange.size());
 
 using ReadCommand = std::array<std::uint8_t, 3>;
 using BlockCommand = std::array<std::uint8_t, 8>;
@@ -34,7 +35,7 @@ ReadCommand readCommand(int address) {
     return {kRead, static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address & 0xFF)};
 }
 
-BlockCommand blockCommand(ConstImageBytes image, int address) {
+BlockCommand blockCommand(const model::ConfigImage& image, int address) {
     return {kWrite, 4, static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address & 0xFF),
             image[address], image[address + 1], image[address + 2], image[address + 3]};
 }
@@ -43,9 +44,9 @@ bool echoes(const ReplyData& reply, int address) {
     return reply[4] == static_cast<std::uint8_t>(address >> 8) && reply[5] == static_cast<std::uint8_t>(address & 0xFF);
 }
 
-bool inWrittenArea(int address) {
-    return std::any_of(kWrittenAreas.begin(), kWrittenAreas.end(),
-                       [address](const auto& area) { return address >= area.first && address < area.second; });
+bool inWrittenRange(int address) {
+    return std::any_of(layout::kFullWriteRanges.begin(), layout::kFullWriteRanges.end(),
+                       [address](const auto& r) { return address >= r.first && address + 3 <= r.last; });
 }
 
 // Entries past the table count as empty, so the loop's look-ahead never reads outside it.
@@ -84,7 +85,7 @@ bool readStep(TransferLine& line, ReplyData& reply, int previous, int next) {
     return false;
 }
 
-bool readRanges(TransferLine& line, Link& link, const ReadRanges& ranges, ImageBytes image) {
+bool readRanges(TransferLine& line, Link& link, const ReadRanges& ranges, model::ConfigImage& image) {
     const int total = ReadRangesTotal(ranges);
     ReplyData reply{};
     int previous = ranges[0].first;
@@ -97,7 +98,7 @@ bool readRanges(TransferLine& line, Link& link, const ReadRanges& ranges, ImageB
     do {
         // With the empty entry after the last range, `next` stays on the last block: that second
         // request only collects the answer to the first, and the loop then ends.
-        if (!rangeAt(ranges, entry).empty() || next == previous) {
+        if (!IsEmpty(rangeAt(ranges, entry)) || next == previous) {
             ok = readStep(line, reply, previous, next) && echoes(reply, previous);
             if (ok) {
                 std::copy_n(reply.begin(), 4, image.begin() + previous);
@@ -108,20 +109,20 @@ bool readRanges(TransferLine& line, Link& link, const ReadRanges& ranges, ImageB
         previous = next > previous ? next : previous + 1;
         if (next + 4 > rangeAt(ranges, entry).last) {
             ++entry;
-            if (!rangeAt(ranges, entry).empty()) next = rangeAt(ranges, entry).first;
+            if (!IsEmpty(rangeAt(ranges, entry))) next = rangeAt(ranges, entry).first;
         } else {
             next += 4;
         }
     } while (ok && next <= kLastMemoryAddress && next >= previous && link.TransferRunning.load());
     if (!ok || next < 7) return ok;
 
-    if (!line.SendAfterFrame(readCommand(0x8000), reply, true) || !line.ReceiveFrame(reply)) return false;
-    if (!echoes(reply, 0x8000)) return false;
-    std::copy_n(reply.begin(), 4, image.begin() + kCodeVersionOffset);
+    if (!line.SendAfterFrame(readCommand(kCodeVersionAddress), reply, true) || !line.ReceiveFrame(reply)) return false;
+    if (!echoes(reply, kCodeVersionAddress)) return false;
+    std::copy_n(reply.begin(), 4, image.begin() + layout::kCodeVersion);
     return true;
 }
 
-bool writeImage(TransferLine& line, Link& link, ConstImageBytes image) {
+bool writeImage(TransferLine& line, Link& link, const model::ConfigImage& image) {
     ReplyData reply{};
     const std::array<std::uint8_t, 3> open = {kOpenWrite, 0x00, 0x00};
     if (!line.SendAfterFrame(open, reply, true)) return false;
@@ -131,13 +132,14 @@ bool writeImage(TransferLine& line, Link& link, ConstImageBytes image) {
     int written = 0;
     int lastReported = 0;
     for (int a = 0; a <= kLastBlockAddress && ok && link.TransferRunning.load(); a += 4) {
-        if (!inWrittenArea(a)) continue;
+        if (!inWrittenRange(a)) continue;
         ok = line.SendImmediate(blockCommand(image, a), reply);
         if (ok) ReportProgress(link, 4 * ++written, kWriteProgressTotal, lastReported);
     }
     if (ok && link.TransferRunning.load()) {
-        const std::uint8_t b = image[kChecksumBOffset], a = image[kChecksumAOffset];
-        const std::array<std::uint8_t, 5> byteC = {kWrite, 1, 0x00, kChecksumCAddress, image[kChecksumCAddress]};
+        const std::uint8_t b = image[layout::kChecksumB], a = image[layout::kChecksumA];
+        const std::array<std::uint8_t, 5> byteC = {kWrite, 1, 0x00, static_cast<std::uint8_t>(layout::kChecksumC),
+                                                   image[layout::kChecksumC]};
         const std::array<std::uint8_t, 5> registerB = {kRegister, kChecksumBRegister, b, b, b};
         const std::array<std::uint8_t, 5> registerA = {kRegister, kChecksumARegister, a, a, a};
         ok = line.SendImmediate(byteC, reply) && line.SendImmediate(registerB, reply) &&
@@ -152,7 +154,7 @@ bool writeImage(TransferLine& line, Link& link, ConstImageBytes image) {
     return ok;
 }
 
-bool writeUserBlock(TransferLine& line, Link& link, ConstImageBytes image) {
+bool writeUserBlock(TransferLine& line, Link& link, const model::ConfigImage& image) {
     ReplyData reply{};
     int lastReported = 0;
     for (int a = kIdTagFirst; a <= kIdTagLast && link.TransferRunning.load(); a += 4) {
@@ -177,15 +179,15 @@ void ReportProgress(Link& link, int done, int total, int& lastReported) {
     lastReported = percent;
 }
 
-int ReadImageWorker(TransferLine& line, Link& link, const ReadRanges& ranges, ImageBytes image) {
+int ReadImageWorker(TransferLine& line, Link& link, const ReadRanges& ranges, model::ConfigImage& image) {
     return runWorker(line, link, [&] { return readRanges(line, link, ranges, image); });
 }
 
-int WriteImageWorker(TransferLine& line, Link& link, ConstImageBytes image) {
+int WriteImageWorker(TransferLine& line, Link& link, const model::ConfigImage& image) {
     return runWorker(line, link, [&] { return writeImage(line, link, image); });
 }
 
-int WriteUserBlockWorker(TransferLine& line, Link& link, ConstImageBytes image) {
+int WriteUserBlockWorker(TransferLine& line, Link& link, const model::ConfigImage& image) {
     return runWorker(line, link, [&] { return writeUserBlock(line, link, image); });
 }
 

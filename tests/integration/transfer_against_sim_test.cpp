@@ -1,0 +1,220 @@
+// Configuration transfers against the real emulator on a pseudo-terminal: what went over the
+// line (the emulator's log of received frames), what landed in its memory and in the image.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/lang_table.h"
+#include "model/config_image.h"
+#include "model/config_record.h"
+#include "protocol/link.h"
+#include "protocol/listener.h"
+#include "protocol/measurement.h"
+#include "protocol/transfer_runner.h"
+#include "support/recording_ui.h"
+#include "support/sim_on_pty.h"
+
+namespace r4860::protocol {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::SimLogEntry;
+
+// A recorder that can also act when a given percentage is shown, as an operator or a fault would.
+class ScriptedUi : public testing::RecordingUi {
+public:
+    std::function<void(int)> onProgress;
+    void transferProgress(int percent, std::string_view statusText) override {
+        RecordingUi::transferProgress(percent, statusText);
+        if (onProgress) onProgress(percent);
+    }
+};
+
+class TransferAgainstSim : public ::testing::Test {
+protected:
+    void SetUp() override {
+        UseEnglishTable();
+        ASSERT_TRUE(sim.ok()) << sim.startError();
+        auto started = StartLinkOnPath(link, sim.slavePath(), kDefaultBaudIndex);
+        ASSERT_TRUE(started) << started.error().message;
+        ASSERT_TRUE(connected()) << "no frames from the emulator";
+    }
+    void TearDown() override { StopLink(link); }
+
+    bool connected() {
+        MeasurementSample sample;
+        for (int i = 0; i < 3; ++i)
+            if (WaitNewSample(link, sample)) return true;
+        return false;
+    }
+    TransferRequest request(std::string caption) { return {std::move(caption), "Ready", true, false}; }
+
+    // The host's command frames since the last call, in arrival order.
+    std::vector<SimLogEntry> commandsSinceMark() {
+        const auto log = sim.log();
+        auto from = log.begin();
+        for (auto it = log.begin(); it != log.end(); ++it)
+            if (it->dir == "mark" && it->note == m_mark) from = it;
+        std::vector<SimLogEntry> out;
+        std::copy_if(from, log.end(), std::back_inserter(out),
+                     [](const SimLogEntry& e) { return e.dir == "rx" && e.kind == "command"; });
+        return out;
+    }
+    void mark() {
+        m_mark = "transfer-" + std::to_string(++m_marks);
+        sim.control("log-mark " + m_mark);
+    }
+
+    bool read(const ReadRanges& ranges, const char* caption = "Reading data...") {
+        mark();
+        return RunReadTransfer(link, ui, request(caption), ranges, false, image);
+    }
+    bool writeAll() {
+        mark();
+        return RunFullWriteTransfer(link, ui, request("Writing data..."), image);
+    }
+    // Reads the configuration, changes the ID tag and the filter, encodes it for a full write.
+    void prepareEditedImage() {
+        ASSERT_TRUE(read(kDisplayReadRanges));
+        model::ConfigRecord rec = model::Config();
+        model::DecodeImage(image, rec);
+        rec.Informacje.kod = "TT-4860";
+        rec.Parametry.FiltrCzas = 48;
+        model::EncodeOptions options;
+        options.today = 46000;
+        ASSERT_TRUE(model::EncodeImage(rec, image, options));
+    }
+
+    testing::SimOnPty sim;
+    Link link;
+    ScriptedUi ui;
+    model::ConfigImage image{};
+
+private:
+    std::string m_mark;
+    int m_marks = 0;
+};
+
+std::vector<int> readAddresses(const std::vector<SimLogEntry>& commands) {
+    std::vector<int> out;
+    for (const auto& c : commands)
+        if (c.code() == 's' && c.data.size() == 3) out.push_back(c.data[1] * 256 + c.data[2]);
+    return out;
+}
+
+// The listener runs again and frames reach the poller (the emulator may be restarting).
+bool listenerBack(Link& link) {
+    MeasurementSample sample;
+    for (int i = 0; i < 3; ++i)
+        if (link.PollingOn && WaitNewSample(link, sample)) return true;
+    return false;
+}
+
+TEST_F(TransferAgainstSim, AFullReadIssuesTheRequestSequenceAndFillsTheImage) {
+    ASSERT_TRUE(read(kDisplayReadRanges));
+
+    std::vector<int> expected;
+    for (int a = 0x00; a <= 0x20; a += 4) expected.push_back(a);
+    for (int a = 0x40; a <= 0x78; a += 4) expected.push_back(a);
+    expected.insert(expected.end(), {0xF8, 0xF8, 0x8000});
+    EXPECT_EQ(readAddresses(commandsSinceMark()), expected);
+
+    const auto memory = sim.memory();
+    ASSERT_EQ(memory.size(), image.size());
+    for (const auto& r : kDisplayReadRanges)
+        for (int a = r.first; !IsEmpty(r) && a <= r.last; ++a) ASSERT_EQ(image[a], memory[a]) << "address " << a;
+    EXPECT_TRUE(std::equal(image.begin() + 2048, image.end(), memory.begin() + 2048)) << "code version";
+    EXPECT_EQ(ui.progress().back(), 100);
+    EXPECT_EQ(ui.statusTexts().back(), "Reading data...  100%");
+    EXPECT_TRUE(ui.messages().empty());
+    EXPECT_TRUE(listenerBack(link));
+}
+
+TEST_F(TransferAgainstSim, AFullWriteLandsInTheMemoryAndVerifiesEqual) {
+    prepareEditedImage();
+    ASSERT_TRUE(writeAll());
+
+    const auto sent = commandsSinceMark();
+    ASSERT_EQ(sent.size(), 1u + 37u + 3u);
+    EXPECT_EQ(sent.front().data, (std::vector<std::uint8_t>{0xEF, 0x00, 0x00}));
+    for (std::size_t i = 1; i <= 37; ++i) ASSERT_EQ(sent[i].code(), 0xC4) << "block " << i;
+    EXPECT_EQ(sent[38].data, (std::vector<std::uint8_t>{0xC4, 1, 0x00, 0xFC, image[0xFC]}));
+    EXPECT_EQ(sent[39].code(), 0xCC);
+    EXPECT_EQ(sent[40].code(), 0xCC);
+
+    const auto memory = sim.memory();
+    for (const auto& r : model::layout::kFullWriteRanges)
+        for (int a = r.first; a <= r.last; ++a) ASSERT_EQ(memory[a], image[a]) << "address " << a;
+    EXPECT_EQ(memory[0xFC], image[0xFC]);
+    EXPECT_EQ(memory[0x7E], image[0x7E]) << "checksum A from its register write";
+    EXPECT_EQ(memory[0x7F], image[0x7F]) << "checksum B from its register write";
+    EXPECT_EQ(ui.progress().back(), 100);
+
+    const auto saved = model::TakeSnapshot(image);
+    ASSERT_TRUE(read(kVerifyReadRanges, "Verifying..."));
+    EXPECT_TRUE(model::VerifyDifferences(saved, image).empty());
+}
+
+TEST_F(TransferAgainstSim, AStalledWorkerIsAbortedAndTheListenerComesBack) {
+    mark();
+    const auto start = std::chrono::steady_clock::now();
+    const bool ok = RunTransfer(link, ui, request("Reading data..."), [](TransferLine& line, Link& l) {
+        ReplyData reply{};
+        while (l.TransferRunning) (void)line.ReceiveFrame(reply);   // busy on the line, never reporting
+        return 1;
+    });
+    const auto took = std::chrono::steady_clock::now() - start;
+
+    EXPECT_FALSE(ok);
+    EXPECT_GE(took, 10s);
+    EXPECT_LT(took, 14s);
+    EXPECT_EQ(ui.messages(), std::vector<std::string>{"Transmission unsuccessful!"});
+    EXPECT_EQ(ui.statusTexts().back(), "Ready") << "the previous status text is back";
+    EXPECT_TRUE(listenerBack(link));
+}
+
+TEST_F(TransferAgainstSim, AFailedFullWriteResetsTheTransducerAnAbortedOneDoesNot) {
+    prepareEditedImage();
+    ui.onProgress = [this](int percent) {
+        if (percent >= 20) sim.control("drop-acks 1");
+    };
+    EXPECT_FALSE(writeAll());
+    sim.control("drop-acks 0");
+    auto sent = commandsSinceMark();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.back().data, std::vector<std::uint8_t>{'r'}) << "the half-written configuration is reset";
+    EXPECT_TRUE(listenerBack(link));
+
+    ui.onProgress = [this](int percent) {
+        if (percent >= 20) (void)AbortTransfer(link);
+    };
+    EXPECT_FALSE(writeAll());
+    sent = commandsSinceMark();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_TRUE(std::none_of(sent.begin(), sent.end(), [](const SimLogEntry& e) { return e.code() == 'r'; }));
+    EXPECT_TRUE(listenerBack(link));
+}
+
+TEST_F(TransferAgainstSim, CorruptedFramesAndDroppedAcksNeverGiveAWrongImage) {
+    sim.control("corrupt 0.05");
+    sim.control("drop-acks 0.05");
+    int completed = 0;
+    for (int round = 0; round < 3; ++round) {
+        image.fill(0);
+        if (!read(kDisplayReadRanges)) continue;
+        ++completed;
+        const auto memory = sim.memory();
+        for (const auto& r : kDisplayReadRanges)
+            for (int a = r.first; !IsEmpty(r) && a <= r.last; ++a)
+                ASSERT_EQ(image[a], memory[a]) << "round " << round << ", address " << a;
+    }
+    EXPECT_GT(completed, 0) << "retries should carry most reads through 5 % faults";
+    EXPECT_TRUE(listenerBack(link));
+}
+
+}  // namespace
+}  // namespace r4860::protocol

@@ -1,0 +1,51 @@
+// User tables (.dat): (result, signal) pairs for a user sensor or a table-defined conversion,
+// read into the record's point table with the checks that make it usable by the transducer.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "common/result.h"
+#include "model/config_record.h"
+
+namespace r4860::files {
+
+inline constexpr std::size_t kMaxTableLines = 3000;
+
+// Failure messages: translation keys, empty when there is nothing more to say than "corrupted".
+inline constexpr const char* kValuesShouldRise = "Values should rise";
+inline constexpr const char* kRiseOrFall = "1st column values should rise or fall";
+inline constexpr const char* kValueOutOfRange = "Value out of range";
+inline constexpr const char* kNotEnoughPoints = "Not enough points";
+
+struct TableParseOutcome {
+    bool ok = false;
+    std::string message;         // one of the keys above, or empty
+    std::size_t failedLine = 0;  // 0-based index of the line that failed (meaningful when !ok)
+};
+
+// Reads at most the first 3000 lines into rec.Table (cleared first; points accepted before a
+// failure stay). The checks depend on rec.TableInputType and the live range of that input.
+[[nodiscard]] TableParseOutcome ParseTable(std::span<const std::string> lines, model::ConfigRecord& rec);
+
+struct LoadedTable {
+    std::vector<std::string> lines;  // what the table window shows, at most 3000 lines
+    TableParseOutcome outcome;
+};
+
+// Reads `file` (UTF-8, else Windows-1250) and parses it into `rec`. Io when the file cannot be
+// read; a file that reads but does not parse is a successful load with outcome.ok false.
+[[nodiscard]] Result<LoadedTable> LoadTableFile(const std::filesystem::path& file, model::ConfigRecord& rec);
+
+// The operator's warning for a failed parse: the translated "Corrupted or wrong data file" + "!",
+// then CR + "(" + translated message + ".)" when there is a message.
+[[nodiscard]] std::string TableFailureText(const std::string& message);
+
+// Live range row 15 = the table's result range in tenths, each end moved away from zero by
+// 0.000001 and truncated toward zero. Does nothing for an empty table.
+void SetTableRange(model::ConfigRecord& rec);
+
+}  // namespace r4860::files

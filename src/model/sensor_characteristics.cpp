@@ -56,22 +56,25 @@ long double KExponential(long double t) {
     return kKExp[0] * std::exp(kKExp[1] * d * d);
 }
 
-long double ThermoSegmentValue(int code, long double t) {
+// The comparisons are made on the double the caller passed: against a long double literal,
+// 630.615 as a double would already count as above 630.615.
+long double ThermoSegmentValue(int code, double t) {
     using namespace its90;
+    const long double x = t;
     switch (code) {
-    case 6: return t <= 630.615L ? Series(kB0, t) : Series(kB1, t);
-    case 7: return 1000.0L * Series(kTypeC, 1.8L * t + 32.0L);
-    case 8: return t < 0.0L ? Series(kE0, t) : Series(kE1, t);
-    case 9: return t < 760.0L ? Series(kJ0, t) : Series(kJ1, t);
-    case 10: return t < 0.0L ? Series(kK0, t) : Series(kK1, t) + KExponential(t);
-    case 11: return t < 0.0L ? Series(kN0, t) : Series(kN1, t);
+    case 6: return t <= 630.615 ? Series(kB0, x) : Series(kB1, x);
+    case 7: return 1000.0L * Series(kTypeC, 1.8L * x + 32.0L);
+    case 8: return t < 0.0 ? Series(kE0, x) : Series(kE1, x);
+    case 9: return t < 760.0 ? Series(kJ0, x) : Series(kJ1, x);
+    case 10: return t < 0.0 ? Series(kK0, x) : Series(kK1, x) + KExponential(x);
+    case 11: return t < 0.0 ? Series(kN0, x) : Series(kN1, x);
     case 12:
-        if (t < 1064.18L) return Series(kR0, t);
-        return t < 1664.5L ? Series(kR1, t) : Series(kR2, t);
+        if (t < 1064.18) return Series(kR0, x);
+        return t < 1664.5 ? Series(kR1, x) : Series(kR2, x);
     case 13:
-        if (t < 1064.18L) return Series(kS0, t);
-        return t < 1664.5L ? Series(kS1, t) : Series(kS2, t);
-    case 14: return t < 0.0L ? Series(kT0, t) : Series(kT1, t);
+        if (t < 1064.18) return Series(kS0, x);
+        return t < 1664.5 ? Series(kS1, x) : Series(kS2, x);
+    case 14: return t < 0.0 ? Series(kT0, x) : Series(kT1, x);
     default: return std::numeric_limits<long double>::quiet_NaN();
     }
 }

@@ -107,7 +107,7 @@ private:
     std::string m_slavePath;
     std::string m_error;
     pid_t m_pid = -1;
-    bool m_ownsDir = true;
+    int m_stdout = -1;
 };
 
 }  // namespace r4860::testing

@@ -1,0 +1,188 @@
+#include "sim/device_engine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string_view>
+
+#include "common/device_float.h"
+#include "model/models.h"
+#include "sim/factory_image.h"
+#include "sim/memory_map.h"
+
+namespace r4860::sim {
+namespace {
+
+constexpr std::uint8_t kOpening = 0xEF;
+constexpr std::string_view kServicePassword = "@7315";
+constexpr std::string_view kOscillatorStart = "%KQVz";
+
+CommandResult refused(std::string note) { return {false, false, false, std::move(note)}; }
+CommandResult acked(std::string note = {}) { return {true, true, false, std::move(note)}; }
+
+bool matches(std::span<const std::uint8_t> data, std::string_view text) {
+    return data.size() == text.size() && std::equal(text.begin(), text.end(), data.begin(),
+                                                    [](char c, std::uint8_t b) { return static_cast<std::uint8_t>(c) == b; });
+}
+
+bool singleBit(unsigned v) { return v != 0 && (v & (v - 1)) == 0; }
+
+}  // namespace
+
+int DeviceEngine::modelIndex() const noexcept {
+    if (m_conditions.modelIndex) return *m_conditions.modelIndex & 0x0F;
+    const int code = static_cast<int>(m_memory.u16(map::kModelNumber)) - 4700;
+    for (std::size_t i = 0; i < model::ModelSelectionCodes.size(); ++i)
+        if (model::ModelCodes[i] == code) return static_cast<int>(i);
+    return static_cast<int>(model::ModelSelectionCodes.size());  // a code the table lacks
+}
+
+CommandResult DeviceEngine::execute(std::span<const std::uint8_t> data) {
+    if (data.empty()) return refused("empty");
+    const std::uint8_t code = data[0];
+    if (code == kOpening) {
+        if (data.size() != 3 || data[1] != 0 || data[2] != 0) return refused("opening with wrong parameters");
+        m_writeOpen = true;
+        return acked("write opened");
+    }
+    // Bit 7 only says "take it now": the command is the same.
+    switch (code & 0x7F) {
+    case 's': {
+        if (data.size() != 3) return refused("read needs an address");
+        const auto address = static_cast<std::uint16_t>(data[1] << 8 | data[2]);
+        const auto block = m_memory.readBlock(address);
+        m_reply = std::array<std::uint8_t, 6>{block[0], block[1], block[2], block[3], data[1], data[2]};
+        return acked("answer in the next frame");
+    }
+    case 'D': return write(data);
+    case 'L': return writeRegister(data);
+    case 'V': return storeCorrections(data);
+    case 'm':
+        if (data.size() != 2 || !singleBit(data[1])) return refused("register selection needs one bit");
+        m_register = data[1];
+        m_simulatedResult.reset();
+        return acked();
+    case 'o':
+        if (data.size() != 3) return refused("output needs two bytes");
+        m_forcedCounts = static_cast<std::int16_t>(data[1] << 8 | data[2]);
+        return acked("independent output");
+    case 'Z': {
+        if (data.size() != 5) return refused("simulated value needs four bytes");
+        m_simulatedResult = DecodeDeviceFloat(std::span<const std::uint8_t, 4>(data.data() + 1, 4));
+        return acked("simulated result");
+    }
+    case '@':
+        if (!matches(data, kServicePassword)) return refused("wrong service code");
+        m_service = true;
+        return acked("service mode");
+    case '%': {
+        if (!matches(data, kOscillatorStart)) return refused("wrong adjustment code");
+        const auto nibble = static_cast<std::uint8_t>(m_oscillator & 0x0F);
+        m_memory.setByte(map::kOscillator, static_cast<std::uint8_t>((m_memory.byte(map::kOscillator) & 0xF0) | nibble));
+        return acked("oscillator adjusted");
+    }
+    case 'r':
+        if (data.size() != 1) return refused("reset takes no parameters");
+        return {true, false, true, "reset"};
+    default:
+        return refused("unknown command");
+    }
+}
+
+CommandResult DeviceEngine::write(std::span<const std::uint8_t> data) {
+    if (data.size() < 5 || data[1] == 0 || data.size() != std::size_t{data[1]} + 4u)
+        return refused("write length does not match its count");
+    const std::size_t address = std::size_t{data[2]} << 8 | data[3];
+    if (!m_memory.write(address, data.subspan(4))) return refused("write outside the memory");
+    return acked();
+}
+
+CommandResult DeviceEngine::writeRegister(std::span<const std::uint8_t> data) {
+    if (data.size() != 5) return refused("register write needs index and three copies");
+    if (data[2] != data[3] || data[3] != data[4]) return refused("the three copies differ");
+    switch (data[1]) {
+    case 0: m_registerZero = data[2]; break;
+    case 1: m_memory.setByte(map::kChecksumA, data[2]); break;
+    case 2: m_memory.setByte(map::kChecksumB, data[2]); break;
+    default: return refused("no such register");
+    }
+    return acked();
+}
+
+CommandResult DeviceEngine::storeCorrections(std::span<const std::uint8_t> data) {
+    if (data.size() != 9 || data[1] != 5 || data[2] != 0x00 || data[3] != map::kZeroCorr)
+        return refused("corrections need 5 bytes at 0x00F8");
+    const auto sum = static_cast<std::uint8_t>(data[4] + data[5] + data[6] + data[7]);
+    if (sum != data[8]) return refused("corrections sum does not match");
+    (void)m_memory.write(map::kZeroCorr, data.subspan(4, 5));
+    return acked("corrections stored");
+}
+
+void DeviceEngine::reset() noexcept {
+    m_reply.reset();
+    m_forcedCounts.reset();
+    m_simulatedResult.reset();
+    m_register = 16;
+    m_service = false;
+    m_writeOpen = false;
+}
+
+double DeviceEngine::registerValue(const Measurement& m, double seconds) const {
+    switch (m_register) {
+    case 1: return m.signal;                                           // input signal
+    case 2: return 0.0;                                                // compensation input
+    case 4: return 25.0 + 0.5 * std::sin(seconds / 30.0);              // internal temperature
+    case 8: return 0.0;                                                // second input
+    case 64: return m.normalized;                                      // normalized output
+    default: return m.result;                                          // measurement, result, average
+    }
+}
+
+std::array<std::uint8_t, 2> DeviceEngine::statusBytes(bool rangeExceeded) const noexcept {
+    const bool eeprom = m_conditions.eepromError || (m_conditions.checkSums && !ChecksumsValid(m_memory));
+    const int unit = m_memory.byte(map::kGainUnit) & 0x0F;
+    const auto a = static_cast<std::uint8_t>((eeprom ? 0x80 : 0) | (m_conditions.brokenSensor ? 0x40 : 0) |
+                                             (m_forcedCounts ? 0x20 : 0) | (m_conditions.calMode ? 0x10 : 0) | unit);
+    const bool range = rangeExceeded || m_conditions.outOfRange;
+    const auto b = static_cast<std::uint8_t>((range ? 0x80 : 0) | (m_conditions.pulseLargeError ? 0x40 : 0) |
+                                             (m_conditions.pulseNewAverage ? 0x20 : 0) |
+                                             (m_conditions.internalError ? 0x10 : 0) | modelIndex());
+    return {a, b};
+}
+
+OutgoingFrame DeviceEngine::nextFrame(double seconds) {
+    const double signal = m_conditions.signal ? *m_conditions.signal : SweepSignal(m_memory, seconds);
+    Measurement m = Evaluate(m_memory, signal);
+    if (m_simulatedResult) {  // the corrections preview: the output follows the value sent
+        const double minInput = m_memory.floatAt(map::kMinInput), span = m_memory.floatAt(map::kInputSpan);
+        m.result = *m_simulatedResult;
+        m.normalized = span != 0.0 ? (m.result - minInput) / span : 0.0;
+        m.outputCounts = CountsForCurrent(4.0 + 16.0 * m.normalized);
+        m.outOfRange = m.normalized < 0.0 || m.normalized > 1.0;
+    }
+    m_last = m;
+    int counts = m.outputCounts;
+    if (m_conditions.brokenSensor) counts = BurnoutCounts(m_memory);
+    if (m_forcedCounts) counts = *m_forcedCounts;
+
+    OutgoingFrame out;
+    const auto status = statusBytes(m.outOfRange);
+    m_conditions.pulseNewAverage = false;
+    m_conditions.pulseLargeError = false;
+    if (m_reply) {
+        std::copy(m_reply->begin(), m_reply->end(), out.data.begin());
+        m_reply.reset();
+        out.reply = true;
+    } else {
+        const auto value = EncodeDeviceFloat(registerValue(m, seconds));
+        const DeviceFloatBytes f = value ? *value : DeviceFloatBytes{0, 0, 0, 0};
+        std::copy(f.begin(), f.end(), out.data.begin());
+        const auto raw = static_cast<std::uint16_t>(counts);
+        out.data[4] = static_cast<std::uint8_t>(raw >> 8);
+        out.data[5] = static_cast<std::uint8_t>(raw);
+    }
+    out.data[6] = status[0];
+    out.data[7] = status[1];
+    return out;
+}
+
+}  // namespace r4860::sim

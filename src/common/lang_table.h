@@ -15,12 +15,18 @@ inline constexpr std::size_t kLangKeyCount = 239;
 // The built-in English key list, in order.
 [[nodiscard]] std::span<const std::string_view> LangKeys() noexcept;
 
-// The active table: lines "key=value", unsorted, first match wins. Process-wide, UI thread only.
+// The active table: lines "key=value", unsorted, duplicates allowed, first match wins.
+// Holds the English lines until a language is loaded. Process-wide, UI thread only.
 [[nodiscard]] std::vector<std::string>& LangTable();
-// Fills the table with the English lines key=key.
+// The English lines key=key, one per key of LangKeys, in order.
+[[nodiscard]] std::vector<std::string> EnglishTable();
+// Puts the English lines in force.
 void UseEnglishTable();
 
-// The value of the first line whose name part equals `key` ignoring letter case; empty if none.
+// The value of the first line of `table` whose name part (before its first "=") equals `key`
+// ignoring ASCII letter case; empty if there is none. Lines without "=" never match.
+[[nodiscard]] std::string FindLangText(std::span<const std::string> table, std::string_view key);
+// FindLangText in the active table.
 [[nodiscard]] std::string LangText(std::string_view key);
 
 }  // namespace r4860

@@ -26,7 +26,10 @@ Result<DeviceFloatBytes> EncodeDeviceFloat(double v) {
         xs /= 2.0;
         ++e;
     }
-    if (e + 127 < 0 || e + 127 > 255) return makeError(Errc::BadArgument, "number out of the device's range");
+    // Below the smallest exponent the nearest value the device can hold is 0; wrapping the
+    // exponent would turn a negligible coefficient into a huge one.
+    if (e + 127 < 0) return DeviceFloatBytes{0, 0, 0, 0};
+    if (e + 127 > 255) return makeError(Errc::BadArgument, "number out of the device's range");
 
     int m1 = static_cast<int>(std::trunc(128.0 * xs));
     double r = xs - m1 / 128.0;

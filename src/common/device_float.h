@@ -16,7 +16,8 @@ using DeviceFloatBytes = std::array<std::uint8_t, 4>;
 [[nodiscard]] double DecodeDeviceFloat(std::span<const std::uint8_t, 4> bytes) noexcept;
 
 // The mantissa is truncated, not rounded (0.1 gives 7B 4C CC CC), exactly as the device expects.
-// NaN, infinities and values whose exponent does not fit the byte are refused rather than wrapped.
+// NaN, infinities and values too large for the exponent byte are refused rather than wrapped;
+// magnitudes below 2^-127 become 0.
 [[nodiscard]] Result<DeviceFloatBytes> EncodeDeviceFloat(double value);
 
 }  // namespace r4860

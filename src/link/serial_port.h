@@ -116,9 +116,11 @@ private:
     bool endBuffered() const;
     void wake();
     void clearWake();
+    void setBreak(bool on);
 
     int m_comNumber = 0;               // 0 when opened by path
     std::filesystem::path m_portsFolder;
+    bool m_fromFolder = false;         // the number was resolved through a link in the folder
     std::string m_path;
     bool m_ftdi = false;
     int m_baud = 0;
@@ -130,6 +132,8 @@ private:
     UniqueFd m_fd;
     UniqueFd m_wake;                   // eventfd: written by Interrupt/AbortWorker, polled by every wait
     std::atomic<bool> m_abortIo{false};
+    bool m_interrupted = false;        // owner thread only
+    std::chrono::steady_clock::time_point m_breakSince{};
     std::atomic<bool> m_online{false};
     std::atomic<int> m_reopens{0};
     std::chrono::steady_clock::time_point m_lastReviveAttempt{};

@@ -44,7 +44,7 @@ private:
     std::atomic<int> m_exitCode{kExitFailed};
 };
 
-// Raises the calling thread to the highest real-time priority it may have (SCHED_FIFO); without
+// Raises the calling thread to a real-time priority (SCHED_FIFO, above ordinary threads); without
 // the rights it stays as it is. The link threads call it first, as the gap after a frame is short.
 void RaiseThreadPriority() noexcept;
 

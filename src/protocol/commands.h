@@ -27,7 +27,7 @@ inline constexpr std::uint8_t kOscillator = '%';
 }  // namespace cmd
 
 // The command buffer for `code` with parameter bytes p0 (least significant) .. p3. 'd' takes
-// the float from record.RoomT, 'V' the corrections from record.ZeroReg/GainReg (x100, rounded
+// the float from Parametry.RoomT, 'V' the corrections from Parametry.ZeroReg/GainReg (x100, rounded
 // half to even, limited to the signed 16-bit range). Unknown codes and a RoomT the float
 // format cannot hold are BadArgument.
 [[nodiscard]] Result<FrameBuffer> BuildCommand(std::uint8_t code, std::uint32_t parameter,

@@ -56,8 +56,13 @@ INSTANTIATE_TEST_SUITE_P(
         LookupCase{"11 points, quadratic in the last interval", Sampled(11, 0.0, 1.0, Square), 9.5, 90.25},
         LookupCase{"11 points, quadratic in the first interval", Sampled(11, 1.0, 1.0, Square), 1.5, 2.25},
         LookupCase{"11 points falling, quadratic", Sampled(11, 10.0, -1.0, Square), 2.5, 6.25},
-        LookupCase{"a kink (slopes 1 and 5) falls back to linear",
-                   Sampled(11, 0.0, 1.0, [](double a) { return a <= 5.0 ? a : 5.0 + 5.0 * (a - 5.0); }), 5.5, 7.5}));
+        LookupCase{"slope 1 then 5 at the point above: linear",
+                   Sampled(11, 0.0, 1.0, [](double a) { return a <= 5.0 ? a : 5.0 + 5.0 * (a - 5.0); }), 4.5, 4.5},
+        LookupCase{"slope 5 then 1 at the point above: linear",
+                   Sampled(11, 0.0, 1.0, [](double a) { return a <= 5.0 ? 5.0 * a : 25.0 + (a - 5.0); }), 4.5, 22.5},
+        LookupCase{"slopes 1 and 2.9 are close enough: quadratic through the kink",
+                   Sampled(11, 0.0, 1.0, [](double a) { return a <= 5.0 ? a : 5.0 + 2.9 * (a - 5.0); }), 4.5,
+                   0.375 * 4.0 + 0.75 * 5.0 - 0.125 * 7.9}));  // Lagrange weights at 4.5 of 4, 5, 6
 
 TEST(TableSignal, RefusesTablesOfFewerThanTwoPoints) {
     EXPECT_TRUE(std::isnan(TableSignal(PointTable{}, 1.0)));

@@ -39,8 +39,9 @@ void report(UiHooks& ui, std::string_view key, MessageIcon icon) {
 }
 
 // Relays each new percentage to the UI and answers the worker, until the worker clears
-// TransferRunning; breaks the worker off after 10 s without a word from it.
-void relayProgress(Link& link, UiHooks& ui, const std::string& caption) {
+// TransferRunning; breaks the worker off after 10 s without a word from it. True when it had to.
+bool relayProgress(Link& link, UiHooks& ui, const std::string& caption) {
+    bool aborted = false;
     int shown = 0;
     auto lastSignal = std::chrono::steady_clock::now();
     while (link.TransferRunning.load()) {
@@ -55,10 +56,12 @@ void relayProgress(Link& link, UiHooks& ui, const std::string& caption) {
             }
         } else if (std::chrono::steady_clock::now() - lastSignal >= kSilenceLimit) {
             Trace("transfer", "worker silent for 10 s, aborting");
+            aborted = true;
             if (!AbortTransfer(link)) Trace("transfer", "the worker could not be broken off");
         }
         ui.processPendingMessages();
     }
+    return aborted;
 }
 
 // The worker's exit code; one that has not returned a second after clearing its flag counts
@@ -116,8 +119,10 @@ bool RunTransfer(Link& link, UiHooks& ui, const TransferRequest& request, const 
             return worker(line, link);
         });
         started) {
-        relayProgress(link, ui, request.caption);
+        const bool aborted = relayProgress(link, ui, request.caption);
         exitCode = collectExitCode(link);
+        // Whatever a broken-off worker returns, its transfer did not complete.
+        if (aborted) exitCode = r4860::link::kExitFailed;
     } else {
         Trace("transfer", "worker not started: " + started.error().message);
         link.TransferRunning.store(false);

@@ -1,0 +1,258 @@
+#include "link/serial_port.h"
+
+#include <gtest/gtest.h>
+#include <pthread.h>
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <thread>
+
+#include "support/pty_pair.h"
+#include "support/temp_dir.h"
+
+namespace r4860::link {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using testing::PtyPair;
+
+std::unique_ptr<SerialPort> openConfigured(const std::string& path, int baud = 4800) {
+    auto port = SerialPort::OpenPath(path);
+    if (!port) {
+        ADD_FAILURE() << port.error().message;
+        return nullptr;
+    }
+    if (auto configured = (*port)->Configure(baud); !configured) {
+        ADD_FAILURE() << configured.error().message;
+        return nullptr;
+    }
+    return std::move(*port);
+}
+
+struct TimesCase {
+    int baud;
+    unsigned charTimeMs, twoCharTimeMs, writePerByteMs;
+};
+
+TEST(CharTimes, FollowTheBaudRate) {
+    for (const auto& [baud, one, two, perByte] : {TimesCase{1200, 9, 17, 18}, TimesCase{2400, 5, 9, 10},
+                                                  TimesCase{4800, 3, 5, 6}, TimesCase{9600, 2, 3, 4}}) {
+        const CharTimes t = CharTimesForBaud(baud);
+        EXPECT_EQ(t.charTimeMs, one) << baud;
+        EXPECT_EQ(t.twoCharTimeMs, two) << baud;
+        EXPECT_EQ(2u * t.charTimeMs, perByte) << baud;
+    }
+}
+
+TEST(SerialPortOnPty, ConfiguresAPseudoTerminalDespiteItsMissingFeatures) {
+    PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    auto port = openConfigured(pty.slavePath());
+    ASSERT_TRUE(port);
+    EXPECT_FALSE(port->ftdiPort());
+    EXPECT_TRUE(port->deviceOpen());
+    EXPECT_FALSE(port->Configure(4801)) << "not a serial rate";
+}
+
+TEST(SerialPortOnPty, ASecondOpenOfTheSamePortIsBusy) {
+    PtyPair pty;
+    auto first = SerialPort::OpenPath(pty.slavePath());
+    ASSERT_TRUE(first);
+    auto second = SerialPort::OpenPath(pty.slavePath());
+    ASSERT_FALSE(second);
+    EXPECT_NE(second.error().message.find("busy"), std::string::npos) << second.error().message;
+    first->reset();
+    EXPECT_TRUE(SerialPort::OpenPath(pty.slavePath())) << "free again once closed";
+}
+
+TEST(SerialPortOnPty, WriteBlockSendsOneTo254BytesAndNothingElse) {
+    PtyPair pty;
+    auto port = openConfigured(pty.slavePath());
+    ASSERT_TRUE(port);
+    EXPECT_FALSE(port->WriteBlock({}));
+    const std::vector<std::uint8_t> tooLong(255, 0x41);
+    EXPECT_FALSE(port->WriteBlock(tooLong));
+    EXPECT_TRUE(pty.read(50ms).empty()) << "a refused block sends nothing";
+
+    std::vector<std::uint8_t> block(254);
+    for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<std::uint8_t>(i);
+    ASSERT_TRUE(port->WriteBlock(block));
+    EXPECT_EQ(pty.read(), block) << "binary bytes pass unchanged (no CR/LF mapping)";
+}
+
+TEST(SerialPortOnPty, ReadByteKeepsEveryByteAcrossReadBoundaries) {
+    PtyPair pty;
+    auto port = openConfigured(pty.slavePath());
+    ASSERT_TRUE(port);
+    std::mt19937 rng(4800);   // fixed seed: a failure replays exactly
+    for (int round = 0; round < 40; ++round) {
+        std::vector<std::uint8_t> sent(1 + rng() % 20);   // at most 20: below the drain limit
+        for (auto& b : sent) b = static_cast<std::uint8_t>(rng());
+        const std::size_t split = rng() % sent.size();
+        std::thread writer([&] {
+            pty.write({sent.begin(), sent.begin() + static_cast<std::ptrdiff_t>(split)});
+            std::this_thread::sleep_for(2ms);   // less than 4 character times: still one frame
+            pty.write({sent.begin() + static_cast<std::ptrdiff_t>(split), sent.end()});
+        });
+        std::vector<std::uint8_t> got;
+        ASSERT_TRUE(port->WaitForInput(500ms)) << "round " << round;
+        std::uint8_t b = 0;
+        while (got.size() < sent.size() && port->ReadByte(b)) got.push_back(b);
+        writer.join();
+        ASSERT_EQ(got, sent) << "round " << round << ", split at " << split;
+    }
+}
+
+TEST(SerialPortOnPty, ReadByteKeepsThePreviousByteWhenNothingComes) {
+    PtyPair pty;
+    auto port = openConfigured(pty.slavePath());
+    ASSERT_TRUE(port);
+    std::uint8_t b = 0x5A;
+    const auto start = Clock::now();
+    EXPECT_FALSE(port->ReadByte(b));
+    EXPECT_EQ(b, 0x5A);
+    EXPECT_LT(Clock::now() - start, 100ms) << "four character times, not more";
+}
+
+TEST(SerialPortOnPty, MoreThan24WaitingBytesAreDrainedSoTheNextFrameStartsClean) {
+    PtyPair pty;
+    auto port = openConfigured(pty.slavePath());
+    ASSERT_TRUE(port);
+    pty.write(std::vector<std::uint8_t>(25, 0x11));
+    std::this_thread::sleep_for(20ms);
+    EXPECT_TRUE(port->WaitForInput(100ms)) << "a full queue is input at once";
+    std::uint8_t b = 0;
+    EXPECT_FALSE(port->ReadByte(b));
+    pty.write({0xC0});
+    ASSERT_TRUE(port->WaitForInput(200ms));
+    ASSERT_TRUE(port->ReadByte(b));
+    EXPECT_EQ(b, 0xC0) << "the old bytes are gone";
+
+    pty.write(std::vector<std::uint8_t>(24, 0x22));
+    std::this_thread::sleep_for(20ms);
+    EXPECT_TRUE(port->ReadByte(b)) << "24 waiting is still within the limit";
+    EXPECT_EQ(b, 0x22);
+}
+
+TEST(SerialPortOnPty, WaitForInputEndsAtItsTimeOutOrAtTheFirstByte) {
+    PtyPair pty;
+    auto port = openConfigured(pty.slavePath());
+    ASSERT_TRUE(port);
+    auto start = Clock::now();
+    EXPECT_FALSE(port->WaitForInput(150ms));
+    const auto silent = Clock::now() - start;
+    EXPECT_GE(silent, 150ms);
+    EXPECT_LT(silent, 400ms);
+
+    std::thread writer([&] {
+        std::this_thread::sleep_for(50ms);
+        pty.write({0x31});
+    });
+    start = Clock::now();
+    EXPECT_TRUE(port->WaitForInput(2000ms));
+    EXPECT_LT(Clock::now() - start, 500ms);
+    writer.join();
+}
+
+extern "C" void ignoreSignal(int) {}
+
+TEST(SerialPortOnPty, ASignalNeitherEndsNorStretchesAWait) {
+    struct sigaction action {};
+    action.sa_handler = ignoreSignal;   // no SA_RESTART: poll() really sees EINTR
+    struct sigaction previous {};
+    ASSERT_EQ(::sigaction(SIGUSR1, &action, &previous), 0);
+
+    PtyPair pty;
+    auto port = openConfigured(pty.slavePath());
+    ASSERT_TRUE(port);
+    const pthread_t waiter = pthread_self();
+    std::thread signaller([&] {
+        for (int i = 0; i < 5; ++i) {
+            std::this_thread::sleep_for(40ms);
+            pthread_kill(waiter, SIGUSR1);
+        }
+    });
+    const auto start = Clock::now();
+    EXPECT_FALSE(port->WaitForInput(300ms));
+    const auto waited = Clock::now() - start;
+    signaller.join();
+    ::sigaction(SIGUSR1, &previous, nullptr);
+    EXPECT_GE(waited, 300ms) << "a signal is not a time-out";
+    EXPECT_LT(waited, 450ms) << "the deadline is kept, not restarted after each signal";
+}
+
+TEST(SerialPortOnPty, AbortWorkerWakesABlockedWorkerAndEmptiesItsSlot) {
+    PtyPair pty;
+    auto port = openConfigured(pty.slavePath());
+    ASSERT_TRUE(port);
+    WorkerThread worker;
+    ASSERT_TRUE(worker.Start([&] { return port->WaitForInput(10s) ? kExitOk : kExitFailed; }));
+    std::this_thread::sleep_for(50ms);
+    const auto start = Clock::now();
+    EXPECT_TRUE(port->AbortWorker(worker));
+    EXPECT_LT(Clock::now() - start, 2s) << "woken at once, then the two settling pauses";
+    EXPECT_FALSE(worker.Occupied());
+    EXPECT_EQ(worker.ExitCode(), kExitFailed) << "the wait failed because of the abort";
+    EXPECT_FALSE(port->Aborting()) << "the port is usable again";
+    pty.write({0x42});
+    EXPECT_TRUE(port->WaitForInput(500ms));
+
+    WorkerThread empty;
+    EXPECT_FALSE(port->AbortWorker(empty)) << "nothing to end";
+}
+
+TEST(SerialPortOnPty, InterruptMakesEveryOperationFailAtOnce) {
+    PtyPair pty;
+    auto port = openConfigured(pty.slavePath());
+    ASSERT_TRUE(port);
+    pty.write({0xC0, 0x31});
+    std::this_thread::sleep_for(20ms);
+    port->Interrupt();
+    const auto start = Clock::now();
+    std::uint8_t b = 0;
+    EXPECT_FALSE(port->WaitForInput(1s));
+    EXPECT_FALSE(port->ReadByte(b));
+    EXPECT_FALSE(port->WriteBlock(std::vector<std::uint8_t>{1}));
+    port->Pause(1s);
+    EXPECT_LT(Clock::now() - start, 100ms);
+}
+
+TEST(SerialPortOnPty, APortWhoseDeviceVanishedIsReopenedWhenItComesBack) {
+    testing::TempDir dir;
+    auto pty = std::make_unique<PtyPair>();
+    std::filesystem::create_symlink(pty->slavePath(), dir / "COM5");
+    auto created = SerialPort::Create(5, dir.path());
+    ASSERT_TRUE(created) << created.error().message;
+    auto port = std::move(*created);
+    ASSERT_TRUE(port->Configure(4800));
+
+    pty->closeMaster();   // unplugged
+    EXPECT_FALSE(port->WaitForInput(200ms));
+    EXPECT_FALSE(port->deviceOpen());
+    const auto start = Clock::now();
+    EXPECT_FALSE(port->WaitForInput(300ms));
+    EXPECT_GE(Clock::now() - start, 250ms) << "a lost device keeps the caller's rhythm, no spinning";
+
+    auto replugged = std::make_unique<PtyPair>();   // a new pseudo-terminal, as on replug
+    std::filesystem::remove(dir / "COM5");
+    std::filesystem::create_symlink(replugged->slavePath(), dir / "COM5");
+    const auto deadline = Clock::now() + 4s;
+    while (!port->deviceOpen() && Clock::now() < deadline) (void)port->WaitForInput(200ms);
+    ASSERT_TRUE(port->deviceOpen()) << "reopened within about a second";
+    EXPECT_EQ(port->reopenCount(), 1);
+    EXPECT_EQ(port->devicePath(), replugged->slavePath());
+
+    replugged->write({0xC1});
+    ASSERT_TRUE(port->WaitForInput(500ms));
+    std::uint8_t b = 0;
+    ASSERT_TRUE(port->ReadByte(b));
+    EXPECT_EQ(b, 0xC1) << "configured again: raw bytes pass";
+    ASSERT_TRUE(port->WriteBlock(std::vector<std::uint8_t>{0x0A, 0xC0}));
+    EXPECT_EQ(replugged->read(), (std::vector<std::uint8_t>{0x0A, 0xC0}));
+}
+
+}  // namespace
+}  // namespace r4860::link

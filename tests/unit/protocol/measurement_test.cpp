@@ -1,0 +1,159 @@
+#include "protocol/measurement.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "protocol/frame_codec.h"
+
+namespace r4860::protocol {
+namespace {
+
+struct CurrentCase {
+    const char* why;
+    std::uint8_t high, low;
+    double milliamps;
+    bool extended;
+};
+
+class OutputCurrents : public ::testing::TestWithParam<CurrentCase> {};
+
+TEST_P(OutputCurrents, DecodeOnTheirScale) {
+    const auto& [why, high, low, milliamps, extended] = GetParam();
+    const OutputCurrent out = DecodeOutputCurrent(high, low);
+    EXPECT_NEAR(out.milliamps, milliamps, 1e-9) << why;
+    EXPECT_EQ(out.extendedScale, extended) << why;
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, OutputCurrents, ::testing::Values(
+    CurrentCase{"zero counts are 4 mA", 0x00, 0x00, 4.0, false},
+    CurrentCase{"8192 counts are 20 mA", 0x20, 0x00, 20.0, false},
+    CurrentCase{"-128 counts are 3.75 mA (signed)", 0xFF, 0x80, 3.75, false},
+    CurrentCase{"9088 counts are 21.75 mA", 0x23, 0x80, 21.75, false},
+    CurrentCase{"9215 is the last count of the normal scale", 0x23, 0xFF, 4.0 + 9215 * 18.0 / 9216, false},
+    CurrentCase{"9216 starts the extended scale at 0 mA", 0x24, 0x00, 0.0, true},
+    CurrentCase{"25536 counts are 8.16 mA", 0x63, 0xC0, 8.16, true},
+    CurrentCase{"65407 is 28.0955 mA, limited to 25", 0xFF, 0x7F, 25.0, true},
+    CurrentCase{"65408 leaves the extended scale: -128 signed", 0xFF, 0x80, 3.75, false},
+    CurrentCase{"32768 is not negative: it lies on the extended scale", 0x80, 0x00, 23552 * 18.0 / 36000, true}));
+
+using Data = std::array<std::uint8_t, 8>;
+
+FrameBuffer frameOf(const Data& data) {
+    FrameBuffer rx{};
+    rx[0] = kReplyLength;
+    std::copy(data.begin(), data.end(), rx.begin() + 1);
+    rx[9] = Checksum(data);
+    return rx;
+}
+
+TEST(MeasurementFrames, DecodeResultOutputAndStatusBytes) {
+    MeasurementSample sample;
+    StatusFlags status;
+    DecodeMeasurement(Data{0x85, 0x48, 0x00, 0x00, 0x20, 0x00, 0x83, 0x95}, sample, status);
+    EXPECT_DOUBLE_EQ(sample.result, 100.0);
+    EXPECT_DOUBLE_EQ(sample.outputMa, 20.0);
+    EXPECT_TRUE(status.EepromError);
+    EXPECT_FALSE(status.BrokenSensor);
+    EXPECT_EQ(status.UnitIndex, 3);
+    EXPECT_TRUE(status.OutOfRange);
+    EXPECT_TRUE(status.InternalError);
+    EXPECT_EQ(status.TypeIndex, 5);
+    EXPECT_EQ(sample.bytes, (Data{0x85, 0x48, 0x00, 0x00, 0x20, 0x00, 0x83, 0x95}));
+}
+
+TEST(MeasurementFrames, EachStatusBitHasItsFlag) {
+    struct BitCase {
+        const char* why;
+        std::uint8_t a, b;
+        bool StatusFlags::*flag;
+    };
+    for (const auto& [why, a, b, flag] : {BitCase{"A7", 0x80, 0, &StatusFlags::EepromError},
+                                          BitCase{"A6", 0x40, 0, &StatusFlags::BrokenSensor},
+                                          BitCase{"A5", 0x20, 0, &StatusFlags::IndependentOutput},
+                                          BitCase{"A4", 0x10, 0, &StatusFlags::CalMode},
+                                          BitCase{"B7", 0, 0x80, &StatusFlags::OutOfRange},
+                                          BitCase{"B4", 0, 0x10, &StatusFlags::InternalError}}) {
+        MeasurementSample sample;
+        StatusFlags on, off;
+        DecodeMeasurement(Data{0, 0, 0, 0, 0, 0, a, b}, sample, on);
+        EXPECT_TRUE(on.*flag) << why;
+        DecodeMeasurement(Data{0, 0, 0, 0, 0, 0, static_cast<std::uint8_t>(~a & 0xF0),
+                               static_cast<std::uint8_t>(~b & 0xF0)}, sample, off);
+        EXPECT_FALSE(off.*flag) << why << " must not follow the other bits";
+    }
+    MeasurementSample sample;
+    StatusFlags status;
+    DecodeMeasurement(Data{}, sample, status);
+    EXPECT_EQ(status.UnitIndex, 15) << "unit index 0 stands for 15";
+    status.NewAverage = status.LargeError = true;
+    DecodeMeasurement(Data{0, 0, 0, 0, 0, 0, 0, 0x60}, sample, status);
+    DecodeMeasurement(Data{}, sample, status);
+    EXPECT_TRUE(status.NewAverage && status.LargeError) << "the latched bits are the listener's, not the decoder's";
+}
+
+TEST(GetSample, TakesEachFrameOnce) {
+    Link link;
+    MeasurementSample sample;
+    link.ListenerRunning = true;
+    EXPECT_FALSE(GetSample(link, sample));
+    EXPECT_EQ(link.status.TypeIndex, kNoSampleTypeIndex);
+
+    link.StoreLatestFrame(frameOf({0x7F, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x02}));
+    link.SampleValid = true;
+    ASSERT_TRUE(GetSample(link, sample));
+    EXPECT_DOUBLE_EQ(sample.result, 1.0);
+    EXPECT_EQ(link.status.TypeIndex, 2);
+
+    sample.result = -7.0;
+    EXPECT_FALSE(GetSample(link, sample)) << "the second tick without a new frame";
+    EXPECT_EQ(link.status.TypeIndex, kNoSampleTypeIndex);
+    EXPECT_DOUBLE_EQ(sample.result, -7.0) << "the sample is left as it was";
+
+    link.StoreLatestFrame(frameOf({}));
+    link.ListenerRunning = false;
+    EXPECT_FALSE(GetSample(link, sample)) << "nothing is taken from a stopped listener";
+}
+
+TEST(GetSample, APulseOfNewAverageOrLargeErrorIsSeenOnceEvenBetweenTwoPolls) {
+    Link link;
+    MeasurementSample sample;
+    link.ListenerRunning = true;
+    link.SampleValid = true;
+    link.StoreLatestFrame(frameOf({0, 0, 0, 0, 0, 0, 0, 0x20}));   // New average for one frame
+    link.StoreLatestFrame(frameOf({0, 0, 0, 0, 0, 0, 0, 0x40}));   // Large error for the next
+    link.StoreLatestFrame(frameOf({}));
+    ASSERT_TRUE(GetSample(link, sample));
+    EXPECT_TRUE(link.status.NewAverage);
+    EXPECT_TRUE(link.status.LargeError);
+
+    link.StoreLatestFrame(frameOf({}));
+    ASSERT_TRUE(GetSample(link, sample));
+    EXPECT_FALSE(link.status.NewAverage) << "held until the poll after it, no longer";
+    EXPECT_FALSE(link.status.LargeError);
+}
+
+TEST(GetSample, NeverSeesAHalfWrittenFrame) {
+    Link link;
+    link.ListenerRunning = true;
+    link.SampleValid = true;
+    std::atomic<bool> stop{false};
+    std::thread listener([&] {
+        for (std::uint8_t n = 0; !stop; ++n) link.StoreLatestFrame(frameOf({n, n, n, n, n, n, n, n}));
+    });
+    MeasurementSample sample;
+    int taken = 0;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (taken < 2000 && std::chrono::steady_clock::now() < end) {
+        if (!GetSample(link, sample)) continue;
+        ++taken;
+        for (const auto b : sample.bytes) ASSERT_EQ(b, sample.bytes[0]) << "torn at sample " << taken;
+    }
+    stop = true;
+    listener.join();
+    EXPECT_GT(taken, 0);
+}
+
+}  // namespace
+}  // namespace r4860::protocol

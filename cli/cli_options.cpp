@@ -1,0 +1,129 @@
+#include "cli_options.h"
+
+#include "common/number_text.h"
+
+namespace r4860::cli {
+namespace {
+
+Error bad(std::string why) { return makeError(Errc::BadArgument, std::move(why)); }
+
+std::optional<Command> commandNamed(const std::string& word) {
+    if (word == "read") return Command::Read;
+    if (word == "write") return Command::Write;
+    if (word == "verify") return Command::Verify;
+    if (word == "monitor") return Command::Monitor;
+    if (word == "info") return Command::Info;
+    if (word == "help") return Command::Help;
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string UsageText() {
+    return R"(Usage: r4860-cli --port PORT [--verbose] COMMAND [OPTIONS]
+
+Configures and monitors one R4860 transducer on a serial port.
+
+PORT is a device path (/dev/ttyUSB0) or COMn: a COMn entry in the ports folder
+(a symbolic link, e.g. the one r4860-sim makes) is used when present, otherwise
+COM1-32 are /dev/ttyS0-31, COM33-64 /dev/ttyUSB0-31, COM65-96 /dev/ttyACM0-31.
+
+Commands:
+  read [--par FILE] [--image FILE]
+      Read the configuration and print a summary; write it as a parameter file
+      and/or as the raw 2052-byte memory image when asked.
+  write FILE.par [--force] [--id-tag-only]
+      Program the transducer from a parameter file, then verify it. The file's
+      model must match the connected transducer unless --force (which encodes
+      for the connected model). A table file the parameter file names is looked
+      up beside it and in the data folder. --id-tag-only writes only the ID tag.
+  verify FILE.par
+      Compare the transducer with the parameter file (with the file's own
+      configuration date) and list the differing memory offsets.
+  monitor [--seconds N] [--interval S]
+      Print one line per sample (time, result, output, status) until stopped
+      (Ctrl-C) or N seconds have passed; S seconds between rows (default 0.5).
+  info
+      Model, serial number, inner code version and the status of the latest frame.
+
+Options:
+  --port PORT     serial device or COMn (required except for help)
+  --verbose       developer trace on stderr
+  --help          this text
+
+Exit codes: 0 success; 1 transducer or transfer failure (no communication,
+EEPROM error, transmission unsuccessful, model mismatch, verification errors);
+2 bad usage or unreadable file.
+)";
+}
+
+Result<Options> ParseOptions(const std::vector<std::string>& args) {
+    Options o;
+    std::optional<Command> command;
+    std::vector<std::string> positional;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto takeValue = [&](const char* name) -> Result<std::string> {
+            if (i + 1 >= args.size()) return bad(std::string(name) + " needs a value");
+            return args[++i];
+        };
+        if (a == "--help" || a == "-h") {
+            o.command = Command::Help;
+            return o;
+        }
+        if (a == "--verbose" || a == "-v") {
+            o.verbose = true;
+        } else if (a == "--port") {
+            auto v = takeValue("--port");
+            if (!v) return v.error();
+            o.port = *v;
+        } else if (a == "--par") {
+            auto v = takeValue("--par");
+            if (!v) return v.error();
+            o.parFile = *v;
+        } else if (a == "--image") {
+            auto v = takeValue("--image");
+            if (!v) return v.error();
+            o.imageFile = *v;
+        } else if (a == "--force") {
+            o.force = true;
+        } else if (a == "--id-tag-only") {
+            o.idTagOnly = true;
+        } else if (a == "--seconds" || a == "--interval") {
+            auto v = takeValue(a.c_str());
+            if (!v) return v.error();
+            double x = 0;
+            if (!TextToNum(*v, x) || x < 0 || (a == "--interval" && x < 0.05))
+                return bad(a + " needs a number of seconds" + (a == "--interval" ? " (at least 0.05)" : ""));
+            if (a == "--seconds") o.seconds = x;
+            else o.interval = x;
+        } else if (!a.empty() && a[0] == '-') {
+            return bad("unknown option " + a);
+        } else if (!command) {
+            command = commandNamed(a);
+            if (!command) return bad("unknown command " + a);
+        } else {
+            positional.push_back(a);
+        }
+    }
+    if (!command) return bad("no command given");
+    o.command = *command;
+    if (o.command == Command::Help) return o;
+    if (o.port.empty()) return bad("--port is required");
+
+    const bool takesFile = o.command == Command::Write || o.command == Command::Verify;
+    if (takesFile) {
+        if (positional.size() != 1) return bad("the command needs one parameter file");
+        o.parFile = positional.front();
+    } else if (!positional.empty()) {
+        return bad("unexpected argument " + positional.front());
+    }
+    if ((o.force || o.idTagOnly) && o.command != Command::Write) return bad("--force and --id-tag-only go with write");
+    if ((!o.imageFile.empty() || (!o.parFile.empty() && !takesFile)) && o.command != Command::Read)
+        return bad("--par and --image go with read");
+    if ((o.seconds || o.interval != 0.5) && o.command != Command::Monitor)
+        return bad("--seconds and --interval go with monitor");
+    return o;
+}
+
+}  // namespace r4860::cli

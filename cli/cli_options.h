@@ -1,0 +1,30 @@
+// The command line of r4860-cli, parsed into one plain structure.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/result.h"
+
+namespace r4860::cli {
+
+enum class Command { Read, Write, Verify, Monitor, Info, Help };
+
+struct Options {
+    Command command = Command::Help;
+    std::string port;             // a device path, or COMn
+    std::string parFile;          // read --par, write, verify
+    std::string imageFile;        // read --image
+    bool force = false;           // write: encode for the connected model
+    bool idTagOnly = false;       // write: only the ID tag
+    std::optional<double> seconds;  // monitor: stop after this long
+    double interval = 0.5;        // monitor: seconds between rows
+    bool verbose = false;
+};
+
+// Errc::BadArgument with a one-line reason when the words do not make a command.
+[[nodiscard]] Result<Options> ParseOptions(const std::vector<std::string>& args);
+[[nodiscard]] std::string UsageText();
+
+}  // namespace r4860::cli

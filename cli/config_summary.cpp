@@ -11,6 +11,13 @@
 namespace r4860::cli {
 namespace {
 
+// Seven significant digits at most: the precision of the device's floats, without their noise.
+std::string valueText(double v) {
+    char buf[64];
+    const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 7);
+    return ec == std::errc() ? std::string(buf, ptr) : std::string("?");
+}
+
 std::string kindOf(int typ) {
     if (IsRtd(typ)) return "resistance thermometer ";
     if (IsThermocouple(typ)) return LangText("Thermocouple") + " ";
@@ -48,12 +55,6 @@ std::string burnoutText(int burnout) {
 
 std::string orDash(const std::string& s) { return s.empty() ? "-" : s; }
 
-// Seven significant digits at most: the precision of the device's floats, without their noise.
-std::string valueText(double v) {
-    char buf[64];
-    const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 7);
-    return ec == std::errc() ? std::string(buf, ptr) : std::string("?");
-}
 
 }  // namespace
 

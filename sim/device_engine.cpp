@@ -157,7 +157,7 @@ OutgoingFrame DeviceEngine::nextFrame(double seconds) {
         m.result = *m_simulatedResult;
         m.normalized = span != 0.0 ? (m.result - minInput) / span : 0.0;
         m.outputCounts = CountsForCurrent(4.0 + 16.0 * m.normalized);
-        m.outOfRange = m.normalized < 0.0 || m.normalized > 1.0;
+        m.outOfRange = m.normalized < -0.005 || m.normalized > 1.005;
     }
     m_last = m;
     int counts = m.outputCounts;

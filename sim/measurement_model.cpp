@@ -9,6 +9,8 @@
 namespace r4860::sim {
 namespace {
 
+constexpr double kRangeMargin = 0.005;
+
 int conversionCode(const DeviceMemory& mem) { return mem.byte(map::kLinType) >> 5; }
 
 double signedCorrection(const DeviceMemory& mem, std::size_t at) {
@@ -64,7 +66,8 @@ Measurement Evaluate(const DeviceMemory& mem, double signal) {
     y = (1.0 + signedCorrection(mem, map::kGainCorr) / 100.0) * y + signedCorrection(mem, map::kZeroCorr) / 100.0;
     m.normalized = y;
     m.result = minInput + y * span;
-    m.outOfRange = y < 0.0 || y > 1.0;
+    // Half a percent of span beyond either end, so a value at a range limit is not flagged.
+    m.outOfRange = y < -kRangeMargin || y > 1.0 + kRangeMargin;
     m.outputCounts = CountsForCurrent(4.0 + 16.0 * y);
     return m;
 }

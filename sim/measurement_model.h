@@ -11,7 +11,7 @@ struct Measurement {
     double result = 0.0;      // engineering value in the configured unit
     double normalized = 0.0;  // output position 0..1 over the range, after the user corrections
     int outputCounts = 0;     // -128..9088: 512 counts per mA above 4 mA
-    bool outOfRange = false;  // normalized output outside 0..1
+    bool outOfRange = false;  // normalized output beyond 0..1 by more than half a percent
     bool unusable = false;    // the memory holds no transfer function the firmware can apply
 };
 

@@ -165,9 +165,11 @@ void SimLoop::readLine(std::int64_t now) {
     const ssize_t n = ::read(m_port.masterFd(), buf, sizeof buf);
     if (n <= 0) return;  // EAGAIN, or EIO while no slave is open: nothing to take
     std::vector<HostFrame> frames;
-    const bool gapOpen = m_phase == Phase::Gap;
-    for (ssize_t i = 0; i < n; ++i) m_parser.feed(buf[i], now, gapOpen, frames);
-    for (const auto& f : frames) handleFrame(f, now);
+    for (ssize_t i = 0; i < n; ++i) {  // a command handled may close the gap for the next one
+        m_parser.feed(buf[i], now, m_phase == Phase::Gap, frames);
+        for (const auto& f : frames) handleFrame(f, now);
+        frames.clear();
+    }
 }
 
 void SimLoop::handleFrame(const HostFrame& f, std::int64_t now) {

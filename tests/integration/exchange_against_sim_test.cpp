@@ -1,0 +1,208 @@
+// The listener, posting and polling against the real emulator on a pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "common/lang_table.h"
+#include "protocol/commands.h"
+#include "protocol/listener.h"
+#include "protocol/measurement.h"
+#include "support/recording_ui.h"
+#include "support/sim_on_pty.h"
+
+namespace r4860::protocol {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using testing::RecordingUi;
+using testing::SimLogEntry;
+using testing::SimOnPty;
+
+constexpr int kSimPort = 99;
+
+template <class Pred>
+bool eventually(Pred pred, std::chrono::milliseconds timeout) {
+    const auto end = Clock::now() + timeout;
+    while (Clock::now() < end) {
+        if (pred()) return true;
+        std::this_thread::sleep_for(10ms);
+    }
+    return pred();
+}
+
+std::vector<SimLogEntry> commandsWithCode(const SimOnPty& sim, std::uint8_t code) {
+    std::vector<SimLogEntry> out;
+    for (auto& e : sim.receivedFrames())
+        if (e.code() == code) out.push_back(e);
+    return out;
+}
+
+class ExchangeAgainstSim : public ::testing::Test {
+protected:
+    void SetUp() override {
+        UseEnglishTable();
+        ASSERT_TRUE(sim.ok()) << sim.startError();
+        auto started = StartLink(link, kSimPort, kDefaultBaudIndex, sim.portsDir());
+        ASSERT_TRUE(started) << started.error().message;
+        ASSERT_TRUE(link.PollingOn);
+        ASSERT_TRUE(eventually([&] { return link.SampleValid && link.LinkReady; }, 3s)) << "frames come";
+    }
+    void TearDown() override { StopLink(link); }
+
+    SimOnPty sim;
+    Link link;
+    RecordingUi ui;
+};
+
+TEST_F(ExchangeAgainstSim, TheListenerReceivesAndValidatesEveryFrame) {
+    MeasurementSample sample;
+    int samples = 0;
+    int typeIndex = -1;
+    const auto end = Clock::now() + 1500ms;
+    while (Clock::now() < end) {
+        if (WaitNewSample(link, sample)) {
+            ++samples;
+            EXPECT_TRUE(std::isfinite(sample.result));
+            EXPECT_GE(sample.outputMa, 0.0);
+            EXPECT_LE(sample.outputMa, 25.0);
+            if (typeIndex < 0) typeIndex = link.status.TypeIndex;
+            EXPECT_EQ(link.status.TypeIndex, typeIndex) << "the model index does not jump";
+        }
+    }
+    EXPECT_GE(samples, 15) << "a frame about every 60 ms, each taken once";
+    EXPECT_NE(typeIndex, kNoSampleTypeIndex);
+    EXPECT_TRUE(WaitFreshSample(link, sample));
+    EXPECT_FALSE(GetSample(link, sample)) << "already taken";
+}
+
+TEST_F(ExchangeAgainstSim, APostedCommandIsSentInTheGapAfterAFrameAndAcknowledged) {
+    ASSERT_TRUE(ExecuteCommand(link, ui, 'm', 16));
+    const auto sent = commandsWithCode(sim, 'm');
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].outcome, "accepted");
+    EXPECT_TRUE(sent[0].inGap);
+    EXPECT_EQ(sent[0].data, (std::vector<std::uint8_t>{'m', 16}));
+    EXPECT_TRUE(link.LastSendOk);
+    ReportCommandFailure(link, ui);
+    EXPECT_TRUE(ui.messages().empty());
+    EXPECT_TRUE(ui.beeps().empty());
+}
+
+TEST_F(ExchangeAgainstSim, AnUnacknowledgedCommandIsTriedAfterFourFramesThenReportedOnce) {
+    ASSERT_EQ(sim.control("drop-acks next 4").rfind("ok", 0), 0u);
+    ASSERT_TRUE(PostCommandWhenReady(link, ui, 'm', 16));
+    ASSERT_TRUE(eventually([&] { return !link.CommandPending; }, 3s));
+    EXPECT_FALSE(link.LastSendOk);
+
+    const auto tries = commandsWithCode(sim, 'm');
+    ASSERT_EQ(tries.size(), 4u) << "the first send and three retries";
+    // Each retry follows a frame of its own.
+    const auto log = sim.log();
+    for (std::size_t i = 1; i < tries.size(); ++i) {
+        int framesBetween = 0;
+        for (const auto& e : log)
+            if (e.dir == "tx" && e.kind != "ack" && e.timeUs > tries[i - 1].timeUs && e.timeUs < tries[i].timeUs)
+                ++framesBetween;
+        EXPECT_GE(framesBetween, 1) << "retry " << i;
+    }
+
+    ReportCommandFailure(link, ui);
+    ReportCommandFailure(link, ui);
+    EXPECT_EQ(ui.messages(), (std::vector<std::string>{"Command failed!"}));
+    EXPECT_EQ(ui.beeps(), (std::vector<Beep>{Beep::Exclamation}));
+}
+
+TEST_F(ExchangeAgainstSim, ACommandWhoseFourthTryIsAcknowledgedIsNotReported) {
+    ASSERT_EQ(sim.control("drop-acks next 3").rfind("ok", 0), 0u);
+    ASSERT_TRUE(ExecuteCommand(link, ui, 'm', 16));
+    EXPECT_EQ(commandsWithCode(sim, 'm').size(), 4u);
+    EXPECT_TRUE(link.LastSendOk);
+    ReportCommandFailure(link, ui);
+    EXPECT_TRUE(ui.messages().empty());
+}
+
+TEST_F(ExchangeAgainstSim, CorruptedFramesAndDroppedAcksAreSurvived) {
+    ASSERT_EQ(sim.control("corrupt 0.1").rfind("ok", 0), 0u);
+    ASSERT_EQ(sim.control("drop-acks 0.1").rfind("ok", 0), 0u);
+    MeasurementSample sample;
+    int samples = 0, done = 0;
+    for (int i = 0; i < 8; ++i) {
+        if (ExecuteCommand(link, ui, 'm', 16)) ++done;
+        for (int k = 0; k < 5; ++k)
+            if (WaitNewSample(link, sample)) {
+                ++samples;
+                EXPECT_TRUE(std::isfinite(sample.result));
+            }
+    }
+    EXPECT_GE(done, 7) << "retries carry commands over single losses";
+    EXPECT_GE(samples, 25);
+    EXPECT_TRUE(link.ListenerRunning);
+}
+
+TEST_F(ExchangeAgainstSim, ASilentTransducerBlocksPostingWithABeep) {
+    ASSERT_EQ(sim.control("silence on").rfind("ok", 0), 0u);
+    ASSERT_TRUE(eventually([&] { return !link.SampleValid; }, 2s)) << "three failed receives";
+    EXPECT_FALSE(PostCommand(link, ui, 'm', 16));
+    EXPECT_EQ(ui.beeps(), (std::vector<Beep>{Beep::Default}));
+    sim.startBroadcasting();
+    EXPECT_TRUE(eventually([&] { return link.SampleValid.load(); }, 2s));
+    EXPECT_TRUE(ExecuteCommand(link, ui, 'm', 16));
+}
+
+TEST_F(ExchangeAgainstSim, TheListenerStopsForATransferAndStartsAgain) {
+    const auto start = Clock::now();
+    auto stopped = StopListener(link);
+    ASSERT_TRUE(stopped) << stopped.error().message;
+    EXPECT_LT(Clock::now() - start, 1500ms);
+    EXPECT_FALSE(link.listener.Occupied()) << "joined and cleared";
+    EXPECT_FALSE(link.SampleValid);
+    EXPECT_FALSE(link.LinkReady);
+    MeasurementSample sample;
+    EXPECT_FALSE(GetSample(link, sample));
+
+    ASSERT_TRUE(StartListener(link));
+    EXPECT_TRUE(WaitNewSample(link, sample));
+    EXPECT_TRUE(ExecuteCommand(link, ui, 'm', 16));
+}
+
+TEST_F(ExchangeAgainstSim, StopLinkIsPromptAndASecondStartOpensThePortAgain) {
+    const auto start = Clock::now();
+    StopLink(link);
+    EXPECT_LT(Clock::now() - start, 500ms) << "the eventfd wakes the listener at once";
+    EXPECT_FALSE(link.PollingOn);
+    EXPECT_FALSE(link.port);
+    EXPECT_FALSE(link.CommandPending);
+
+    auto again = StartLink(link, kSimPort, kDefaultBaudIndex, sim.portsDir());
+    ASSERT_TRUE(again) << again.error().message;
+    EXPECT_TRUE(eventually([&] { return link.SampleValid.load(); }, 2s));
+}
+
+TEST_F(ExchangeAgainstSim, APortInUseCannotBeStartedTwice) {
+    Link other;
+    auto second = StartLink(other, kSimPort, kDefaultBaudIndex, sim.portsDir());
+    ASSERT_FALSE(second);
+    EXPECT_FALSE(other.PollingOn);
+    EXPECT_FALSE(other.port) << "nothing kept from the failed attempt";
+    EXPECT_FALSE(StartLink(other, 0, kDefaultBaudIndex, sim.portsDir()));
+}
+
+TEST_F(ExchangeAgainstSim, UnpluggingAndReplugging) {
+    ASSERT_EQ(sim.control("unplug").rfind("ok", 0), 0u);
+    EXPECT_TRUE(eventually([&] { return !link.SampleValid; }, 2s)) << "the displays go blank";
+    MeasurementSample sample;
+    EXPECT_FALSE(GetSample(link, sample));
+    std::this_thread::sleep_for(1200ms);   // re-open attempts meanwhile find nothing
+    ASSERT_EQ(sim.control("replug").rfind("ok", 0), 0u);
+    ASSERT_TRUE(eventually([&] { return link.SampleValid.load(); }, 4s)) << "no action from the operator";
+    EXPECT_GE(link.port->reopenCount(), 1);
+    EXPECT_TRUE(link.PollingOn);
+    EXPECT_TRUE(WaitNewSample(link, sample));
+    EXPECT_TRUE(ExecuteCommand(link, ui, 'm', 16));
+}
+
+}  // namespace
+}  // namespace r4860::protocol

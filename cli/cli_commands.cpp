@@ -231,9 +231,7 @@ bool idTagArrived(Session& session, const model::ConfigImage& sent) {
     return std::equal(image.begin() + 0x6C, image.begin() + 0x7B, sent.begin() + 0x6C);
 }
 
-int commandWrite(const Options& o, Session& session) {
-    model::ConfigRecord rec;
-    if (const int rc = loadParFile(o.parFile, rec); rc != kExitOk) return rc;
+int commandWrite(const Options& o, Session& session, model::ConfigRecord& rec) {
 
     const int connected = protocol::ConnectedModelCode(session.line().typeIndex);
     if (!protocol::ModelMatches(rec, session.line().typeIndex)) {
@@ -278,9 +276,7 @@ int commandWrite(const Options& o, Session& session) {
     return kExitOk;
 }
 
-int commandVerify(const Options& o, Session& session) {
-    model::ConfigRecord rec;
-    if (const int rc = loadParFile(o.parFile, rec); rc != kExitOk) return rc;
+int commandVerify(const Options& o, Session& session, model::ConfigRecord& rec) {
     // The file's own configuration date, or the date bytes would always differ.
     const auto fileDate = ParseDateText(rec.Informacje.data);
     if (!fileDate) {
@@ -364,12 +360,17 @@ void RequestStop() noexcept { g_stop.store(true); }
 
 int RunCommand(const Options& o, TerminalUi& ui) {
     files::LoadSettings(files::AppSettings(), files::DesktopRect{});
+    // A file that cannot be used is refused before the line is touched.
+    model::ConfigRecord fromFile;
+    if (o.command == Command::Write || o.command == Command::Verify) {
+        if (const int rc = loadParFile(o.parFile, fromFile); rc != kExitOk) return rc;
+    }
     Session session(ui);
     if (const int rc = session.open(o.port); rc != kExitOk) return rc;
     switch (o.command) {
     case Command::Read: return commandRead(o, session);
-    case Command::Write: return commandWrite(o, session);
-    case Command::Verify: return commandVerify(o, session);
+    case Command::Write: return commandWrite(o, session, fromFile);
+    case Command::Verify: return commandVerify(o, session, fromFile);
     case Command::Monitor: return commandMonitor(o, session);
     case Command::Info: return commandInfo(session);
     case Command::Help: break;

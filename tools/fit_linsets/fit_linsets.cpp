@@ -78,6 +78,37 @@ std::array<Bounds, 3> SegmentBounds(const SetSpec& spec) {
     return {{{0.0, spec.s3}, {spec.s3, spec.s4}, {spec.s4, 1.0}}};
 }
 
+// The set as the transducer receives it: every value through its 4-byte float format.
+SensorLinSetArray AsDeviceFloats(const SensorLinSetArray& set) {
+    SensorLinSetArray out{};
+    for (std::size_t i = 0; i < set.size(); ++i) {
+        const auto bytes = r4860::EncodeDeviceFloat(set[i]);
+        out[i] = bytes ? r4860::DecodeDeviceFloat(*bytes) : NAN;
+    }
+    return out;
+}
+
+// The nearest value the transducer's float format holds exactly (24 significant bits), so that
+// sending it loses nothing; the format's own encoder would truncate instead.
+long double AsDeviceFloat(long double v) {
+    int exponent = 0;
+    const long double mantissa = std::frexp(v, &exponent);
+    const auto nearest = static_cast<double>(std::ldexp(std::round(std::ldexp(mantissa, 24)), exponent - 24));
+    const auto bytes = r4860::EncodeDeviceFloat(nearest);
+    if (bytes && r4860::DecodeDeviceFloat(*bytes) == nearest) return nearest;
+    return bytes ? r4860::DecodeDeviceFloat(*bytes) : v;
+}
+
+// Where a limit is rounded inwards, the temperatures between the range end and the limit all
+// read as the limit (the evaluation clamps u), so that end must serve the range end too.
+std::optional<r4860::tools::SharedEnd> ClampedTail(const r4860::model::ConfigRecord& rec, const SetSpec& spec,
+                                                   bool high) {
+    const double end = high ? RangeHigh(spec.code) : RangeLow(spec.code);
+    const double signal = r4860::model::SensorSignal(rec, spec.code, end);
+    if (high ? signal <= spec.s1 : signal >= spec.s0) return std::nullopt;
+    return r4860::tools::SharedEnd{end};
+}
+
 SensorLinSetArray BuildSet(const SetSpec& spec, std::array<double, 3>& levelled) {
     const r4860::model::ConfigRecord rec;
     SensorLinSetArray set{spec.s0, spec.s1, 0.0, spec.s3, spec.s4, 1.0, 0.0};
@@ -99,22 +130,18 @@ SensorLinSetArray BuildSet(const SetSpec& spec, std::array<double, 3>& levelled)
             const long double x = spec.s0 + u * (static_cast<long double>(spec.s1) - spec.s0);
             return static_cast<long double>(ExactInverse(rec, spec.code, static_cast<double>(x)));
         };
-        const auto fit = r4860::tools::FitMinimax(f, bounds[s].a, bounds[s].b, kGridSize);
+        r4860::tools::FitOptions options;
+        options.gridSize = kGridSize;
+        if (s == 0) options.atA = ClampedTail(rec, spec, false);
+        if (s == 2) options.atB = ClampedTail(rec, spec, true);
+        options.quantize = AsDeviceFloat;
+        const auto fit = r4860::tools::FitMinimax(f, bounds[s].a, bounds[s].b, options);
         for (std::size_t k = 0; k < 7; ++k) set[base + k] = static_cast<double>(fit.coefficients[k]);
         levelled[s] = static_cast<double>(fit.levelledError);
     }
     return set;
 }
 
-// The set as the transducer receives it: every value through its 4-byte float format.
-SensorLinSetArray AsDeviceFloats(const SensorLinSetArray& set) {
-    SensorLinSetArray out{};
-    for (std::size_t i = 0; i < set.size(); ++i) {
-        const auto bytes = r4860::EncodeDeviceFloat(set[i]);
-        out[i] = bytes ? r4860::DecodeDeviceFloat(*bytes) : NAN;
-    }
-    return out;
-}
 
 // Worst |LinSetValue(signal(t)) - t| per segment over the sensor's whole range.
 std::array<double, 3> WorstErrors(const SetSpec& spec, const SensorLinSetArray& set) {

@@ -1,5 +1,6 @@
-// The Remez exchange works in the Chebyshev basis on [-1, 1], where the 8 x 8 systems stay well
-// conditioned even for short segments; only the result is turned into powers of u.
+// The Remez exchange on a dense grid over any Haar basis: the Chebyshev basis in a local
+// variable for the fit itself (well conditioned even on short segments), powers of u for the
+// refits that follow the quantization of each coefficient.
 #include "minimax_fit.h"
 
 #include <algorithm>
@@ -13,63 +14,70 @@ namespace r4860::tools {
 namespace {
 
 constexpr int kTerms = kFitDegree + 1;
-constexpr int kReference = kFitDegree + 2;  // alternation points of a best approximation
-
 using Chebyshev = std::array<long double, kTerms>;
 
-long double ChebyshevValue(const Chebyshev& a, long double w) {
-    long double b1 = 0, b2 = 0;  // Clenshaw recurrence
-    for (int k = kTerms - 1; k >= 1; --k) {
-        const long double b0 = 2 * w * b1 - b2 + a[static_cast<std::size_t>(k)];
-        b2 = b1;
-        b1 = b0;
-    }
-    return w * b1 - b2 + a[0];
-}
+using Matrix = std::vector<std::vector<long double>>;
 
-// Solves m x = r in place by Gaussian elimination with partial pivoting.
-std::array<long double, kReference> Solve(std::array<std::array<long double, kReference>, kReference> m,
-                                          std::array<long double, kReference> r) {
-    for (int c = 0; c < kReference; ++c) {
-        int pivot = c;
-        for (int i = c + 1; i < kReference; ++i)
+// Solves m x = r by Gaussian elimination with partial pivoting.
+std::vector<long double> Solve(Matrix m, std::vector<long double> r) {
+    const std::size_t n = r.size();
+    for (std::size_t c = 0; c < n; ++c) {
+        std::size_t pivot = c;
+        for (std::size_t i = c + 1; i < n; ++i)
             if (std::fabs(m[i][c]) > std::fabs(m[pivot][c])) pivot = i;
         std::swap(m[c], m[pivot]);
         std::swap(r[c], r[pivot]);
-        for (int i = c + 1; i < kReference; ++i) {
+        for (std::size_t i = c + 1; i < n; ++i) {
             const long double f = m[i][c] / m[c][c];
-            for (int k = c; k < kReference; ++k) m[i][k] -= f * m[c][k];
+            for (std::size_t k = c; k < n; ++k) m[i][k] -= f * m[c][k];
             r[i] -= f * r[c];
         }
     }
-    std::array<long double, kReference> x{};
-    for (int c = kReference - 1; c >= 0; --c) {
-        long double s = r[c];
-        for (int k = c + 1; k < kReference; ++k) s -= m[c][k] * x[k];
-        x[c] = s / m[c][c];
+    std::vector<long double> x(n);
+    for (std::size_t c = n; c-- > 0;) {
+        long double sum = r[c];
+        for (std::size_t k = c + 1; k < n; ++k) sum -= m[c][k] * x[k];
+        x[c] = sum / m[c][c];
     }
     return x;
 }
 
-struct Extremum {
-    std::size_t index;
-    long double error;
+// The discrete problem: target values and basis rows on the grid. An end may carry an offset
+// (error it cannot avoid, added to the magnitude) or be pinned (matched exactly, outside the
+// alternation); alternation points are searched in [lo, hi].
+struct Problem {
+    std::vector<std::vector<long double>> basis;
+    std::vector<long double> fw, offset;
+    std::vector<std::size_t> pinned;
+    std::size_t lo = 0, hi = 0;
+    [[nodiscard]] std::size_t terms() const { return basis.front().size(); }
+    [[nodiscard]] long double value(const std::vector<long double>& c, std::size_t i) const {
+        long double sum = 0;
+        for (std::size_t k = 0; k < c.size(); ++k) sum += c[k] * basis[i][k];
+        return sum;
+    }
 };
 
-// One extremum per run of equal sign of the error, then trimmed to kReference points that still
+struct Extremum {
+    std::size_t index;
+    long double error;  // signed, its magnitude including the point's offset
+};
+
+// One extremum per run of equal sign of the error, then trimmed to `count` points that still
 // alternate, dropping the smallest first so the largest deviation always stays in.
-std::vector<Extremum> AlternatingExtrema(const std::vector<long double>& err) {
+std::vector<Extremum> AlternatingExtrema(const Problem& pb, const std::vector<long double>& err, std::size_t count) {
     std::vector<Extremum> ext;
-    for (std::size_t i = 0; i < err.size(); ++i) {
+    for (std::size_t i = pb.lo; i <= pb.hi; ++i) {
         const bool positive = err[i] >= 0;
+        const long double e = positive ? err[i] + pb.offset[i] : err[i] - pb.offset[i];
         if (!ext.empty() && (ext.back().error >= 0) == positive) {
-            if (std::fabs(err[i]) > std::fabs(ext.back().error)) ext.back() = {i, err[i]};
+            if (std::fabs(e) > std::fabs(ext.back().error)) ext.back() = {i, e};
         } else {
-            ext.push_back({i, err[i]});
+            ext.push_back({i, e});
         }
     }
-    while (ext.size() > static_cast<std::size_t>(kReference)) {
-        if (ext.size() == static_cast<std::size_t>(kReference) + 1) {
+    while (ext.size() > count) {
+        if (ext.size() == count + 1) {
             if (std::fabs(ext.front().error) < std::fabs(ext.back().error)) ext.erase(ext.begin());
             else ext.pop_back();
             continue;
@@ -88,6 +96,66 @@ std::vector<Extremum> AlternatingExtrema(const std::vector<long double>& err) {
         ext.erase(std::min(smallest, partner));
     }
     return ext;
+}
+
+// Levels the error on the reference: p + sign_r E = f + sign_r s offset_r, where s is the sign
+// E turns out with (an offset always adds to the magnitude); pinned points get p = f. When no
+// sign is consistent, an offset exceeds the level and is left out of this step.
+std::vector<long double> SolveReference(const Problem& pb, const std::vector<std::size_t>& ref) {
+    const std::size_t terms = pb.terms();
+    Matrix m;
+    const auto row = [&](std::size_t i, long double sign) {
+        m.push_back(pb.basis[i]);
+        m.back().push_back(sign);
+    };
+    for (std::size_t i : pb.pinned) row(i, 0);
+    for (std::size_t r = 0; r < ref.size(); ++r) row(ref[r], (r % 2 == 0) ? 1 : -1);
+    std::vector<long double> solution;
+    for (const int s : {1, -1, 0}) {
+        std::vector<long double> rhs;
+        for (std::size_t i : pb.pinned) rhs.push_back(pb.fw[i]);
+        for (std::size_t r = 0; r < ref.size(); ++r)
+            rhs.push_back(pb.fw[ref[r]] + ((r % 2 == 0) ? 1 : -1) * s * pb.offset[ref[r]]);
+        solution = Solve(m, rhs);
+        if (s == 0 || (solution[terms] >= 0) == (s > 0)) break;
+    }
+    return solution;
+}
+
+struct RemezResult {
+    std::vector<long double> coef;
+    long double levelled = 0, worst = 0;
+};
+
+RemezResult Remez(const Problem& pb) {
+    const std::size_t count = pb.terms() + 1 - pb.pinned.size();
+    std::vector<std::size_t> ref(count);
+    for (std::size_t r = 0; r < count; ++r) {
+        const long double node = -std::cos(std::numbers::pi_v<long double> * static_cast<long double>(r) /
+                                           static_cast<long double>(count - 1));
+        ref[r] = pb.lo + static_cast<std::size_t>(std::lround((node + 1) / 2 * static_cast<long double>(pb.hi - pb.lo)));
+    }
+    RemezResult res;
+    std::vector<long double> err(pb.fw.size());
+    for (int iteration = 0; iteration < 100; ++iteration) {
+        auto x = SolveReference(pb, ref);
+        res.levelled = std::fabs(x.back());
+        x.pop_back();
+        res.coef = std::move(x);
+        res.worst = 0;
+        for (std::size_t i = pb.lo; i <= pb.hi; ++i) {
+            err[i] = pb.fw[i] - pb.value(res.coef, i);
+            res.worst = std::max(res.worst, std::fabs(err[i]) + pb.offset[i]);
+        }
+        if (res.worst - res.levelled <= 1e-9L * res.worst) break;
+        const auto ext = AlternatingExtrema(pb, err, count);
+        if (ext.size() < count) break;  // fewer sign changes than needed: already as good as it gets
+        std::vector<std::size_t> next(count);
+        for (std::size_t r = 0; r < count; ++r) next[r] = ext[r].index;
+        if (next == ref) break;
+        ref = next;
+    }
+    return res;
 }
 
 // Powers of u from the Chebyshev coefficients, with w = alpha u + beta.
@@ -113,60 +181,84 @@ FitCoefficients ToPowers(const Chebyshev& a, long double alpha, long double beta
     return inU;
 }
 
+// A shared end aims at the middle of its span, half the span being error it cannot avoid. Half
+// a span below the plain fit's level is traded against the interior; a larger one dominates
+// anyway, so that end is matched exactly and the rest fitted around it.
+void ShareEnd(Problem& pb, std::size_t i, const std::optional<SharedEnd>& end, long double plainLevel,
+              std::vector<long double>& pinnedHalfSpan) {
+    if (!end) return;
+    const long double half = std::fabs(end->alsoServes - pb.fw[i]) / 2;
+    pb.fw[i] = (end->alsoServes + pb.fw[i]) / 2;
+    if (half < plainLevel) {
+        pb.offset[i] = half;
+        return;
+    }
+    pb.pinned.push_back(i);
+    pinnedHalfSpan[i] = half;
+    if (i == 0) pb.lo = 1;
+    else pb.hi = i - 1;
+}
+
 }  // namespace
 
 MinimaxFit FitMinimax(const std::function<long double(long double)>& f, long double a, long double b,
-                      int gridSize) {
-    const auto n = static_cast<std::size_t>(std::max(gridSize, 10 * kReference));
-    std::vector<long double> w(n), fw(n), err(n);
+                      const FitOptions& options) {
+    const auto n = static_cast<std::size_t>(std::max(options.gridSize, 10 * (kTerms + 1)));
+    std::vector<long double> u(n), target(n);
+    Problem pb;
+    pb.basis.resize(n);
+    pb.offset.assign(n, 0.0L);
+    pb.hi = n - 1;
     for (std::size_t i = 0; i < n; ++i) {
-        w[i] = -1 + 2 * static_cast<long double>(i) / static_cast<long double>(n - 1);
-        fw[i] = f((a + b) / 2 + (b - a) / 2 * w[i]);
+        const long double w = -1 + 2 * static_cast<long double>(i) / static_cast<long double>(n - 1);
+        u[i] = (a + b) / 2 + (b - a) / 2 * w;
+        target[i] = f(u[i]);
+        pb.basis[i].resize(kTerms);
+        pb.basis[i][0] = 1;
+        pb.basis[i][1] = w;
+        for (int k = 2; k < kTerms; ++k) pb.basis[i][k] = 2 * w * pb.basis[i][k - 1] - pb.basis[i][k - 2];
     }
-    std::array<std::size_t, kReference> ref{};
-    for (int r = 0; r < kReference; ++r) {
-        const long double node = -std::cos(std::numbers::pi_v<long double> * r / (kReference - 1));
-        ref[static_cast<std::size_t>(r)] =
-            static_cast<std::size_t>(std::lround((node + 1) / 2 * static_cast<long double>(n - 1)));
-    }
-
+    pb.fw = target;
     MinimaxFit fit;
-    Chebyshev cheb{};
-    for (fit.iterations = 1; fit.iterations <= 100; ++fit.iterations) {
-        std::array<std::array<long double, kReference>, kReference> m{};
-        std::array<long double, kReference> rhs{};
-        for (int r = 0; r < kReference; ++r) {
-            const long double x = w[ref[r]];
-            long double tkm1 = 1, tk = x;
-            m[r][0] = 1;
-            m[r][1] = x;
-            for (int k = 2; k < kTerms; ++k) {
-                const long double next = 2 * x * tk - tkm1;
-                tkm1 = tk;
-                tk = next;
-                m[r][k] = tk;
-            }
-            m[r][kTerms] = (r % 2 == 0) ? 1 : -1;
-            rhs[r] = fw[ref[r]];
-        }
-        const auto x = Solve(m, rhs);
-        std::copy_n(x.begin(), kTerms, cheb.begin());
-        fit.levelledError = std::fabs(x[kTerms]);
-
-        fit.worstError = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            err[i] = fw[i] - ChebyshevValue(cheb, w[i]);
-            fit.worstError = std::max(fit.worstError, std::fabs(err[i]));
-        }
-        if (fit.worstError - fit.levelledError <= 1e-9L * fit.worstError) break;
-        const auto ext = AlternatingExtrema(err);
-        if (ext.size() < static_cast<std::size_t>(kReference)) break;  // already better than needed
-        std::array<std::size_t, kReference> next{};
-        for (int r = 0; r < kReference; ++r) next[r] = ext[static_cast<std::size_t>(r)].index;
-        if (next == ref) break;
-        ref = next;
+    RemezResult res = Remez(pb);
+    std::vector<long double> pinnedHalfSpan(n, 0.0L);
+    if (options.atA || options.atB) {
+        const long double plainLevel = res.levelled;
+        ShareEnd(pb, 0, options.atA, plainLevel, pinnedHalfSpan);
+        ShareEnd(pb, n - 1, options.atB, plainLevel, pinnedHalfSpan);
+        res = Remez(pb);
     }
+    fit.levelledError = res.levelled;
+    Chebyshev cheb{};
+    std::copy_n(res.coef.begin(), kTerms, cheb.begin());
     fit.coefficients = ToPowers(cheb, 2 / (b - a), -(a + b) / (b - a));
+
+    if (options.quantize) {
+        // Fix one coefficient at a time from the highest power down and refit the lower ones
+        // (scaled powers (u / b)^k keep the columns comparable): a small change of a high power is
+        // almost a polynomial of lower degree on the segment, so the refit takes it back, and only
+        // the constant term's quantization remains.
+        for (int j = kTerms - 1; j >= 0; --j) {
+            fit.coefficients[j] = options.quantize(fit.coefficients[j]);
+            if (j == 0) break;
+            Problem rest = pb;
+            for (std::size_t i = 0; i < n; ++i) {
+                long double fixed = 0;
+                for (int k = kTerms - 1; k >= j; --k) fixed += fit.coefficients[k] * std::pow(u[i], k);
+                rest.fw[i] = pb.fw[i] - fixed;
+                rest.basis[i].clear();
+                for (int k = 0; k < j; ++k) rest.basis[i].push_back(std::pow(u[i] / b, k));
+            }
+            const RemezResult r = Remez(rest);
+            for (int k = 0; k < j; ++k) fit.coefficients[k] = r.coef[k] / std::pow(b, k);
+        }
+    }
+    fit.worstError = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        long double p = 0;
+        for (int k = kTerms - 1; k >= 0; --k) p = p * u[i] + fit.coefficients[k];
+        fit.worstError = std::max(fit.worstError, std::fabs(pb.fw[i] - p) + pb.offset[i] + pinnedHalfSpan[i]);
+    }
     return fit;
 }
 

@@ -3,22 +3,36 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 namespace r4860::tools {
 
 inline constexpr int kFitDegree = 6;
 using FitCoefficients = std::array<long double, kFitDegree + 1>;
 
-struct MinimaxFit {
-    FitCoefficients coefficients{};  // ascending powers of the variable itself (not of a local one)
-    long double levelledError = 0;   // |E| of the last reference
-    long double worstError = 0;      // largest |f - p| on the grid
-    int iterations = 0;
+// An end of the interval that must stand for a whole span of values at once: the evaluation
+// clamps to the end, so p(end) is also read for every value between f(end) and `alsoServes`.
+struct SharedEnd {
+    long double alsoServes;
 };
 
-// Polynomial of degree kFitDegree in u over [a, b] minimising max |f(u) - p(u)| on `gridSize`
-// points; a < b required.
+struct FitOptions {
+    int gridSize = 20001;
+    std::optional<SharedEnd> atA, atB;
+    // When set, every coefficient is passed through it (the receiver's number format) in turn, the
+    // coefficients after it being refitted, so that what is stored is what was verified.
+    std::function<long double(long double)> quantize;
+};
+
+struct MinimaxFit {
+    FitCoefficients coefficients{};  // ascending powers of the variable itself (not of a local one)
+    long double levelledError = 0;   // |E| of the unquantized fit: no polynomial does better on the grid
+    long double worstError = 0;      // largest error of `coefficients` on the grid
+};
+
+// Polynomial of degree kFitDegree in u over [a, b] (0 <= a < b) minimising the worst error
+// against f on a grid, where at a shared end the error counts against both f(end) and the span.
 [[nodiscard]] MinimaxFit FitMinimax(const std::function<long double(long double)>& f, long double a,
-                                    long double b, int gridSize);
+                                    long double b, const FitOptions& options = {});
 
 }  // namespace r4860::tools

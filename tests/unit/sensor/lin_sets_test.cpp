@@ -9,11 +9,14 @@
 #include <string>
 
 #include "common/catalogues.h"
+#include "common/device_float.h"
 
 namespace r4860::model {
 namespace {
 
 constexpr std::array<int, 13> kCodes = {1, 2, 3, 4, 6, 7, 8, 9, 10, 11, 12, 13, 14};
+
+bool IsGivenRow(int code, std::size_t segment) { return code == 4 || ((code == 1 || code == 10) && segment == 0); }
 
 struct LayoutCase {
     int code;
@@ -65,6 +68,20 @@ TEST(SensorLinTables, KeepTheGivenRows) {
     }
 }
 
+TEST(SensorLinTables, FittedCoefficientsSurviveTheDeviceFloatFormat) {
+    // The transducer receives every value as its 4-byte float; a fitted coefficient it cannot hold
+    // exactly would be truncated on the way, and the accuracy verified below would not be its own.
+    for (int code : kCodes) {
+        const auto& set = SensorLinTableFor(code);
+        for (std::size_t i = 7; i < set.size(); ++i) {
+            if (IsGivenRow(code, (i - 7) / 7)) continue;
+            const auto bytes = EncodeDeviceFloat(set[i]);
+            ASSERT_TRUE(bytes) << "code " << code << " s" << i;
+            EXPECT_EQ(DecodeDeviceFloat(*bytes), set[i]) << "code " << code << " s" << i;
+        }
+    }
+}
+
 TEST(LinSetValue, OfTheIdentitySetIsTheSignalClampedToZeroToOne) {
     for (double x : {-5.0, -0.0, 0.0, 0.25, 0.5, 1.0, 1.5, 1e300})
         EXPECT_EQ(LinSetValue(DefaultSensorLinSet(), x), std::clamp(x, 0.0, 1.0)) << "x " << x;
@@ -91,8 +108,6 @@ TEST(LinSetValue, ReportsAZeroSpanOrAMissingSignalAsNaN) {
     EXPECT_TRUE(std::isnan(LinSetValue(set, 0.5)));
     EXPECT_TRUE(std::isnan(LinSetValue(DefaultSensorLinSet(), std::nan(""))));
 }
-
-bool IsGivenRow(int code, std::size_t segment) { return code == 4 || ((code == 1 || code == 10) && segment == 0); }
 
 // Worst |LinSetValue(signal(t)) - t| per segment over the sensor's whole range, every 0.01 degC.
 std::array<double, 3> WorstErrors(int code) {

@@ -37,9 +37,11 @@ std::optional<std::string> textOfLength(const std::vector<std::string>& lines, s
                                         std::size_t minLength, std::size_t maxLength) {
     const auto value = LookupKey(lines, key);
     if (!value) return std::nullopt;
-    const std::size_t n = Utf8Length(*value);
+    // A name or folder never holds control characters; the writer would drop them anyway.
+    std::string text = StripControls(*value);
+    const std::size_t n = Utf8Length(text);
     if (n < minLength || n > maxLength) return std::nullopt;
-    return std::string(*value);
+    return text;
 }
 
 }  // namespace
@@ -105,9 +107,8 @@ void LoadSettings(Settings& s, const DesktopRect& desktop) {
     LoadSettings(s, ExeDir().string(), SettingsFilePath(), desktop);
 }
 
-Status SaveSettings(const Settings& s, const std::filesystem::path& iniFile) {
-    LineBuffer buffer(11);
-    auto& l = buffer.lines();
+std::vector<std::string> SettingsFileLines(const Settings& s) {
+    std::vector<std::string> l(11);
     l[0] = "R4860 initial parameters:";
     l[2] = "ComPort=" + std::to_string(s.ComPort);
     l[3] = std::string("RTPriority=") + (s.RTPriority ? "1" : "0");
@@ -116,6 +117,12 @@ Status SaveSettings(const Settings& s, const std::filesystem::path& iniFile) {
     l[8] = "Language=" + StripControls(s.Language);
     l[9] = "DataDir=" + StripControls(s.DataDir);
     l[10] = "Pass=" + ScramblePassword(s.Pass);
+    return l;
+}
+
+Status SaveSettings(const Settings& s, const std::filesystem::path& iniFile) {
+    LineBuffer buffer;
+    buffer.lines() = SettingsFileLines(s);
     if (const auto dir = iniFile.parent_path(); !dir.empty()) {
         std::error_code ec;
         std::filesystem::create_directories(dir, ec);

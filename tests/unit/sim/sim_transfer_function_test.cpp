@@ -29,6 +29,8 @@ struct CurveCase {
     ConfigRecord record;
 };
 
+void PrintTo(const CurveCase& c, std::ostream* os) { *os << c.why; }
+
 class WrittenConfiguration : public ::testing::TestWithParam<CurveCase> {};
 
 TEST_P(WrittenConfiguration, DrivesTheOutputTheToolPredicts) {

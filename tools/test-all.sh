@@ -17,6 +17,6 @@ TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 
 if [ -d tests/fuzz ]; then
   CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DR4860_FUZZ=ON
-  cmake --build build/fuzz -j "$jobs"
+  cmake --build build/fuzz -j "$jobs" --target r4860_fuzzers
   R4860_FUZZ_SECONDS=${R4860_FUZZ_SECONDS:-20} ctest --test-dir build/fuzz --output-on-failure -L fuzz
 fi

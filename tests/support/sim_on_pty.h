@@ -10,8 +10,14 @@
 // Control commands (one line each, one reply line): corrupt P | drop-acks P | drop-acks next N |
 // silence on|off | eeprom-error on|off | broken-sensor on|off | out-of-range on|off |
 // internal-error on|off | cal-mode on|off | pulse new-average|large-error | model-index N|auto |
-// signal X|auto (X in the input's signal unit: ohm, mV, mA, V) | unplug | replug | slave-path |
-// dump-memory | poke ADDR HEX | save-memory | stats | log-mark TEXT | help | quit.
+// checksum-check on|off (wrong sums in memory show as an EEPROM error) | oscillator N (-8..7, what
+// '%' leaves at 0x27) | signal X|auto (X in the input's signal unit: ohm, mV, mA, V) | measurement |
+// unplug | replug | slave-path | dump-memory | poke ADDR HEX | save-memory | stats | log-mark TEXT |
+// help | quit.
+//
+// Line timing: a frame every 60 ms (--period-ms), the gap after any frame at least 20 ms
+// (--min-gap-ms); a command started in the gap is acknowledged at once and the next frame waits
+// for it; a command with bit 7 set that arrives while a frame goes out is acknowledged after it.
 #pragma once
 
 #include <sys/types.h>

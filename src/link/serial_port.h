@@ -31,6 +31,13 @@ inline constexpr std::uint32_t kCeIoe = 0x0400;
 inline constexpr std::size_t kInputQueueLimit = 24;
 inline constexpr std::size_t kMaxWriteBlock = 254;
 inline constexpr std::uint8_t kFrameEnd = 0xC1;
+// What the link knows of the transducer's frames, to time its waits: START, its address, the
+// length (8 for every frame but the 4-byte acknowledgement), data, checksum, END.
+inline constexpr std::uint8_t kFrameStart = 0xC0;
+inline constexpr std::uint8_t kDeviceAddress = 0x31;
+inline constexpr std::uint8_t kReplyLength = 8;
+inline constexpr std::size_t kReplyFrameBytes = 13;   // unstuffed
+inline constexpr std::size_t kAckFrameBytes = 4;
 
 // A character is counted as 10 bit times.
 struct CharTimes {
@@ -114,6 +121,9 @@ private:
     enum class Wait { Ready, TimedOut, Aborted, Failed };
     Wait pollFor(short events, std::chrono::steady_clock::time_point deadline);
     bool endBuffered() const;
+    [[nodiscard]] std::size_t buffered() const noexcept { return m_buffer.size() - m_head; }
+    bool gatherFrame();
+    std::size_t bytesStillExpected() const;
     void wake();
     void clearWake();
     void setBreak(bool on);
@@ -141,6 +151,7 @@ private:
     std::vector<std::uint8_t> m_buffer;   // bytes read from the device, not yet taken
     std::size_t m_head = 0;
     bool m_haveCounts = false;
+    bool m_noCounts = false;           // the driver has no TIOCGICOUNT (a pseudo-terminal)
     std::uint32_t m_frameCount = 0, m_overrunCount = 0, m_breakCount = 0, m_bufOverrunCount = 0;
 };
 

@@ -13,6 +13,7 @@ namespace fs = std::filesystem;
 
 struct PlaceCase {
     const char* why;
+    friend std::ostream& operator<<(std::ostream& os, const PlaceCase& c) { return os << c.why; }
     bool writable;
     bool installed;
     std::map<std::string, std::string> env;

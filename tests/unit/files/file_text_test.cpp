@@ -18,6 +18,7 @@ namespace fs = std::filesystem;
 
 struct RealCase {
     const char* why;
+    friend std::ostream& operator<<(std::ostream& os, const RealCase& c) { return os << c.why; }
     double value;
     const char* text;
 };
@@ -68,6 +69,7 @@ TEST(GeneralText, FourDigitsSwitchToScientificAtFiveIntegerDigits) {
 
 struct SplitCase {
     const char* why;
+    friend std::ostream& operator<<(std::ostream& os, const SplitCase& c) { return os << c.why; }
     std::string text;
     std::vector<std::string> lines;
 };
@@ -88,6 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct LookupCase {
     const char* why;
+    friend std::ostream& operator<<(std::ostream& os, const LookupCase& c) { return os << c.why; }
     std::vector<std::string> lines;
     const char* key;
     std::optional<std::string> value;

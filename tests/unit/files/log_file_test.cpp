@@ -18,6 +18,7 @@ namespace fs = std::filesystem;
 
 struct RowCase {
     const char* why;
+    friend std::ostream& operator<<(std::ostream& os, const RowCase& c) { return os << c.why; }
     double ms, result, output;
     const char* row;
 };

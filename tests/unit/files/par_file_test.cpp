@@ -93,6 +93,7 @@ TEST(ParFileLayout, ControlCharactersInTextsCannotInjectKeys) {
 
 struct ReadCase {
     const char* why;
+    friend std::ostream& operator<<(std::ostream& os, const ReadCase& c) { return os << c.why; }
     std::vector<std::pair<std::string, std::string>> edits;  // key, replacement line ("" removes it)
     bool ok;
     std::function<void(const ConfigRecord&)> check;

@@ -41,6 +41,7 @@ TEST(SettingsFile, WithoutAFileEverySettingKeepsItsDefault) {
 
 struct KeyCase {
     const char* why;
+    friend std::ostream& operator<<(std::ostream& os, const KeyCase& c) { return os << c.why; }
     std::vector<std::string> lines;
     std::function<void(const Settings&)> check;
 };

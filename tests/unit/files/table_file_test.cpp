@@ -23,6 +23,7 @@ ConfigRecord recordFor(std::uint8_t inputType) {
 
 struct TableCase {
     const char* why;
+    friend std::ostream& operator<<(std::ostream& os, const TableCase& c) { return os << c.why; }
     std::uint8_t inputType;
     std::vector<std::string> lines;
     bool ok;
@@ -111,6 +112,7 @@ TEST(TableFile, TheWarningAddsTheMessageOnlyWhenThereIsOne) {
 
 struct RangeCase {
     const char* why;
+    friend std::ostream& operator<<(std::ostream& os, const RangeCase& c) { return os << c.why; }
     double first, last;
     TenthRange row;
 };

@@ -23,13 +23,10 @@ using Rng = std::mt19937;
 constexpr long kToday = 46000;
 
 int uniform(Rng& rng, int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
-double uniformReal(Rng& rng, double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); }
 template <class T>
-T pick(Rng& rng, const std::vector<T>& from) {
-    return from[static_cast<std::size_t>(uniform(rng, 0, static_cast<int>(from.size()) - 1))];
-}
+T pick(Rng& rng, const std::vector<T>& from) { return from[static_cast<std::size_t>(uniform(rng, 0, static_cast<int>(from.size()) - 1))]; }
 
-// What the sensor accepts, as the selection dialogs offer it.
+// What the selection dialogs offer for a sensor.
 std::vector<int> modesOf(int typ) {
     if (IsRtd(typ) || typ == 5) return {1, 2, 3, 4};
     if (IsThermocouple(typ) || typ == 15) return {1, 5, 6, 7};
@@ -37,8 +34,7 @@ std::vector<int> modesOf(int typ) {
 }
 std::vector<int> linsOf(int typ) {
     if (IsTemperatureSensor(typ)) return {1, 2};
-    if (typ == 15) return {2};
-    if (typ == 19) return {2};  // with Lin 1 its empty range has no span to encode
+    if (typ == 15 || typ == 19) return {2};  // code 19 with Lin 1 has an empty range, no span to encode
     return {1, 2, 4, 8};
 }
 // Modes whose nibble reads back as the same mode; the others are one-way by design.
@@ -50,43 +46,34 @@ std::vector<int> modesReadBackBy(int model) {
 
 // Two distinct tenths inside [lo, hi], as the range edits produce them.
 std::pair<int, int> tenthsWithin(Rng& rng, int lo, int hi) {
-    int a = uniform(rng, lo, hi - 1);
-    int b = uniform(rng, a + 1, hi);
-    return {a, b};
+    const int a = uniform(rng, lo, hi - 1);
+    return {a, uniform(rng, a + 1, hi)};
 }
 
 // A rising table from results r0..r1 to signals s0..s1, as a table file or a sampled series gives it.
 PointTable linearTable(double r0, double r1, double s0, double s1) {
     PointTable t;
-    for (int i = 0; i <= 20; ++i) {
-        const double f = i / 20.0;
-        t.points.push_back({r0 + f * (r1 - r0), s0 + f * (s1 - s0)});
-    }
+    for (int i = 0; i <= 20; ++i) t.points.push_back({r0 + i / 20.0 * (r1 - r0), s0 + i / 20.0 * (s1 - s0)});
     return t;
 }
 
 // A conversion through (c9, T0) and (c10, T1) with random higher terms, as the conversion
 // dialogs leave it: result range in row 15, the range inside it.
 void generateConversion(Rng& rng, ConfigRecord& r) {
-    const int typ = r.Czujnik.Typ;
-    const TenthRange input = r.LiveRanges[static_cast<std::size_t>(typ)];
+    const TenthRange input = r.LiveRanges[r.Czujnik.Typ];
+    const bool series = r.Czujnik.Lin == 8;
     auto& c = r.LinCoef;
     c.fill(0.0);
-    if (r.Czujnik.Lin == 4) {
-        c[9] = input.low * 0.1;  // a read-back holds the input type's full range
-        c[10] = input.high * 0.1;
-    } else {
-        // Over at least half the input range, as a useful series is; a short interval would
-        // need huge slopes whose rounding hides the result range.
-        const int quarter = (input.high - input.low) / 4;
-        c[9] = uniform(rng, input.low, input.low + quarter) * 0.1;
-        c[10] = uniform(rng, input.high - quarter, input.high) * 0.1;
-    }
+    // A read-back holds the input type's full range; a series spans at least half of it, since a
+    // short interval would need huge slopes whose rounding hides the result range.
+    const int quarter = series ? (input.high - input.low) / 4 : 0;
+    c[9] = uniform(rng, input.low, input.low + quarter) * 0.1;
+    c[10] = uniform(rng, input.high - quarter, input.high) * 0.1;
     int t0 = uniform(rng, -19990, 99990), t1 = uniform(rng, -19990, 99990);
     if (t0 == t1) ++t1;
-    if (r.Czujnik.Lin == 8) {
+    if (series) {
         const double xmax = std::max({1.0, std::fabs(c[9]), std::fabs(c[10])});
-        for (std::size_t k = 2; k <= 8; ++k) c[k] = uniformReal(rng, -100.0, 100.0) / std::pow(xmax, k);
+        for (std::size_t k = 2; k <= 8; ++k) c[k] = uniform(rng, -100000, 100000) / 1000.0 / std::pow(xmax, k);
     }
     const auto higher = [&c](double x) { return SeriesValue(c, 9, x) - c[0] - c[1] * x; };
     c[1] = (t1 * 0.1 - t0 * 0.1 - (higher(c[10]) - higher(c[9]))) / (c[10] - c[9]);
@@ -95,18 +82,15 @@ void generateConversion(Rng& rng, ConfigRecord& r) {
     const auto [lo, hi] = tenthsWithin(rng, std::min(t0, t1), std::max(t0, t1));
     r.Parametry.MinInput = lo * 0.1;
     r.Parametry.MaxInput = hi * 0.1;
-    if (r.Czujnik.Lin == 8) {
-        r.Table = linearTable(t0 * 0.1, t1 * 0.1, c[9], c[10]);
-        if (t1 < t0) r.Table = linearTable(t1 * 0.1, t0 * 0.1, c[10], c[9]);
-        r.TableLoaded = true;
-    }
+    if (!series) return;
+    r.Table = t1 < t0 ? linearTable(t1 * 0.1, t0 * 0.1, c[10], c[9]) : linearTable(t0 * 0.1, t1 * 0.1, c[9], c[10]);
+    r.TableLoaded = true;
 }
 
 void generateRange(Rng& rng, ConfigRecord& r) {
     const int typ = r.Czujnik.Typ, lin = r.Czujnik.Lin;
     if (lin == 4 || lin == 8) return generateConversion(rng, r);
-    if (typ == 15 || (IsSignalInput(typ) && lin == 2)) {
-        // A user table: results in conversion units onto the input's signals.
+    if (typ == 15 || (IsSignalInput(typ) && lin == 2)) {  // a user table onto the input's signals
         const auto [lo, hi] = tenthsWithin(rng, -19990, 99990);
         r.Parametry.MinInput = lo * 0.1;
         r.Parametry.MaxInput = hi * 0.1;
@@ -115,21 +99,10 @@ void generateRange(Rng& rng, ConfigRecord& r) {
         r.TableLoaded = typ != 19;
         return;
     }
-    // At least 5 units wide, so that the signal span is never empty.
     const TenthRange row = r.LiveRanges[static_cast<std::size_t>(typ)];
-    const int lo = uniform(rng, row.low, row.high - 50);
+    const int lo = uniform(rng, row.low, row.high - 50);  // at least 5 units: never an empty signal span
     r.Parametry.MinInput = lo * 0.1;
     r.Parametry.MaxInput = uniform(rng, lo + 50, row.high) * 0.1;
-}
-
-std::string generateTag(Rng& rng) {
-    static const std::vector<std::string> alphabet = {"A", "z", "0", "9", " ", "-", "/", ".", "#",
-                                                      "\xC5\x82", "\xC4\x85", "\xC5\x9B", "\xC5\xBC", "\xC3\xB3",
-                                                      "\xC5\x81", "\xE2\x82\xAC", "\xC2\xB0"};
-    std::string tag;
-    const int n = uniform(rng, 0, static_cast<int>(kIdTagLength));
-    for (int i = 0; i < n; ++i) tag += pick(rng, alphabet);
-    return tag;
 }
 
 struct Generated {
@@ -148,8 +121,8 @@ Generated generate(Rng& rng) {
     do {
         model = pick(rng, std::vector<int>(ModelSelectionCodes.begin(), ModelSelectionCodes.end()));
         r.Czujnik.Typ = static_cast<std::uint8_t>(uniform(rng, 1, 19));
-        modes.clear();
         const auto readBack = modesReadBackBy(model);
+        modes.clear();
         for (const int m : modesOf(r.Czujnik.Typ))
             if (std::find(readBack.begin(), readBack.end(), m) != readBack.end()) modes.push_back(m);
     } while (modes.empty());
@@ -162,7 +135,7 @@ Generated generate(Rng& rng) {
 
     auto& p = r.Parametry;
     p.RoomT = uniform(rng, 0, 80 * 512) / 512.0 - 20.0;  // the field's 1/512 degC grid
-    p.ZeroReg = uniform(rng, -200, 200) / 100.0;         // hundredths of a percent
+    p.ZeroReg = uniform(rng, -200, 200) / 100.0;
     p.GainReg = uniform(rng, -200, 200) / 100.0;
     p.FiltrCzas = static_cast<std::int32_t>(std::nearbyint(uniform(rng, 0, 250) * 1.6));  // the panel's 0.16 s grid
     p.FiltrZakres = uniform(rng, 0, 250);
@@ -172,34 +145,31 @@ Generated generate(Rng& rng) {
     p.Jednostki = uniform(rng, 0, 10);
 
     r.Device = ModelName(model);
-    const int number = 4700 + model;
-    g.image[kModelNumber] = static_cast<std::uint8_t>(number >> 8);
-    g.image[kModelNumber + 1] = static_cast<std::uint8_t>(number & 0xFF);
-    const int cal = uniform(rng, 30000, 65535);
-    g.image[kCalDate] = static_cast<std::uint8_t>(cal >> 8);
-    g.image[kCalDate + 1] = static_cast<std::uint8_t>(cal & 0xFF);
+    const int cal = uniform(rng, 30000, 65535), serial = uniform(rng, 0, 0xFFFFFF);
+    const std::uint8_t factory[] = {static_cast<std::uint8_t>((4700 + model) >> 8), static_cast<std::uint8_t>(4700 + model),
+                                    static_cast<std::uint8_t>(cal >> 8), static_cast<std::uint8_t>(cal)};
+    std::copy_n(factory, 2, g.image.begin() + kModelNumber);
+    std::copy_n(factory + 2, 2, g.image.begin() + kCalDate);
+    for (std::size_t i = 0; i < 3; ++i) g.image[kSerial + i] = static_cast<std::uint8_t>(serial >> (16 - 8 * i));
     r.Informacje.CalDate = DateText(cal);
-    const int serial = uniform(rng, 0, 0xFFFFFF);
-    for (int i = 0; i < 3; ++i) g.image[kSerial + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(serial >> (16 - 8 * i));
     r.Informacje.serial = std::to_string(serial);
-    std::string version;
     for (std::size_t i = 0; i < kCodeVersionLength; ++i) {
-        version += static_cast<char>(uniform(rng, 0x21, 0x7E));
-        g.image[kCodeVersion + i] = static_cast<std::uint8_t>(version.back());
+        r.Informacje.CodeVersion += static_cast<char>(uniform(rng, 0x21, 0x7E));
+        g.image[kCodeVersion + i] = static_cast<std::uint8_t>(r.Informacje.CodeVersion.back());
     }
-    r.Informacje.CodeVersion = version;
-    r.Informacje.kod = generateTag(rng);
+    static const std::vector<std::string> letters = {"A", "z", "0", "9", " ", "-", "/", ".", "#", "\xC5\x82", "\xC4\x85",
+                                                     "\xC5\x9B", "\xC5\xBC", "\xC3\xB3", "\xC5\x81", "\xE2\x82\xAC", "\xC2\xB0"};
+    for (int n = uniform(rng, 0, static_cast<int>(kIdTagLength)); n > 0; --n) r.Informacje.kod += pick(rng, letters);
     return g;
 }
 
 // The part of the record the image carries, with the quantisation of its fields.
 void expectSameRecord(const ConfigRecord& want, const ConfigRecord& got, int i) {
     const auto rel = [](double v) { return 1e-6 * std::max(1.0, std::fabs(v)); };
-    EXPECT_EQ(got.Czujnik, want.Czujnik) << "case " << i;
     const auto& w = want.Parametry;
     const auto& g = got.Parametry;
-    const double signalScale = std::max({std::fabs(w.SignalMin), std::fabs(w.SignalMax), w.SignalMax - w.SignalMin});
     // Seven figures around the nearest power of ten, for the minimum and for the step.
+    const double signalScale = std::max({std::fabs(w.SignalMin), std::fabs(w.SignalMax), w.SignalMax - w.SignalMin});
     EXPECT_NEAR(g.SignalMin, w.SignalMin, 4 * rel(signalScale)) << "case " << i;
     EXPECT_NEAR(g.SignalMax, w.SignalMax, 4 * rel(signalScale)) << "case " << i;
     EXPECT_NEAR(g.MinInput, w.MinInput, rel(w.MinInput)) << "case " << i;
@@ -207,12 +177,13 @@ void expectSameRecord(const ConfigRecord& want, const ConfigRecord& got, int i) 
     EXPECT_NEAR(g.RoomT, w.RoomT, 1e-4) << "case " << i << ": seven figures of RoomT + 20";
     EXPECT_NEAR(g.ZeroReg, w.ZeroReg, 1e-9) << "case " << i;
     EXPECT_NEAR(g.GainReg, w.GainReg, 1e-9) << "case " << i;
-    EXPECT_EQ(g.FiltrCzas, w.FiltrCzas) << "case " << i;
-    EXPECT_EQ(g.FiltrZakres, w.FiltrZakres) << "case " << i;
-    EXPECT_EQ(g.FiltrLimit, w.FiltrLimit) << "case " << i;
-    EXPECT_EQ(g.Burnout, w.Burnout) << "case " << i;
-    EXPECT_EQ(g.Siec, w.Siec) << "case " << i;
-    EXPECT_EQ(g.Jednostki, w.Jednostki) << "case " << i;
+    // The integer fields come back exactly: compare them all at once.
+    ConfigRecord exact = got;
+    exact.Parametry.SignalMin = w.SignalMin, exact.Parametry.SignalMax = w.SignalMax;
+    exact.Parametry.MinInput = w.MinInput, exact.Parametry.MaxInput = w.MaxInput;
+    exact.Parametry.RoomT = w.RoomT, exact.Parametry.ZeroReg = w.ZeroReg, exact.Parametry.GainReg = w.GainReg;
+    EXPECT_EQ(exact.Parametry, w) << "case " << i;
+    EXPECT_EQ(got.Czujnik, want.Czujnik) << "case " << i;
     EXPECT_EQ(got.Informacje, want.Informacje) << "case " << i;
     EXPECT_EQ(got.Device, want.Device) << "case " << i;
     EXPECT_EQ(got.LiveRanges, want.LiveRanges) << "case " << i;
@@ -224,10 +195,9 @@ void expectSameRecord(const ConfigRecord& want, const ConfigRecord& got, int i) 
     }
 }
 
-TEST(ImageRoundTrip, DecodingWhatWasEncodedGivesBackTheRecord) {
+TEST(ImageRoundTrip, DecodingWhatWasEncodedGivesBackTheRecordAndItsBytes) {
     Rng rng(4800);  // fixed seed: a failure replays exactly
-    int families[100] = {};
-    int lins[9] = {};
+    int families[100] = {}, lins[9] = {};
     for (int i = 0; i < 5000; ++i) {
         Generated g = generate(rng);
         ConfigRecord normalized = g.rec;
@@ -237,38 +207,29 @@ TEST(ImageRoundTrip, DecodingWhatWasEncodedGivesBackTheRecord) {
 
         const auto ok = EncodeImage(g.rec, g.image, {kToday, 0, nullptr});
         ASSERT_TRUE(ok.ok()) << "case " << i << ": " << ok.error().message;
-        EXPECT_EQ(g.rec.Informacje.data, DateText(kToday));
         ConfigRecord back;
         DecodeImage(g.image, back);
         expectSameRecord(g.rec, back, i);
         if (HasFailure()) return;
         ++families[ModelCodeOfName(g.rec.Device).value_or(0)];
         ++lins[g.rec.Czujnik.Lin];
+        if (i % 5) continue;
+        // Encoding the decoded record again writes the same header and tag bytes.
+        back.Table = g.rec.Table;  // tables are not in the image; the computer keeps them
+        ConfigImage again = g.image;
+        ASSERT_TRUE(EncodeImage(back, again, {kToday, 0, nullptr}).ok()) << i;
+        for (const std::size_t at : {kFlagsAndMode, kFilterTime, kFilterRange, kFilterLimit, kGainAndUnit, kLinAndType,
+                                     kRoomT, kRoomT + 1, kZeroReg, kZeroReg + 1, kGainReg, kGainReg + 1, kChecksumC})
+            ASSERT_EQ(again[at], g.image[at]) << "case " << i << " offset " << at;
+        ASSERT_TRUE(std::equal(again.begin() + kIdTag, again.begin() + kIdTag + kIdTagLength, g.image.begin() + kIdTag)) << i;
     }
     for (const int model : ModelSelectionCodes) EXPECT_GT(families[model], 50) << "model " << model << " covered";
     for (const int lin : {1, 2, 4, 8}) EXPECT_GT(lins[lin], 200) << "Lin " << lin << " covered";
 }
 
-TEST(ImageRoundTrip, EncodingADecodedImageAgainGivesTheSameHeaderAndTag) {
-    Rng rng(4801);
-    for (int i = 0; i < 1000; ++i) {
-        Generated g = generate(rng);
-        ASSERT_TRUE(EncodeImage(g.rec, g.image, {kToday, 0, nullptr}).ok()) << i;
-        ConfigRecord back;
-        DecodeImage(g.image, back);
-        back.Table = g.rec.Table;  // tables are not in the image; the computer keeps them
-        ConfigImage again = g.image;
-        ASSERT_TRUE(EncodeImage(back, again, {kToday, 0, nullptr}).ok()) << i;
-        for (const std::size_t at : {kFlagsAndMode, kFilterTime, kFilterRange, kFilterLimit, kGainAndUnit, kLinAndType,
-                                     kConfigDate, kConfigDate + 1, kRoomT, kRoomT + 1, kZeroReg, kZeroReg + 1, kGainReg,
-                                     kGainReg + 1, kChecksumC})
-            ASSERT_EQ(again[at], g.image[at]) << "case " << i << " offset " << at;
-        for (std::size_t k = 0; k < kIdTagLength; ++k) ASSERT_EQ(again[kIdTag + k], g.image[kIdTag + k]) << i;
-    }
-}
-
-TEST(ImageRoundTrip, RandomImagesDecodeIntoNormalizedRecords) {
+TEST(ImageRoundTrip, RandomImagesDecodeIntoNormalizedRecordsThatEncodeOrTouchNothing) {
     Rng rng(4802);
+    int refused = 0;
     for (int i = 0; i < 20000; ++i) {
         ConfigImage im;
         for (auto& b : im) b = static_cast<std::uint8_t>(uniform(rng, 0, 255));
@@ -279,28 +240,17 @@ TEST(ImageRoundTrip, RandomImagesDecodeIntoNormalizedRecords) {
         ASSERT_EQ(again.Czujnik, r.Czujnik) << i;
         ASSERT_TRUE(r.Czujnik.Typ >= 1 && r.Czujnik.Typ <= 20) << i;
         ASSERT_LE(Utf8Length(r.Informacje.kod), kIdTagLength) << i;
-        ASSERT_TRUE(IsValidUtf8(r.Informacje.kod)) << i;
-        ASSERT_TRUE(IsValidUtf8(r.Informacje.CodeVersion)) << i;
+        ASSERT_TRUE(IsValidUtf8(r.Informacje.kod) && IsValidUtf8(r.Informacje.CodeVersion)) << i;
         ASSERT_LE(r.Device.size(), kMaxDevice) << i;
         ASSERT_LE(r.Informacje.serial.size(), kMaxSerial) << i;
         ASSERT_TRUE(std::isfinite(r.Parametry.MinInput) && std::isfinite(r.Parametry.MaxInput)) << i;
-    }
-}
-
-TEST(ImageRoundTrip, ReEncodingARandomImageEitherSucceedsOrTouchesNothing) {
-    Rng rng(4803);
-    int refused = 0;
-    for (int i = 0; i < 5000; ++i) {
-        ConfigImage im;
-        for (auto& b : im) b = static_cast<std::uint8_t>(uniform(rng, 0, 255));
-        ConfigRecord r;
-        DecodeImage(im, r);
+        if (i % 4) continue;
         const ConfigImage before = im;
         const auto ok = EncodeImage(r, im, {kToday, uniform(rng, 0, 120), nullptr});
         if (ok.ok()) continue;
         ++refused;
         ASSERT_EQ(ok.error().code, Errc::Refused) << i;
-        ASSERT_EQ(im, before) << i;
+        ASSERT_EQ(im, before) << "a refused encode touches nothing, case " << i;
     }
     EXPECT_GT(refused, 0) << "random bytes hold invalid codes often enough to exercise the refusal";
 }

@@ -13,17 +13,22 @@ struct FloatCase {
     const char* why;
     double value;
     DeviceFloatBytes bytes;
+    bool exact = true;  // decodes back to the same value
 };
 
 class DeviceFloatExamples : public ::testing::TestWithParam<FloatCase> {};
 
-TEST_P(DeviceFloatExamples, EncodeToTheDeviceBytesAndDecodeBackExactly) {
-    const auto& [why, value, bytes] = GetParam();
+TEST_P(DeviceFloatExamples, EncodeToTheDeviceBytes) {
+    const auto& [why, value, bytes, exact] = GetParam();
     const auto encoded = EncodeDeviceFloat(value);
     ASSERT_TRUE(encoded.ok()) << why;
     EXPECT_EQ(*encoded, bytes) << why;
-    EXPECT_EQ(DecodeDeviceFloat(bytes), value) << why;
+    if (exact) {
+        EXPECT_EQ(DecodeDeviceFloat(bytes), value) << why;
+    }
 }
+
+const double kUlp = std::ldexp(1.0, -23);
 
 INSTANTIATE_TEST_SUITE_P(
     DeviceFloat, DeviceFloatExamples,
@@ -33,34 +38,27 @@ INSTANTIATE_TEST_SUITE_P(
                       FloatCase{"100 has mantissa bits in the second byte", 100.0, {0x85, 0x48, 0x00, 0x00}},
                       FloatCase{"-20 keeps sign and mantissa apart", -20.0, {0x83, 0xA0, 0x00, 0x00}},
                       FloatCase{"zero is four zero bytes", 0.0, {0x00, 0x00, 0x00, 0x00}},
+                      FloatCase{"so is minus zero", -0.0, {0x00, 0x00, 0x00, 0x00}},
                       FloatCase{"exponent byte 0 with a mantissa is a value, not zero", std::ldexp(1.5, -127),
-                                {0x00, 0x40, 0x00, 0x00}}));
+                                {0x00, 0x40, 0x00, 0x00}},
+                      FloatCase{"exponent byte 255 is still a value", std::ldexp(1.0, 128), {0xFF, 0x00, 0x00, 0x00}},
+                      FloatCase{"the mantissa is truncated, not rounded: not ...CD", 0.1, {0x7B, 0x4C, 0xCC, 0xCC}, false},
+                      FloatCase{"255.4 units below the carry truncate", 1.0 + 255.4 * kUlp, {0x7F, 0x00, 0x00, 0xFF}, false},
+                      FloatCase{"255.7 units carry into the second mantissa byte", 1.0 + 255.7 * kUlp,
+                                {0x7F, 0x00, 0x01, 0x00}, false},
+                      FloatCase{"a carry out of M2 = 255 goes into M1", 1.0 + (255 * 256 + 255.7) * kUlp,
+                                {0x7F, 0x01, 0x00, 0x00}, false},
+                      FloatCase{"with M1 and M2 full nothing carries", 2.0 - 0.3 * kUlp, {0x7F, 0x7F, 0xFF, 0xFF}, false},
+                      FloatCase{"below 2^-127 the nearest device value is 0, not a wrapped exponent",
+                                std::ldexp(1.0, -128), {0, 0, 0, 0}, false},
+                      FloatCase{"also for negative tiny values", -std::ldexp(1.0, -200), {0, 0, 0, 0}, false},
+                      FloatCase{"and denormals", std::numeric_limits<double>::denorm_min(), {0, 0, 0, 0}, false}));
 
-TEST(DeviceFloat, TruncatesTheMantissaInsteadOfRoundingIt) {
-    const auto tenth = EncodeDeviceFloat(0.1);
-    ASSERT_TRUE(tenth.ok());
-    EXPECT_EQ(*tenth, (DeviceFloatBytes{0x7B, 0x4C, 0xCC, 0xCC})) << "not ...CD";
-    EXPECT_LT(DecodeDeviceFloat(*tenth), 0.1);
-}
-
-TEST(DeviceFloat, RoundsOnlyWhenTheRemainderReachesTheTopOfTheThirdByte) {
-    struct Case {
-        const char* why;
-        double value;
-        DeviceFloatBytes bytes;
-    };
-    const double ulp = std::ldexp(1.0, -23);
-    const Case cases[] = {
-        {"255.4 units below the carry truncate", 1.0 + 255.4 * ulp, {0x7F, 0x00, 0x00, 0xFF}},
-        {"255.7 units carry into the second mantissa byte", 1.0 + 255.7 * ulp, {0x7F, 0x00, 0x01, 0x00}},
-        {"a carry out of M2 = 255 goes into M1", 1.0 + (255 * 256 + 255.7) * ulp, {0x7F, 0x01, 0x00, 0x00}},
-        {"with M1 and M2 full nothing carries", 2.0 - 0.3 * ulp, {0x7F, 0x7F, 0xFF, 0xFF}},
-    };
-    for (const auto& c : cases) {
-        const auto encoded = EncodeDeviceFloat(c.value);
-        ASSERT_TRUE(encoded.ok()) << c.why;
-        EXPECT_EQ(*encoded, c.bytes) << c.why;
-    }
+TEST(DeviceFloat, RefusesWhatTheFormatCannotHold) {
+    for (const double v : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+                           -std::numeric_limits<double>::infinity(), std::ldexp(1.0, 129) /* exponent byte 256 */,
+                           std::numeric_limits<double>::max()})
+        EXPECT_FALSE(EncodeDeviceFloat(v).ok()) << v;
 }
 
 TEST(DeviceFloat, EveryNonZeroPatternDecodesAndEncodesBackToItself) {
@@ -72,9 +70,8 @@ TEST(DeviceFloat, EveryNonZeroPatternDecodesAndEncodesBackToItself) {
                                             static_cast<std::uint8_t>(low >> 8), static_cast<std::uint8_t>(low)};
                 if (b == DeviceFloatBytes{0, 0, 0, 0}) continue;
                 const double v = DecodeDeviceFloat(b);
-                ASSERT_TRUE(std::isfinite(v));
                 const auto back = EncodeDeviceFloat(v);
-                ASSERT_TRUE(back.ok()) << e << " " << m1 << " " << low;
+                ASSERT_TRUE(std::isfinite(v) && back.ok()) << e << " " << m1 << " " << low;
                 ASSERT_EQ(*back, b) << "value " << v;
             }
         }
@@ -94,30 +91,6 @@ TEST(DeviceFloat, RandomValuesLoseLessThanOneUnitOfTheLastMantissaBit) {
         ASSERT_EQ(std::signbit(back), std::signbit(v)) << v;
         ASSERT_LE(std::fabs(back - v), std::ldexp(std::fabs(v), -23)) << v;
     }
-}
-
-TEST(DeviceFloat, RefusesWhatTheFormatCannotHoldAndFlushesWhatIsTooSmall) {
-    struct Case {
-        const char* why;
-        double value;
-    };
-    const Case refused[] = {{"NaN has no representation", std::numeric_limits<double>::quiet_NaN()},
-                            {"infinity has none either", std::numeric_limits<double>::infinity()},
-                            {"minus infinity", -std::numeric_limits<double>::infinity()},
-                            {"2^129 needs exponent byte 256", std::ldexp(1.0, 129)},
-                            {"the largest double", std::numeric_limits<double>::max()}};
-    for (const auto& c : refused) EXPECT_FALSE(EncodeDeviceFloat(c.value).ok()) << c.why;
-
-    const auto largest = EncodeDeviceFloat(std::ldexp(1.0, 128));
-    ASSERT_TRUE(largest.ok()) << "exponent byte 255 is still a value";
-    EXPECT_EQ((*largest)[0], 0xFF);
-
-    for (const double tiny : {std::ldexp(1.0, -128), -std::ldexp(1.0, -200), std::numeric_limits<double>::denorm_min()}) {
-        const auto b = EncodeDeviceFloat(tiny);
-        ASSERT_TRUE(b.ok()) << tiny;
-        EXPECT_EQ(*b, (DeviceFloatBytes{0, 0, 0, 0})) << "below 2^-127 the nearest device value is 0, not a wrapped exponent";
-    }
-    EXPECT_EQ(*EncodeDeviceFloat(-0.0), (DeviceFloatBytes{0, 0, 0, 0}));
 }
 
 }  // namespace

@@ -4,9 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <fstream>
-#include <functional>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -22,6 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using r4860::testing::TempDir;
+using Names = std::vector<std::string>;
 
 void writeBytes(const fs::path& path, std::string_view bytes) {
     std::ofstream out(path, std::ios::binary);
@@ -29,29 +29,18 @@ void writeBytes(const fs::path& path, std::string_view bytes) {
     ASSERT_TRUE(out.good()) << path;
 }
 
-std::string readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// A language file in which every key has the text `valueOf(key)`; keys for which it returns
-// nullopt are left out.
-std::string languageFile(const std::function<std::optional<std::string>(std::string_view)>& valueOf,
-                         std::string_view eol = "\r\n") {
-    std::string text = "Test language";
-    text += eol;
-    for (const auto key : LangKeys()) {
-        if (const auto value = valueOf(key)) text.append(key).append("=").append(*value).append(eol);
-    }
-    return text;
-}
-
 std::string bracketed(std::string_view key) { return "[" + std::string(key) + "]"; }
 
-std::string completeFile(std::string_view eol = "\r\n") {
-    return languageFile([](std::string_view key) { return bracketed(key); }, eol);
+// A file giving every key the text "[key]", except `changed`, which gets `text` or, with
+// nullopt, no entry at all. The first line has no "=" and is a comment.
+std::string languageFile(std::string_view eol = "\r\n", std::string_view changed = {},
+                         std::optional<std::string> text = std::nullopt) {
+    std::string file = "Test language" + std::string(eol);
+    for (const auto key : LangKeys()) {
+        if (key != changed) file.append(key).append("=").append(bracketed(key)).append(eol);
+        else if (text) file.append(key).append("=").append(*text).append(eol);
+    }
+    return file;
 }
 
 class LanguageFiles : public ::testing::Test {
@@ -59,193 +48,75 @@ protected:
     void SetUp() override { UseEnglishTable(); }
     void TearDown() override { UseEnglishTable(); }
 
-    void expectEnglishInForce(const std::string& language, const char* why) {
+    void expectEnglishInForce(const std::string& language, const std::string& why) {
         EXPECT_EQ(language, "English") << why;
         EXPECT_EQ(LangTable(), EnglishTable()) << why;
-        EXPECT_EQ(LangText("Cancel"), "Cancel") << why;
     }
 
     TempDir m_dir;
 };
 
-TEST_F(LanguageFiles, ACompleteFileIsPutInForce) {
-    writeBytes(m_dir / "Test.lan", completeFile());
-    std::string language = "Test";
-    ASSERT_TRUE(LoadLanguage(language, m_dir.path()));
-    EXPECT_EQ(language, "Test");
-    for (const auto key : LangKeys()) ASSERT_EQ(LangText(key), bracketed(key));
-    EXPECT_EQ(LangText("Test language"), "") << "a line without = is a comment";
-}
-
-struct BrokenFile {
-    const char* why;
-    std::function<std::optional<std::string>(std::string_view)> valueOf;
+struct LoadCase {
+    std::string why, fileName, bytes, language;
+    bool loads;
+    const char* key = "Cancel";  // the key whose text the row is about
+    std::string text = "[Cancel]";
 };
 
-void PrintTo(const BrokenFile& c, std::ostream* os) { *os << c.why; }
-
-class RejectedFile : public LanguageFiles, public ::testing::WithParamInterface<BrokenFile> {};
-
-TEST_P(RejectedFile, LeavesEnglishInForce) {
-    const auto& [why, valueOf] = GetParam();
-    writeBytes(m_dir / "Test.lan", languageFile(valueOf));
-    LangTable() = {"Cancel=Anuluj"};  // a previous language must not survive either
-    std::string language = "Test";
-    EXPECT_FALSE(LoadLanguage(language, m_dir.path())) << why;
-    expectEnglishInForce(language, why);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    AllOrNothing, RejectedFile,
-    ::testing::Values(
-        BrokenFile{"the last key is missing",
-                   [](std::string_view k) -> std::optional<std::string> {
-                       if (k == LangKeys().back()) return std::nullopt;
-                       return bracketed(k);
-                   }},
-        BrokenFile{"the first key is missing",
-                   [](std::string_view k) -> std::optional<std::string> {
-                       if (k == LangKeys().front()) return std::nullopt;
-                       return bracketed(k);
-                   }},
-        BrokenFile{"a key in the middle has an empty text",
-                   [](std::string_view k) -> std::optional<std::string> {
-                       if (k == "Cancel") return std::string();
-                       return bracketed(k);
-                   }},
-        BrokenFile{"a text of control characters only is empty once they are dropped",
-                   [](std::string_view k) -> std::optional<std::string> {
-                       if (k == "Zero") return std::string("\t\x01");
-                       return bracketed(k);
-                   }},
-        BrokenFile{"a key differs by a trailing blank",
-                   [](std::string_view k) -> std::optional<std::string> {
-                       if (k == "Gain") return std::nullopt;
-                       if (k == "Zero") return std::string("x\r\nGain =y");
-                       return bracketed(k);
-                   }},
-        BrokenFile{"no key at all", [](std::string_view) -> std::optional<std::string> { return std::nullopt; }}));
-
-TEST_F(LanguageFiles, AnEarlierEmptyEntryHidesALaterFilledOne) {
-    std::string text = "Cancel=\r\n" + completeFile();
-    writeBytes(m_dir / "Test.lan", text);
-    std::string language = "Test";
-    EXPECT_FALSE(LoadLanguage(language, m_dir.path())) << "the first entry of a key is the one that counts";
-    expectEnglishInForce(language, "shadowed by an empty entry");
-}
-
-TEST_F(LanguageFiles, ASingleBlankCountsAsAText) {
-    writeBytes(m_dir / "Test.lan", languageFile([](std::string_view k) -> std::optional<std::string> {
-                   return k == "Cancel" ? std::string(" ") : bracketed(k);
-               }));
-    std::string language = "Test";
-    ASSERT_TRUE(LoadLanguage(language, m_dir.path()));
-    EXPECT_EQ(LangText("Cancel"), " ");
-}
-
-TEST_F(LanguageFiles, TheFirstOfTwoEntriesWinsIgnoringCase) {
-    writeBytes(m_dir / "Test.lan", "cancel=Anuluj\r\n" + completeFile());
-    std::string language = "Test";
-    ASSERT_TRUE(LoadLanguage(language, m_dir.path()));
-    EXPECT_EQ(LangText("Cancel"), "Anuluj");
-}
-
-TEST_F(LanguageFiles, AMissingFileLeavesEnglishInForce) {
-    std::string language = "Polski";
-    EXPECT_FALSE(LoadLanguage(language, m_dir.path()));
-    expectEnglishInForce(language, "no Polski.lan in the folder");
-}
-
-TEST_F(LanguageFiles, EnglishIsBuiltInAndNeverRead) {
-    writeBytes(m_dir / "English.lan", "Cancel=Broken\r\n");
-    LangTable() = {"Cancel=Anuluj"};
-    std::string language = "English";
-    EXPECT_TRUE(LoadLanguage(language, m_dir.path()));
-    expectEnglishInForce(language, "English asked for");
-}
-
-TEST_F(LanguageFiles, OnlyTheExactNameEnglishIsBuiltIn) {
-    std::string language = "english";
-    EXPECT_FALSE(LoadLanguage(language, m_dir.path())) << "english.lan is looked for and missing";
-    expectEnglishInForce(language, "lower-case english");
-}
-
-TEST_F(LanguageFiles, AFileIsFoundWhateverTheCaseOfItsName) {
-    writeBytes(m_dir / "TEST.LAN", completeFile());
-    std::string language = "Test";
-    EXPECT_TRUE(LoadLanguage(language, m_dir.path()));
-    EXPECT_EQ(LangText("Zero"), "[Zero]");
-}
-
-TEST_F(LanguageFiles, AWindows1250FileReadsAsPolish) {
-    // "Zażółć gęślą jaźń" in Windows-1250: not valid UTF-8, so it must not be taken as such.
-    const std::string cp1250 = "Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1";
-    writeBytes(m_dir / "Test.lan", "Cancel=" + cp1250 + "\r\n" + completeFile());
-    std::string language = "Test";
-    ASSERT_TRUE(LoadLanguage(language, m_dir.path()));
-    EXPECT_EQ(LangText("Cancel"), "Zażółć gęślą jaźń");
-}
-
-TEST_F(LanguageFiles, AUtf8FileWithAByteOrderMarkReadsItsFirstLine) {
-    const std::string text = completeFile();
-    writeBytes(m_dir / "Test.lan", "\xEF\xBB\xBF" + text.substr(text.find("\r\n") + 2));  // a key on line 1
-    std::string language = "Test";
-    ASSERT_TRUE(LoadLanguage(language, m_dir.path()));
-    EXPECT_EQ(LangText(LangKeys().front()), bracketed(LangKeys().front()));
-}
-
-struct LineEnds {
-    const char* why;
-    const char* eol;
-};
-
-void PrintTo(const LineEnds& c, std::ostream* os) { *os << c.why; }
-
-class AnyLineEnd : public LanguageFiles, public ::testing::WithParamInterface<LineEnds> {};
-
-TEST_P(AnyLineEnd, EndsAnEntry) {
-    const auto& [why, eol] = GetParam();
-    writeBytes(m_dir / "Test.lan", completeFile(eol));
-    std::string language = "Test";
-    ASSERT_TRUE(LoadLanguage(language, m_dir.path())) << why;
-    EXPECT_EQ(LangText("Cancel"), "[Cancel]") << why;
-    EXPECT_EQ(LangText(LangKeys().back()), bracketed(LangKeys().back())) << why;
-}
-
-INSTANTIATE_TEST_SUITE_P(Files, AnyLineEnd,
-                         ::testing::Values(LineEnds{"Windows files end lines with CR LF", "\r\n"},
-                                           LineEnds{"Unix files end lines with LF", "\n"},
-                                           LineEnds{"old Mac files end lines with a lone CR", "\r"}));
-
-TEST(LanguageText, SplitsMixedLineEndsWithoutInventingLines) {
-    const auto lines = SplitLanguageText("a=1\r\nb=2\nc=3\rd=4\r\n\r\ne=5");
-    const std::vector<std::string> expected{"a=1", "b=2", "c=3", "d=4", "", "e=5"};
-    EXPECT_EQ(lines, expected);
-    EXPECT_TRUE(SplitLanguageText("").empty());
-    EXPECT_EQ(SplitLanguageText("x\n"), std::vector<std::string>{"x"});
-    EXPECT_EQ(SplitLanguageText("\n\r\r\n"), (std::vector<std::string>{"", "", ""}));
-}
-
-TEST_F(LanguageFiles, AnOversizedFileIsRejected) {
-    std::string text = completeFile();
-    text += std::string(kMaxLanguageFileBytes, ';');
-    writeBytes(m_dir / "Test.lan", text);
-    std::string language = "Test";
-    EXPECT_FALSE(LoadLanguage(language, m_dir.path()));
-    expectEnglishInForce(language, "larger than any language file");
-}
-
-TEST_F(LanguageFiles, ANameThatLeavesTheFolderIsRefused) {
+TEST_F(LanguageFiles, PutsACompleteFileInForceAndOtherwiseEnglish) {
+    const std::string cp1250 = "Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1";  // not valid UTF-8
+    const std::string noHeader = languageFile().substr(languageFile().find('\n') + 1);
+    const LoadCase cases[] = {
+        {"Windows line ends", "Test.lan", languageFile("\r\n"), "Test", true},
+        {"Unix line ends", "Test.lan", languageFile("\n"), "Test", true},
+        {"old Mac line ends", "Test.lan", languageFile("\r"), "Test", true},
+        {"a Windows-1250 file", "Test.lan", "Cancel=" + cp1250 + "\r\n" + languageFile(), "Test", true, "Cancel",
+         "Zażółć gęślą jaźń"},
+        {"a byte order mark before a key on line 1", "Test.lan", "\xEF\xBB\xBF" + noHeader, "Test", true,
+         "R4860 Transmitters", "[R4860 Transmitters]"},
+        {"a single blank is a text", "Test.lan", languageFile("\r\n", "Cancel", " "), "Test", true, "Cancel", " "},
+        {"the first of two entries wins, ignoring case", "Test.lan", "cancel=Anuluj\r\n" + languageFile(), "Test",
+         true, "Cancel", "Anuluj"},
+        {"the file name in another case", "TEST.LAN", languageFile(), "Test", true},
+        {"English is built in and never read", "English.lan", "Cancel=Broken\r\n", "English", true, "Cancel",
+         "Cancel"},
+        {"the last key is missing", "Test.lan", languageFile("\r\n", LangKeys().back()), "Test", false},
+        {"the first key is missing", "Test.lan", languageFile("\r\n", LangKeys().front()), "Test", false},
+        {"a key has an empty text", "Test.lan", languageFile("\r\n", "Cancel", ""), "Test", false},
+        {"a text of control characters only", "Test.lan", languageFile("\r\n", "Zero", "\t\x01"), "Test", false},
+        {"an earlier empty entry hides a later one", "Test.lan", "Cancel=\r\n" + languageFile(), "Test", false},
+        {"a key differing by a trailing blank", "Test.lan", languageFile("\r\n", "Gain") + "Gain =y\r\n", "Test",
+         false},
+        {"no key at all", "Test.lan", "Test language\r\n", "Test", false},
+        {"no such file", "Other.lan", languageFile(), "Test", false},
+        {"only the exact name English is built in", "Test.lan", languageFile(), "english", false},
+        {"larger than any language file", "Test.lan", languageFile() + std::string(kMaxLanguageFileBytes, ';'),
+         "Test", false},
+        {"a path in the language name", "Test.lan", languageFile(), "sub/../Test", false},
+    };
     fs::create_directory(m_dir / "sub");
-    writeBytes(m_dir / "Test.lan", completeFile());
-    std::string language = "../Test";
-    EXPECT_FALSE(LoadLanguage(language, m_dir.path() / "sub"));
-    expectEnglishInForce(language, "a path in the language name");
+    for (const auto& c : cases) {
+        writeBytes(m_dir / c.fileName, c.bytes);
+        LangTable() = {"Cancel=Anuluj"};  // a previous language must not survive a failed load
+        std::string language = c.language;
+        EXPECT_EQ(LoadLanguage(language, m_dir.path()), c.loads) << c.why;
+        if (!c.loads || c.language == "English") expectEnglishInForce(language, c.why);
+        if (c.loads) {
+            EXPECT_EQ(language, c.language) << c.why;
+            EXPECT_EQ(LangText(c.key), c.text) << c.why;
+        }
+        for (const auto key : LangKeys()) {
+            if (c.loads && c.language != "English" && key != c.key) {
+                ASSERT_EQ(LangText(key), bracketed(key)) << c.why;
+            }
+        }
+        fs::remove(m_dir / c.fileName);
+    }
 }
 
-TEST_F(LanguageFiles, FoldersAreSearchedInOrderAndTheFirstFileFoundCounts) {
+TEST_F(LanguageFiles, SearchesTheFoldersInOrderAndTakesTheFirstFileFound) {
     TempDir second;
-    writeBytes(second / "Test.lan", completeFile());
+    writeBytes(second / "Test.lan", languageFile());
     const std::vector<fs::path> dirs{m_dir.path(), second.path()};
     std::string language = "Test";
     EXPECT_TRUE(LoadLanguage(language, dirs)) << "found in the second folder";
@@ -255,26 +126,22 @@ TEST_F(LanguageFiles, FoldersAreSearchedInOrderAndTheFirstFileFoundCounts) {
     expectEnglishInForce(language, "broken first copy");
 }
 
-// Texts as a translator might write them: letters beyond ASCII, blanks, "=" and "..." inside.
-std::string randomText(std::mt19937& rng) {
-    static const std::vector<std::string> pieces{"a", "Z", " ", "=", "...", "ą", "Ł", "ż", "ó", "ć", "&", ":", "1", "%d"};
-    std::string text;
-    const int n = 1 + static_cast<int>(rng() % 12);
-    for (int i = 0; i < n; ++i) text += pieces[rng() % pieces.size()];
-    if (text.find_first_not_of(' ') == std::string::npos) text += "x";
-    return text;
+TEST(LanguageText, SplitsMixedLineEndsWithoutInventingLines) {
+    EXPECT_EQ(SplitLanguageText("a=1\r\nb=2\nc=3\rd=4\r\n\r\ne=5\n"), (Names{"a=1", "b=2", "c=3", "d=4", "", "e=5"}));
+    EXPECT_TRUE(SplitLanguageText("").empty());
 }
 
-TEST_F(LanguageFiles, WhatIsWrittenInAnyEncodingAndLineEndIsReadBack) {
-    std::mt19937 rng(4860);
+TEST_F(LanguageFiles, ReadsBackRandomTextsInAnyOrderEncodingAndLineEnd) {
+    // Texts as a translator might write them: letters beyond ASCII, blanks, "=" and "..." inside.
+    const std::vector<std::string> pieces{"a", "Z", " ", "=", "...", "ą", "Ł", "ż", "ó", "ć", "&", ":", "%d"};
     const char* eols[] = {"\r\n", "\n", "\r"};
-    for (int round = 0; round < 60; ++round) {
-        std::vector<std::string> values;
+    std::mt19937 rng(4860);
+    for (int round = 0; round < 40; ++round) {
+        std::vector<std::string> values(kLangKeyCount, "x");
+        for (auto& v : values)
+            for (int n = static_cast<int>(rng() % 12); n > 0; --n) v += pieces[rng() % pieces.size()];
         std::vector<std::size_t> order(kLangKeyCount);
-        for (std::size_t i = 0; i < kLangKeyCount; ++i) {
-            values.push_back(randomText(rng));
-            order[i] = i;
-        }
+        for (std::size_t i = 0; i < kLangKeyCount; ++i) order[i] = i;
         std::shuffle(order.begin(), order.end(), rng);
         const std::string eol = eols[rng() % 3];
         std::string text;
@@ -293,156 +160,72 @@ TEST_F(LanguageFiles, WhatIsWrittenInAnyEncodingAndLineEndIsReadBack) {
     }
 }
 
-// ---- Listing the languages on offer ----
-
-class LanguageList : public ::testing::Test {
-protected:
-    void touch(const std::string& name) { writeBytes(m_dir / name, "x"); }
-    TempDir m_dir;
-};
-
-TEST_F(LanguageList, WithoutLanguageFilesIsFalseAndLeavesTheListAlone) {
-    touch("notes.txt");
-    touch("Polski.lan.bak");
-    fs::create_directory(m_dir / "Folder.lan");
-    std::vector<std::string> names{"kept"};
-    EXPECT_FALSE(ListLanguages(names, m_dir.path()));
-    EXPECT_FALSE(ListLanguages(names, m_dir / "missing"));
-    EXPECT_EQ(names, std::vector<std::string>{"kept"});
-}
-
-TEST_F(LanguageList, OffersEnglishAndTheFilesSortedIgnoringCase) {
-    touch("polski.lan");
-    touch("Deutsch.LAN");
-    touch("Cestina.Lan");
-    touch("readme.txt");
-    std::vector<std::string> names{"stale"};
-    ASSERT_TRUE(ListLanguages(names, m_dir.path()));
-    EXPECT_EQ(names, (std::vector<std::string>{"Cestina", "Deutsch", "English", "polski"}));
-}
-
-TEST_F(LanguageList, TakesTheFirstTenFilesInSortedOrder) {
-    // Created in reverse so that the folder's own order is unlikely to be the sorted one.
-    for (char c = 'k'; c >= 'a'; --c) touch(std::string("Lang_") + c + ".lan");
-    std::vector<std::string> names;
-    ASSERT_TRUE(ListLanguages(names, m_dir.path()));
-    std::vector<std::string> expected{"English"};
-    for (char c = 'a'; c <= 'j'; ++c) expected.push_back(std::string("Lang_") + c);
-    std::ranges::sort(expected, [](const std::string& a, const std::string& b) {
-        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                            [](char x, char y) { return std::tolower(x) < std::tolower(y); });
-    });
-    EXPECT_EQ(names, expected) << "eleven files: English and the first ten";
-}
-
-TEST_F(LanguageList, NamesEnglishOnceEvenWithAnEnglishFile) {
-    touch("english.LAN");
-    touch("Polski.lan");
-    std::vector<std::string> names;
-    ASSERT_TRUE(ListLanguages(names, m_dir.path()));
-    EXPECT_EQ(names, (std::vector<std::string>{"English", "Polski"}));
-}
-
-TEST_F(LanguageList, NamesALanguageOnceAcrossFoldersAndLetterCases) {
-    TempDir second;
-    touch("Polski.lan");
-    writeBytes(second / "POLSKI.lan", "x");
-    writeBytes(second / "Deutsch.lan", "x");
-    const std::vector<fs::path> dirs{m_dir.path(), second.path()};
-    std::vector<std::string> names;
-    ASSERT_TRUE(ListLanguages(names, dirs));
-    EXPECT_EQ(names, (std::vector<std::string>{"Deutsch", "English", "Polski"})) << "the first folder's spelling";
-}
-
-TEST_F(LanguageList, SkipsNamesThatCouldNotBeStoredOrShown) {
-    touch(".lan");                  // no name at all
-    touch("Bad\nname.lan");         // would split the Language line of the settings file
-    touch("Latin\xB3.lan");         // not UTF-8: cannot be shown or written back as it is
-    std::vector<std::string> names{"kept"};
-    EXPECT_FALSE(ListLanguages(names, m_dir.path()));
-    EXPECT_EQ(names, std::vector<std::string>{"kept"});
-    touch("Polski.lan");
-    ASSERT_TRUE(ListLanguages(names, m_dir.path()));
-    EXPECT_EQ(names, (std::vector<std::string>{"English", "Polski"}));
+TEST(ListLanguages, OffersEnglishAndTheFirstTenFilesSortedIgnoringCase) {
+    Names eleven;  // alternating case, so that a case-sensitive sort would pick other ten
+    for (char c = 'k'; c >= 'a'; --c) eleven.push_back(std::string((c - 'a') % 2 ? "lang_" : "Lang_") + c + ".lan");
+    Names firstTen{"English"};
+    for (char c = 'a'; c <= 'j'; ++c) firstTen.push_back(std::string((c - 'a') % 2 ? "lang_" : "Lang_") + c);
+    struct Case {
+        const char* why;
+        Names first, second;  // files in two folders; an empty list leaves the folder missing
+        Names expected;       // empty: false, and the list is left alone
+    };
+    const Case cases[] = {
+        {"no usable file; a folder named .lan", {"notes.txt", "Polski.lan.bak", "Folder.lan/"}, {}, {}},
+        {"names that could not be stored or shown", {".lan", "Bad\nname.lan", "Latin\xB3.lan"}, {}, {}},
+        {"sorted ignoring case, any case of extension",
+         {"polski.lan", "Deutsch.LAN", "Cestina.Lan", "readme.txt"}, {}, {"Cestina", "Deutsch", "English", "polski"}},
+        {"eleven files: English and the first ten", eleven, {}, firstTen},
+        {"an English file gives no second English", {"english.LAN", "Polski.lan"}, {}, {"English", "Polski"}},
+        {"once across folders and cases, first folder's spelling", {"Polski.lan"}, {"POLSKI.lan", "Deutsch.lan"},
+         {"Deutsch", "English", "Polski"}},
+    };
+    for (const auto& c : cases) {
+        TempDir base;
+        const std::vector<fs::path> dirs{base / "first", base / "second"};
+        for (std::size_t d = 0; d < 2; ++d) {
+            for (const auto& file : d == 0 ? c.first : c.second) {
+                fs::create_directories(dirs[d]);
+                if (file.ends_with('/')) fs::create_directory(dirs[d] / file);
+                else writeBytes(dirs[d] / file, "x");
+            }
+        }
+        Names names{"kept"};
+        EXPECT_EQ(ListLanguages(names, dirs), !c.expected.empty()) << c.why;
+        EXPECT_EQ(names, c.expected.empty() ? Names{"kept"} : c.expected) << c.why;
+    }
 }
 
 // ---- The shipped Polish translation, as the build places it beside the executable ----
 
-class PolishFile : public LanguageFiles {
-protected:
-    static fs::path path() { return ExeDir() / "Polski.lan"; }
-};
-
-TEST_F(PolishFile, IsCompleteAndPutInForce) {
-    ASSERT_TRUE(fs::exists(path())) << "the build copies data/lang beside the executables";
+TEST_F(LanguageFiles, ShippedPolishIsCompleteAndKeepsTheDecorationsOfEveryKey) {
     std::string language = "Polski";
-    ASSERT_TRUE(LoadLanguage(language, ExeDir()));
+    ASSERT_TRUE(LoadLanguage(language, ExeDir())) << "the build copies data/lang beside the executables";
     EXPECT_EQ(language, "Polski");
     EXPECT_EQ(LangText("Cancel"), "Anuluj");
     EXPECT_EQ(LangText("&File"), "&Plik");
-    EXPECT_EQ(LangText("Thermocouple"), "Termopara");
     EXPECT_EQ(LangText("cold junction compensation"), "kompensacja spoiny odniesienia");
     EXPECT_EQ(LangText("Password"), "Hasło");
     EXPECT_EQ(LangText("R4860 Transducers"), "Przetworniki R4860") << "the type window's title";
-}
-
-TEST_F(PolishFile, TranslatesAndKeepsTheDecorationsOfEveryKey) {
-    std::string language = "Polski";
-    ASSERT_TRUE(LoadLanguage(language, ExeDir()));
+    EXPECT_EQ(LangText("New1"), "Nowe1");
+    EXPECT_EQ(LangText("Result1"), "Wynik1") << "the caller drops one spare character";
+    const auto table = LangTable();
     int unchanged = 0;
     for (const auto key : LangKeys()) {
         const std::string text = LangText(key);
         ASSERT_FALSE(text.empty()) << key;
         if (text == key) ++unchanged;
-        const auto has = [](std::string_view s, std::string_view part) { return s.find(part) != std::string_view::npos; };
-        const auto ends = [](std::string_view s, std::string_view tail) { return s.ends_with(tail); };
         EXPECT_EQ(std::ranges::count(key, '&'), std::ranges::count(text, '&')) << "accelerator of " << key;
-        EXPECT_EQ(ends(key, "..."), ends(text, "...")) << key;
-        EXPECT_EQ(ends(key, "!"), ends(text, "!")) << key;
-        EXPECT_EQ(ends(key, ":"), ends(text, ":")) << key;
-        EXPECT_EQ(has(key, "%d"), has(text, "%d")) << "format element of " << key;
+        for (const std::string_view tail : {"...", "!", ":", " "})
+            EXPECT_EQ(key.ends_with(tail), text.ends_with(tail)) << key;
+        EXPECT_EQ(key.find("%d") == key.npos, text.find("%d") == text.npos) << "format element of " << key;
         EXPECT_EQ(key.front() == ' ', text.front() == ' ') << key;
-        EXPECT_EQ(key.back() == ' ', text.back() == ' ') << key;
+        const auto entries = std::ranges::count_if(
+            table, [key](const std::string& line) { return !FindLangText(std::span(&line, 1), key).empty(); });
+        EXPECT_EQ(entries, 1) << "entries for " << key << " (a second one would be dead text)";
     }
     // Names, units and words both languages share ("Start", "Minimum", "Zero", "R4860EN", ...).
     EXPECT_LT(unchanged, 15);
-}
-
-TEST_F(PolishFile, EndsTheTwinKeysWithOneSpareCharacter) {
-    std::string language = "Polski";
-    ASSERT_TRUE(LoadLanguage(language, ExeDir()));
-    for (const char* key : {"New1", "Result1", "Other1"}) {
-        const std::string text = LangText(key);
-        ASSERT_GE(text.size(), 2u) << key;
-        EXPECT_LT(static_cast<unsigned char>(text.back()), 0x80) << key << ": dropping one byte must drop one character";
-    }
-    EXPECT_EQ(LangText("New1").substr(0, LangText("New1").size() - 1), "Nowe");
-    EXPECT_EQ(LangText("Result1").substr(0, LangText("Result1").size() - 1), "Wynik");
-}
-
-TEST_F(PolishFile, IsUtf8WithWindowsLineEndsAndOneEntryPerKey) {
-    const std::string bytes = readBytes(path());
-    ASSERT_FALSE(bytes.empty());
-    EXPECT_TRUE(IsValidUtf8(bytes));
-    EXPECT_TRUE(bytes.ends_with("\r\n"));
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\n') {
-            ASSERT_TRUE(i > 0 && bytes[i - 1] == '\r') << "lone LF at byte " << i;
-        }
-        if (bytes[i] == '\r') {
-            ASSERT_TRUE(i + 1 < bytes.size() && bytes[i + 1] == '\n') << "lone CR at byte " << i;
-        }
-    }
-    const auto lines = SplitLanguageText(bytes);
-    for (const auto key : LangKeys()) {
-        const auto entries = std::ranges::count_if(lines, [key](const std::string& line) {
-            const std::string_view name = std::string_view(line).substr(0, line.find('='));
-            return name.size() < line.size() && std::ranges::equal(name, key, [](char a, char b) {
-                       return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-                   });
-        });
-        EXPECT_EQ(entries, 1) << "entries for " << key << " (a second one would be dead text)";
-    }
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 
 #include "model/sensor_characteristics.h"
 #include "support/recording_ui.h"
@@ -11,20 +10,14 @@
 namespace r4860::model {
 namespace {
 
-ConfigRecord sensor(std::uint8_t typ, std::uint8_t tryb, std::uint8_t lin, double lo, double hi) {
+ConfigRecord sensor(std::uint8_t typ, std::uint8_t tryb, std::uint8_t lin, double lo, double hi, LinCoefArray c = {}) {
     ConfigRecord r;
     r.Czujnik = {typ, tryb, 0, lin};
     r.Parametry.MinInput = lo;
     r.Parametry.MaxInput = hi;
     r.Parametry.Siec = 50;
     r.TableInputType = DerivedTableInputType(typ);
-    return r;
-}
-
-// A current input 4..20 mA converted linearly to a result; c9/c10 are the input interval.
-ConfigRecord linearCurrent(double c0, double c1, double lo, double hi) {
-    ConfigRecord r = sensor(17, 5, 4, lo, hi);
-    r.LinCoef = {c0, c1, 0, 0, 0, 0, 0, 0, 0, 4.0, 20.0};
+    r.LinCoef = c;
     return r;
 }
 
@@ -35,79 +28,62 @@ TransferFunction compute(const ConfigRecord& r) {
 }
 
 TEST(TransferFunction, PlatinumWithoutLinearizationIsLinearInResistance) {
-    const auto r = sensor(1, 3, 1, 0.0, 100.0);
+    // Higher coefficients left over from an earlier power series must not reach the device.
+    const auto r = sensor(1, 3, 1, 0.0, 100.0, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
     const auto tf = compute(r);
     EXPECT_NEAR(tf.signal.min, 100.00272, 1e-9);
     EXPECT_DOUBLE_EQ(tf.signal.max, SensorSignal(r, 1, 100.0));
     const double span = tf.signal.max - tf.signal.min;
     EXPECT_DOUBLE_EQ(tf.devCoef[0], -tf.signal.min / span);
     EXPECT_DOUBLE_EQ(tf.devCoef[1], 1.0 / span);
+    for (std::size_t k = 2; k < kLinCoefCount; ++k) EXPECT_EQ(tf.devCoef[k], 0.0) << "d" << k;
     EXPECT_EQ(tf.curvePoints, kTransferCurveSize);
     EXPECT_NEAR(tf.curve[0], 0.0, 1e-12);
     EXPECT_NEAR(tf.curve[50], 0.5, 1e-12);
     EXPECT_NEAR(tf.curve[100], 1.0, 1e-12);
 }
 
-TEST(TransferFunction, NoLinearizationSendsNoStaleHigherCoefficients) {
-    auto r = sensor(10, 7, 1, 0.0, 500.0);
-    r.LinCoef = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};  // left over from an earlier power series
-    const auto tf = compute(r);
-    for (std::size_t k = 2; k < kLinCoefCount; ++k) EXPECT_EQ(tf.devCoef[k], 0.0) << "d" << k;
-}
-
-TEST(TransferFunction, AFallingLinearConversionRunsTheOutputBackwards) {
+TEST(TransferFunction, ALinearConversionRunsTheOutputTheWayOfItsSlope) {
     // 4 mA -> 100, 20 mA -> 0: the result falls as the current rises.
-    const auto r = linearCurrent(125.0, -6.25, 0.0, 100.0);
-    const auto tf = compute(r);
-    EXPECT_NEAR(tf.signal.min, 4.0, 1e-12) << "the signal of MaxInput is the lower one";
-    EXPECT_NEAR(tf.signal.max, 20.0, 1e-12);
-    const double ds = tf.signal.max - tf.signal.min;
-    EXPECT_NEAR(tf.devCoef[0], 1.0 + tf.signal.min / ds, 1e-12);
-    EXPECT_NEAR(tf.devCoef[1], -1.0 / ds, 1e-12);
-    EXPECT_NEAR(tf.curve[0], 1.0, 1e-12);
-    EXPECT_NEAR(tf.curve[100], 0.0, 1e-12);
-    EXPECT_EQ(tf.devCoef[9], 0.0) << "the input type's full range, 0 .. 20 mA";
-    EXPECT_EQ(tf.devCoef[10], 20.0);
-}
-
-TEST(TransferFunction, ARisingLinearConversionKeepsTheDirection) {
-    const auto r = linearCurrent(-25.0, 6.25, 0.0, 100.0);
-    const auto tf = compute(r);
-    EXPECT_NEAR(tf.curve[0], 0.0, 1e-12);
-    EXPECT_NEAR(tf.curve[100], 1.0, 1e-12);
-    EXPECT_GT(tf.devCoef[1], 0.0);
+    const auto falling = compute(sensor(17, 5, 4, 0.0, 100.0, {125.0, -6.25, 0, 0, 0, 0, 0, 0, 0, 4.0, 20.0}));
+    EXPECT_NEAR(falling.signal.min, 4.0, 1e-12) << "the signal of MaxInput is the lower one";
+    EXPECT_NEAR(falling.signal.max, 20.0, 1e-12);
+    EXPECT_NEAR(falling.devCoef[0], 1.0 + 4.0 / 16.0, 1e-12);
+    EXPECT_NEAR(falling.devCoef[1], -1.0 / 16.0, 1e-12);
+    EXPECT_NEAR(falling.curve[0], 1.0, 1e-12);
+    EXPECT_NEAR(falling.curve[100], 0.0, 1e-12);
+    EXPECT_EQ(falling.devCoef[9], 0.0) << "the input type's full range, 0 .. 20 mA";
+    EXPECT_EQ(falling.devCoef[10], 20.0);
+    const auto rising = compute(sensor(17, 5, 4, 0.0, 100.0, {-25.0, 6.25, 0, 0, 0, 0, 0, 0, 0, 4.0, 20.0}));
+    EXPECT_NEAR(rising.curve[0], 0.0, 1e-12);
+    EXPECT_NEAR(rising.curve[100], 1.0, 1e-12);
 }
 
 TEST(TransferFunction, APowerSeriesBecomesOnePolynomialOfTheNormalizedOutput) {
-    auto r = sensor(16, 5, 8, 10.0, 110.0);
+    auto r = sensor(16, 5, 8, 10.0, 110.0, {10.0, 2.0, 0.5, 0, 0, 0, 0, 0, 0.001, 0.0, 100.0});
     r.Table.points = {{0.0, 0.0}, {1000.0, 1000.0}};  // the sampled series, here the identity
-    r.LinCoef = {10.0, 2.0, 0.5, 0, 0, 0, 0, 0, 0.001, 0.0, 100.0};
     const auto tf = compute(r);
     const double span = 100.0;
-    EXPECT_DOUBLE_EQ(tf.devCoef[0], (10.0 - 10.0) / span);
-    EXPECT_DOUBLE_EQ(tf.devCoef[1], 2.0 / span);
-    EXPECT_DOUBLE_EQ(tf.devCoef[2], 0.5 / span);
-    EXPECT_DOUBLE_EQ(tf.devCoef[8], 0.001 / span);
-    EXPECT_EQ(tf.devCoef[9], 0.0);
-    EXPECT_EQ(tf.devCoef[10], 100.0);
+    EXPECT_EQ(tf.devCoef, (DevCoefArray{0.0, 2.0 / span, 0.5 / span, 0, 0, 0, 0, 0, 0.001 / span, 0.0, 100.0}));
     const double x = tf.signal.min + 37 * tf.step();
     EXPECT_NEAR(tf.curve[37], (SeriesValue(r.LinCoef, 9, x) - 10.0) / span, 1e-12);
 }
 
-TEST(TransferFunction, LinearizationSendsTheSensorsSetAndPositionsTheTemperature) {
-    const auto r = sensor(10, 7, 2, 0.0, 1000.0);
-    const auto tf = compute(r);
+TEST(TransferFunction, LinearizationSendsTheSensorsSetOrTheIdentity) {
+    testing::RecordingUi ui;
+    const auto computed = ComputeTransferFunction(sensor(10, 7, 2, 0.0, 1000.0), &ui);
+    ASSERT_TRUE(computed.ok());
+    const auto& tf = *computed;
+    EXPECT_EQ(ui.pumps(), static_cast<int>(kTransferCurveSize)) << "the windows are pumped after each curve point";
     EXPECT_EQ(tf.sensorLinSet, SensorLinTableFor(10));
     EXPECT_EQ(tf.curvePoints, kTransferCurveSize);
     EXPECT_NEAR(tf.curve[0], 0.0, 0.002) << "the set inverts the K characteristic at 0 degC";
     EXPECT_NEAR(tf.curve[100], 1.0, 0.002) << "and at 1000 degC";
     for (std::size_t i = 1; i < kTransferCurveSize; ++i) EXPECT_GT(tf.curve[i], tf.curve[i - 1]) << i;
-}
 
-TEST(TransferFunction, SignalInputsAndTheUserSensorGetTheIdentitySet) {
-    auto r = sensor(15, 7, 2, 0.0, 100.0);
-    r.Table.points = {{0.0, 0.0}, {50.0, 2.0}, {100.0, 4.1}};
-    EXPECT_EQ(compute(r).sensorLinSet, DefaultSensorLinSet());
+    auto user = sensor(15, 7, 2, 0.0, 100.0);
+    user.Table.points = {{0.0, 0.0}, {50.0, 2.0}, {100.0, 4.1}};
+    EXPECT_EQ(compute(user).sensorLinSet, DefaultSensorLinSet()) << "the user sensor's table stays on the computer";
 }
 
 TEST(TransferFunction, NoConversionComputesNothingAndKeepsThePreviousValues) {
@@ -119,59 +95,31 @@ TEST(TransferFunction, NoConversionComputesNothingAndKeepsThePreviousValues) {
     EXPECT_EQ(tf.curve, r.TransferCurve);
 }
 
-TEST(TransferFunction, ASignalRangeThatCannotBeEvaluatedIsRefused) {
-    auto r = sensor(15, 7, 2, 0.0, 100.0);  // the user sensor without its table
-    const auto tf = ComputeTransferFunction(r);
-    ASSERT_FALSE(tf.ok());
-    EXPECT_EQ(tf.error().code, Errc::Refused);
-    EXPECT_EQ(tf.error().message, "Transfer function is not monotonic");
-}
-
-TEST(TransferFunction, AZeroSignalSpanIsRefusedRatherThanSentAsInfinity) {
-    struct Case {
-        const char* why;
-        ConfigRecord rec;
-    };
+TEST(TransferFunction, RefusesWhatCannotBeSentRatherThanSendingInfinity) {
     auto flatSeries = sensor(16, 5, 8, 50.0, 50.0);
     flatSeries.Table.points = {{0.0, 0.0}, {100.0, 100.0}};
-    const Case cases[] = {
+    const std::pair<const char*, ConfigRecord> cases[] = {
+        {"the user sensor without its table has no signal range", sensor(15, 7, 2, 0.0, 100.0)},
         {"a linear range of one point divides by zero", sensor(1, 3, 1, 20.0, 20.0)},
         {"a power series over an empty result span divides by zero", flatSeries},
     };
-    for (const auto& c : cases) {
-        const auto tf = ComputeTransferFunction(c.rec);
-        ASSERT_FALSE(tf.ok()) << c.why;
-        EXPECT_EQ(tf.error().code, Errc::Refused) << c.why;
+    for (const auto& [why, rec] : cases) {
+        const auto tf = ComputeTransferFunction(rec);
+        ASSERT_FALSE(tf.ok()) << why;
+        EXPECT_EQ(tf.error().code, Errc::Refused) << why;
+        EXPECT_EQ(tf.error().message, "Transfer function is not monotonic") << why;
     }
 }
 
 TEST(TransferFunction, ACurveThatOverflowsKeepsThePointsComputedSoFar) {
-    auto r = sensor(16, 5, 8, 0.0, 100.0);
+    auto r = sensor(16, 5, 8, 0.0, 100.0, {0, 1, 0, 0, 0, 0, 0, 0, 1e300, 0.0, 100.0});  // x^8 * 1e300 overflows beyond x = 1
     r.Table.points = {{0.0, 0.0}, {100.0, 100.0}};
-    r.LinCoef = {0, 1, 0, 0, 0, 0, 0, 0, 1e300, 0.0, 100.0};  // x^8 * 1e300 overflows beyond x = 1
     r.TransferCurve.fill(-3.0);
     const auto tf = compute(r);
     ASSERT_GT(tf.curvePoints, 0u);
     ASSERT_LT(tf.curvePoints, kTransferCurveSize);
     for (std::size_t i = 0; i < tf.curvePoints; ++i) EXPECT_TRUE(std::isfinite(tf.curve[i])) << i;
     for (std::size_t i = tf.curvePoints; i < kTransferCurveSize; ++i) EXPECT_EQ(tf.curve[i], -3.0) << i;
-}
-
-TEST(TransferFunction, TheWindowsArePumpedAfterEachCurvePoint) {
-    testing::RecordingUi ui;
-    const auto tf = ComputeTransferFunction(sensor(10, 7, 2, 0.0, 500.0), &ui);
-    ASSERT_TRUE(tf.ok());
-    EXPECT_EQ(ui.pumps(), static_cast<int>(kTransferCurveSize));
-}
-
-TEST(TransferFunction, ApplyingStoresTheDerivedValuesInTheRecord) {
-    auto r = sensor(1, 3, 1, 0.0, 100.0);
-    const auto tf = compute(r);
-    ApplyTransferFunction(r, tf);
-    EXPECT_EQ(r.Parametry.SignalMin, tf.signal.min);
-    EXPECT_EQ(r.Parametry.SignalMax, tf.signal.max);
-    EXPECT_EQ(r.DevCoef, tf.devCoef);
-    EXPECT_EQ(r.TransferCurve, tf.curve);
 }
 
 }  // namespace

@@ -9,173 +9,111 @@
 namespace r4860::model {
 namespace {
 
-ConfigRecord thermocoupleK(double minInput, double maxInput) {
-    ConfigRecord r;
-    r.Czujnik = {10, 7, 0, 2};
-    r.Parametry.MinInput = minInput;
-    r.Parametry.MaxInput = maxInput;
-    r.Parametry.Siec = 50;
-    return r;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+struct CodeCase { const char* why; CzujnikGroup in, want; };
+
+TEST(NormalizeConfig, RepairsCodesIntoTheirAdmissibleSets) {
+    const CodeCase cases[] = {
+        {"sensor 0 is no sensor", {0, 1, 0, 2}, {20, 1, 0, 2}},
+        {"sensor 25 is no sensor", {25, 1, 0, 2}, {20, 1, 0, 2}},
+        {"Lin 3 is not a conversion", {10, 7, 0, 3}, {10, 7, 0, 0}},
+        {"Lin 7 is not a conversion", {10, 7, 0, 7}, {10, 7, 0, 0}},
+        {"Lin 8 is the power series", {16, 5, 0, 8}, {16, 5, 0, 8}},
+        {"mode 12 is invalid", {10, 12, 0, 2}, {10, 0, 0, 2}},
+        {"mode 0 stays invalid rather than passing for a mode", {10, 0, 0, 2}, {10, 0, 0, 2}},
+        {"mode 11 is min", {17, 11, 0, 1}, {17, 11, 0, 1}},
+        {"1000-ohm Pt keeps its resistance index", {1, 3, 3, 2}, {1, 3, 3, 2}},
+        {"resistance index past 1000 ohm", {1, 3, 4, 2}, {1, 3, 0, 2}},
+        {"a thermocouple has no nominal resistance", {10, 7, 2, 2}, {10, 7, 0, 2}},
+    };
+    for (const auto& c : cases) {
+        ConfigRecord r;
+        r.Czujnik = c.in;
+        NormalizeConfig(r);
+        EXPECT_EQ(r.Czujnik, c.want) << c.why;
+        EXPECT_EQ(r.TableInputType, DerivedTableInputType(r.Czujnik.Typ)) << c.why << ": derived, never stale";
+    }
+    EXPECT_EQ(DerivedTableInputType(17), 17);
+    EXPECT_EQ(DerivedTableInputType(10), 0) << "a temperature sensor has no table input";
 }
 
-struct CodeCase {
-    const char* why;
-    std::uint8_t typ, tryb, gain, lin;
-    std::uint8_t wantTyp, wantTryb, wantGain, wantLin;
-};
-
-class CodeRules : public ::testing::TestWithParam<CodeCase> {};
-
-TEST_P(CodeRules, RepairCodesIntoTheirAdmissibleSets) {
-    const auto& c = GetParam();
-    ConfigRecord r;
-    r.Czujnik = {c.typ, c.tryb, c.gain, c.lin};
-    NormalizeConfig(r);
-    EXPECT_EQ(r.Czujnik.Typ, c.wantTyp) << c.why;
-    EXPECT_EQ(r.Czujnik.Tryb, c.wantTryb) << c.why;
-    EXPECT_EQ(r.Czujnik.Gain, c.wantGain) << c.why;
-    EXPECT_EQ(r.Czujnik.Lin, c.wantLin) << c.why;
+TEST(NormalizeConfig, ClampsTheRangeOfATemperatureSensorOnly) {
+    struct Case { const char* why; CzujnikGroup sensor; double lo, hi, wantLo, wantHi; };
+    const Case cases[] = {
+        {"K below its row", {10, 7, 0, 2}, -200, 500, -150, 500},
+        {"an inverted range becomes the full row", {10, 7, 0, 2}, 600, 500, -150, 1370},
+        {"the limits themselves are admissible", {10, 7, 0, 2}, -150, 1370, -150, 1370},
+        {"NaN is outside every range", {10, 7, 0, 2}, kNaN, 100, -150, 100},
+        {"a power-series range is in result units", {16, 5, 0, 8}, -5000, 7000, -5000, 7000},
+        {"the user sensor follows its table", {15, 1, 0, 2}, -900, 7000, -900, 7000},
+        {"without a conversion the range is the signal's", {16, 5, 0, 1}, -5000, 500, -1000, 500},
+        {"a 1000-ohm Pt100 (0.00385) stops at 400", {1, 3, 3, 2}, 0, 600, 0, 400},
+        {"the same sensor at 500 ohm keeps 600", {1, 3, 2, 2}, 0, 600, 0, 600},
+    };
+    for (const auto& c : cases) {
+        ConfigRecord r;
+        r.Czujnik = c.sensor;
+        r.Parametry.MinInput = c.lo;
+        r.Parametry.MaxInput = c.hi;
+        AdjustRtdRange(r);  // as after every read
+        NormalizeConfig(r);
+        EXPECT_DOUBLE_EQ(r.Parametry.MinInput, c.wantLo) << c.why;
+        EXPECT_DOUBLE_EQ(r.Parametry.MaxInput, c.wantHi) << c.why;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    NormalizeConfig, CodeRules,
-    ::testing::Values(CodeCase{"sensor 0 is no sensor", 0, 1, 0, 2, 20, 1, 0, 2},
-                      CodeCase{"sensor 25 is no sensor", 25, 1, 0, 2, 20, 1, 0, 2},
-                      CodeCase{"Lin 3 is not a conversion", 10, 7, 0, 3, 10, 7, 0, 0},
-                      CodeCase{"Lin 7 is not a conversion", 10, 7, 0, 7, 10, 7, 0, 0},
-                      CodeCase{"Lin 8 is the power series", 16, 5, 0, 8, 16, 5, 0, 8},
-                      CodeCase{"mode 12 is invalid", 10, 12, 0, 2, 10, 0, 0, 2},
-                      CodeCase{"mode 0 stays invalid", 10, 0, 0, 2, 10, 0, 0, 2},
-                      CodeCase{"mode 11 is min", 17, 11, 0, 1, 17, 11, 0, 1},
-                      CodeCase{"1000-ohm Pt keeps its resistance index", 1, 3, 3, 2, 1, 3, 3, 2},
-                      CodeCase{"resistance index past 1000 ohm", 1, 3, 4, 2, 1, 3, 0, 2},
-                      CodeCase{"a thermocouple has no nominal resistance", 10, 7, 2, 2, 10, 7, 0, 2}));
-
-TEST(NormalizeConfig, ClampsTheRangeOfATemperatureSensorToItsRow) {
-    auto r = thermocoupleK(-200, 500);
-    NormalizeConfig(r);
-    EXPECT_DOUBLE_EQ(r.Parametry.MinInput, -150.0);
-    EXPECT_DOUBLE_EQ(r.Parametry.MaxInput, 500.0);
-
-    r = thermocoupleK(600, 500);
-    NormalizeConfig(r);
-    EXPECT_DOUBLE_EQ(r.Parametry.MinInput, -150.0) << "an inverted range becomes the full row";
-    EXPECT_DOUBLE_EQ(r.Parametry.MaxInput, 1370.0);
-
-    r = thermocoupleK(-150.0, 1370.0);
-    NormalizeConfig(r);
-    EXPECT_DOUBLE_EQ(r.Parametry.MinInput, -150.0) << "the limits themselves are admissible";
-    EXPECT_DOUBLE_EQ(r.Parametry.MaxInput, 1370.0);
-
-    r = thermocoupleK(std::numeric_limits<double>::quiet_NaN(), 100);
-    NormalizeConfig(r);
-    EXPECT_DOUBLE_EQ(r.Parametry.MinInput, -150.0) << "NaN is outside every range";
-}
-
-TEST(NormalizeConfig, LeavesConversionRangesAndUserSensorsAlone) {
-    ConfigRecord r;
-    r.Czujnik = {16, 5, 0, 8};
-    r.Parametry.MinInput = -5000;
-    r.Parametry.MaxInput = 7000;
-    NormalizeConfig(r);
-    EXPECT_DOUBLE_EQ(r.Parametry.MinInput, -5000) << "a power-series range is in result units";
-
-    r.Czujnik = {15, 1, 0, 2};
-    r.Parametry.MinInput = -900;
-    NormalizeConfig(r);
-    EXPECT_DOUBLE_EQ(r.Parametry.MinInput, -900) << "the user sensor follows its table";
-
-    r.Czujnik = {16, 5, 0, 1};
-    r.Parametry.MinInput = -5000;
-    r.Parametry.MaxInput = 500;
-    NormalizeConfig(r);
-    EXPECT_DOUBLE_EQ(r.Parametry.MinInput, -1000) << "without a conversion the range is the signal's";
-}
+using P = ParametryGroup;
+struct ParamCase { const char* why; double P::*real; std::int32_t P::*whole; double value, want; };
 
 TEST(NormalizeConfig, RepairsParametersAtTheirLimits) {
-    auto r = thermocoupleK(0, 100);
-    r.Parametry.RoomT = 60.0;
-    r.Parametry.ZeroReg = 2.0;
-    r.Parametry.GainReg = -2.01;
-    r.Parametry.FiltrZakres = 250;
-    r.Parametry.FiltrCzas = 401;
-    r.Parametry.FiltrLimit = -1;
-    r.Parametry.Siec = 0;
-    r.Parametry.Burnout = 2;
-    r.Parametry.Jednostki = 10;
-    NormalizeConfig(r);
-    EXPECT_DOUBLE_EQ(r.Parametry.RoomT, 60.0) << "the cold-junction dialog accepts up to 60";
-    EXPECT_DOUBLE_EQ(r.Parametry.ZeroReg, 2.0) << "what the corrections window stores at its limit";
-    EXPECT_DOUBLE_EQ(r.Parametry.GainReg, 0.0);
-    EXPECT_EQ(r.Parametry.FiltrZakres, 250);
-    EXPECT_EQ(r.Parametry.FiltrCzas, 0);
-    EXPECT_EQ(r.Parametry.FiltrLimit, 0);
-    EXPECT_EQ(r.Parametry.Siec, 50);
-    EXPECT_EQ(r.Parametry.Burnout, 2);
-    EXPECT_EQ(r.Parametry.Jednostki, 10) << "kg is offered by the conversion dialogs";
-
-    r.Parametry.RoomT = 60.01;
-    r.Parametry.Jednostki = 11;
-    r.Parametry.Burnout = 3;
-    NormalizeConfig(r);
-    EXPECT_DOUBLE_EQ(r.Parametry.RoomT, 25.0);
-    EXPECT_EQ(r.Parametry.Jednostki, 0);
-    EXPECT_EQ(r.Parametry.Burnout, 0);
-
-    r.Parametry.RoomT = -20.00005;
-    NormalizeConfig(r);
-    EXPECT_DOUBLE_EQ(r.Parametry.RoomT, -20.00005);
+    const ParamCase cases[] = {
+        {"the cold-junction dialog accepts up to 60", &P::RoomT, nullptr, 60.0, 60.0},
+        {"beyond 60 is the default", &P::RoomT, nullptr, 60.01, 25.0},
+        {"a hair below -20 is forgiven", &P::RoomT, nullptr, -20.00005, -20.00005},
+        {"what the corrections window stores at its limit", &P::ZeroReg, nullptr, 2.0, 2.0},
+        {"a negative correction", &P::ZeroReg, nullptr, -1.5, -1.5}, {"beyond -2.00", &P::GainReg, nullptr, -2.01, 0.0},
+        {"filtration range 250", nullptr, &P::FiltrZakres, 250, 250},
+        {"filtration range 251", nullptr, &P::FiltrZakres, 251, 0},
+        {"filter time 400", nullptr, &P::FiltrCzas, 400, 400}, {"filter time 401", nullptr, &P::FiltrCzas, 401, 0},
+        {"negative threshold", nullptr, &P::FiltrLimit, -1, 0}, {"mains 0 Hz", nullptr, &P::Siec, 0, 50},
+        {"burnout locked", nullptr, &P::Burnout, 2, 2}, {"burnout 3", nullptr, &P::Burnout, 3, 0},
+        {"kg is offered by the conversion dialogs", nullptr, &P::Jednostki, 10, 10},
+        {"unit 11", nullptr, &P::Jednostki, 11, 0},
+    };
+    for (const auto& c : cases) {
+        ConfigRecord r;
+        r.Czujnik = {10, 7, 0, 2};
+        r.Parametry.MaxInput = 100;
+        r.Parametry.Siec = 50;
+        if (c.real) r.Parametry.*c.real = c.value;
+        if (c.whole) r.Parametry.*c.whole = static_cast<std::int32_t>(c.value);
+        NormalizeConfig(r);
+        EXPECT_DOUBLE_EQ(c.real ? r.Parametry.*c.real : r.Parametry.*c.whole, c.want) << c.why;
+    }
 }
 
-TEST(AdjustRtdRange, ThousandOhmPlatinumStopsAt400) {
+TEST(AdjustRtdRange, BringsTheFactoryRowBackWhenTheResistanceChanges) {
     ConfigRecord r;
     r.Czujnik = {1, 3, 3, 2};
-    r.Parametry.MinInput = 0;
-    r.Parametry.MaxInput = 600;
     AdjustRtdRange(r);
-    NormalizeConfig(r);
-    EXPECT_DOUBLE_EQ(r.Parametry.MaxInput, 400.0);
     EXPECT_DOUBLE_EQ(SensorRangeHigh(r, 1), 400.0);
-
     r.Czujnik.Gain = 2;
-    r.Parametry.MaxInput = 600;
     AdjustRtdRange(r);
-    NormalizeConfig(r);
-    EXPECT_DOUBLE_EQ(r.Parametry.MaxInput, 600.0) << "500 ohm keeps the full row";
-    EXPECT_DOUBLE_EQ(SensorRangeHigh(r, 1), 850.0) << "the factory value comes back";
+    EXPECT_DOUBLE_EQ(SensorRangeHigh(r, 1), 850.0);
     EXPECT_DOUBLE_EQ(SensorRangeLow(r, 1), -100.0) << "lower values are not touched";
-}
-
-TEST(NormalizeConfig, DerivesTheTableInputTypeFromTheSensor) {
-    ConfigRecord r;
-    r.Czujnik = {17, 5, 0, 4};
-    NormalizeConfig(r);
-    EXPECT_EQ(r.TableInputType, 17);
-    r.Czujnik = {10, 7, 0, 2};
-    NormalizeConfig(r);
-    EXPECT_EQ(r.TableInputType, 0);
 }
 
 TEST(NormalizeConfig, IsIdempotentOverRandomRecords) {
     std::mt19937 rng(4860);
     std::uniform_int_distribution<int> byte(0, 255), wide(-1000, 1000);
     std::uniform_real_distribution<double> value(-3000.0, 3000.0);
+    const auto b = [&] { return static_cast<std::uint8_t>(byte(rng)); };
     for (int i = 0; i < 5000; ++i) {
         ConfigRecord r;
-        r.Czujnik = {static_cast<std::uint8_t>(byte(rng)), static_cast<std::uint8_t>(byte(rng)),
-                     static_cast<std::uint8_t>(byte(rng)), static_cast<std::uint8_t>(byte(rng))};
-        auto& p = r.Parametry;
-        p.MinInput = value(rng);
-        p.MaxInput = value(rng);
-        p.RoomT = value(rng) / 30;
-        p.ZeroReg = value(rng) / 1000;
-        p.GainReg = value(rng) / 1000;
-        p.FiltrLimit = wide(rng);
-        p.FiltrZakres = wide(rng);
-        p.FiltrCzas = wide(rng);
-        p.Burnout = wide(rng) / 100;
-        p.Siec = wide(rng);
-        p.Jednostki = wide(rng) / 50;
+        r.Czujnik = {b(), b(), b(), b()};
+        r.Parametry = {0, 0, value(rng), value(rng), value(rng) / 30, value(rng) / 1000, value(rng) / 1000, wide(rng),
+                       wide(rng), wide(rng), wide(rng) / 100, wide(rng), wide(rng) / 50};
         AdjustRtdRange(r);
         NormalizeConfig(r);
         const ConfigRecord once = r;
@@ -191,9 +129,7 @@ TEST(SetEmptyRecord, IsTheNoParametersState) {
     r.Informacje.kod = "TAG";
     r.TableLoaded = true;
     SetEmptyRecord(r);
-    EXPECT_EQ(r.Czujnik.Typ, 20);
-    EXPECT_EQ(r.Czujnik.Tryb, 1);
-    EXPECT_EQ(r.Czujnik.Lin, 2);
+    EXPECT_EQ(r.Czujnik, (CzujnikGroup{20, 1, 0, 2}));
     EXPECT_EQ(r.Parametry.Jednostki, 10);
     EXPECT_EQ(r.Parametry.Siec, 50);
     EXPECT_TRUE(r.Informacje.kod.empty());

@@ -24,7 +24,7 @@ constexpr long kToday = 46000;
 
 int uniform(Rng& rng, int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
 template <class T>
-T pick(Rng& rng, const std::vector<T>& from) { return from[static_cast<std::size_t>(uniform(rng, 0, static_cast<int>(from.size()) - 1))]; }
+T pick(Rng& rng, const std::vector<T>& from) { return from[std::uniform_int_distribution<std::size_t>(0, from.size() - 1)(rng)]; }
 
 // What the selection dialogs offer for a sensor.
 std::vector<int> modesOf(int typ) {
@@ -111,7 +111,7 @@ struct Generated {
 };
 
 // A valid, normalized record of any sensor, mode, model family and conversion, with the image
-// the factory left behind (model number, calibration date, serial, code version, other bytes).
+// the factory left behind (its model number and random other bytes).
 Generated generate(Rng& rng) {
     Generated g;
     for (auto& b : g.image) b = static_cast<std::uint8_t>(uniform(rng, 0, 255));
@@ -145,18 +145,8 @@ Generated generate(Rng& rng) {
     p.Jednostki = uniform(rng, 0, 10);
 
     r.Device = ModelName(model);
-    const int cal = uniform(rng, 30000, 65535), serial = uniform(rng, 0, 0xFFFFFF);
-    const std::uint8_t factory[] = {static_cast<std::uint8_t>((4700 + model) >> 8), static_cast<std::uint8_t>(4700 + model),
-                                    static_cast<std::uint8_t>(cal >> 8), static_cast<std::uint8_t>(cal)};
-    std::copy_n(factory, 2, g.image.begin() + kModelNumber);
-    std::copy_n(factory + 2, 2, g.image.begin() + kCalDate);
-    for (std::size_t i = 0; i < 3; ++i) g.image[kSerial + i] = static_cast<std::uint8_t>(serial >> (16 - 8 * i));
-    r.Informacje.CalDate = DateText(cal);
-    r.Informacje.serial = std::to_string(serial);
-    for (std::size_t i = 0; i < kCodeVersionLength; ++i) {
-        r.Informacje.CodeVersion += static_cast<char>(uniform(rng, 0x21, 0x7E));
-        g.image[kCodeVersion + i] = static_cast<std::uint8_t>(r.Informacje.CodeVersion.back());
-    }
+    g.image[kModelNumber] = static_cast<std::uint8_t>((4700 + model) >> 8);
+    g.image[kModelNumber + 1] = static_cast<std::uint8_t>(4700 + model);
     static const std::vector<std::string> letters = {"A", "z", "0", "9", " ", "-", "/", ".", "#", "\xC5\x82", "\xC4\x85",
                                                      "\xC5\x9B", "\xC5\xBC", "\xC3\xB3", "\xC5\x81", "\xE2\x82\xAC", "\xC2\xB0"};
     for (int n = uniform(rng, 0, static_cast<int>(kIdTagLength)); n > 0; --n) r.Informacje.kod += pick(rng, letters);
@@ -184,7 +174,8 @@ void expectSameRecord(const ConfigRecord& want, const ConfigRecord& got, int i) 
     exact.Parametry.RoomT = w.RoomT, exact.Parametry.ZeroReg = w.ZeroReg, exact.Parametry.GainReg = w.GainReg;
     EXPECT_EQ(exact.Parametry, w) << "case " << i;
     EXPECT_EQ(got.Czujnik, want.Czujnik) << "case " << i;
-    EXPECT_EQ(got.Informacje, want.Informacje) << "case " << i;
+    EXPECT_EQ(got.Informacje.kod, want.Informacje.kod) << "case " << i;
+    EXPECT_EQ(got.Informacje.data, DateText(kToday)) << "case " << i;
     EXPECT_EQ(got.Device, want.Device) << "case " << i;
     EXPECT_EQ(got.LiveRanges, want.LiveRanges) << "case " << i;
     // Coefficients pass through a 24-bit mantissa and a span of seven figures.
@@ -195,7 +186,7 @@ void expectSameRecord(const ConfigRecord& want, const ConfigRecord& got, int i) 
     }
 }
 
-TEST(ImageRoundTrip, DecodingWhatWasEncodedGivesBackTheRecordAndItsBytes) {
+TEST(ImageRoundTrip, DecodingWhatWasEncodedGivesBackTheRecord) {
     Rng rng(4800);  // fixed seed: a failure replays exactly
     int families[100] = {}, lins[9] = {};
     for (int i = 0; i < 5000; ++i) {
@@ -213,15 +204,6 @@ TEST(ImageRoundTrip, DecodingWhatWasEncodedGivesBackTheRecordAndItsBytes) {
         if (HasFailure()) return;
         ++families[ModelCodeOfName(g.rec.Device).value_or(0)];
         ++lins[g.rec.Czujnik.Lin];
-        if (i % 5) continue;
-        // Encoding the decoded record again writes the same header and tag bytes.
-        back.Table = g.rec.Table;  // tables are not in the image; the computer keeps them
-        ConfigImage again = g.image;
-        ASSERT_TRUE(EncodeImage(back, again, {kToday, 0, nullptr}).ok()) << i;
-        for (const std::size_t at : {kFlagsAndMode, kFilterTime, kFilterRange, kFilterLimit, kGainAndUnit, kLinAndType,
-                                     kRoomT, kRoomT + 1, kZeroReg, kZeroReg + 1, kGainReg, kGainReg + 1, kChecksumC})
-            ASSERT_EQ(again[at], g.image[at]) << "case " << i << " offset " << at;
-        ASSERT_TRUE(std::equal(again.begin() + kIdTag, again.begin() + kIdTag + kIdTagLength, g.image.begin() + kIdTag)) << i;
     }
     for (const int model : ModelSelectionCodes) EXPECT_GT(families[model], 50) << "model " << model << " covered";
     for (const int lin : {1, 2, 4, 8}) EXPECT_GT(lins[lin], 200) << "Lin " << lin << " covered";

@@ -31,14 +31,6 @@ TEST(Catalogues, ModeCodeNShowsEntryNMinusOneAndUnitsOutsideTheTableAreBlank) {
     }
 }
 
-TEST(Catalogues, SensorRangesInTenths) {
-    struct Case { int typ; std::int32_t low, high; };
-    const Case cases[] = {{1, -1000, 8500}, {3, -600, 1800}, {4, -500, 1800},  {5, 0, 25000},   {6, 2000, 18200},
-                          {7, 0, 23000},    {10, -1500, 13700}, {14, -1000, 4000}, {15, 0, 0}, {16, -10000, 10000},
-                          {17, 0, 200},     {18, -110, 110},  {19, 0, 0},      {20, 0, 0}};
-    for (const auto& c : cases) EXPECT_EQ(SensorRanges[static_cast<std::size_t>(c.typ)], (TenthRange{c.low, c.high})) << c.typ;
-}
-
 TEST(Catalogues, SensorKindsByCode) {
     for (int typ = 0; typ <= 21; ++typ) {
         const int kinds = IsRtd(typ) + IsThermocouple(typ) + IsSignalInput(typ) + (typ == 15);

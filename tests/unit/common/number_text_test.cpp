@@ -75,20 +75,6 @@ TEST(NumberText, RoundSigKeepsSevenFiguresAroundTheNearestPowerOfTen) {
     EXPECT_TRUE(std::isnan(RoundSig(kNaN)));
 }
 
-TEST(NumberText, RoundSigIsIdempotentOnRandomValues) {
-    std::mt19937_64 rng(4801);
-    std::uniform_real_distribution<double> m(-10.0, 10.0);
-    std::uniform_int_distribution<int> e(-20, 30);
-    for (int i = 0; i < 10000; ++i) {
-        const double v = m(rng) * std::pow(10.0, e(rng));
-        const double once = RoundSig(v);
-        // The scale is the nearest power of ten, or 1 for magnitudes up to 1e-6.
-        const double scale = std::fabs(v) > 0.000001 ? std::pow(10.0, std::round(std::log10(std::fabs(v)))) : 1.0;
-        ASSERT_NEAR(once, v, 5.1e-7 * scale) << v;
-        ASSERT_NEAR(RoundSig(once), once, 1e-12 * scale) << v;
-    }
-}
-
 TEST(NumberText, TruncationForgivesRepresentationErrorOnly) {
     struct Case { const char* why; double value; int trunc; double tenth; const char* text; };
     const Case cases[] = {

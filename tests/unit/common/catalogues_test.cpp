@@ -31,12 +31,5 @@ TEST(Catalogues, ModeCodeNShowsEntryNMinusOneAndUnitsOutsideTheTableAreBlank) {
     }
 }
 
-TEST(Catalogues, SensorKindsByCode) {
-    for (int typ = 0; typ <= 21; ++typ) {
-        const int kinds = IsRtd(typ) + IsThermocouple(typ) + IsSignalInput(typ) + (typ == 15);
-        EXPECT_EQ(kinds, typ >= 1 && typ <= 20 ? 1 : 0) << "code " << typ << " has exactly one kind";
-    }
-}
-
 }  // namespace
 }  // namespace r4860

@@ -124,17 +124,5 @@ TEST(NormalizeConfig, IsIdempotentOverRandomRecords) {
     }
 }
 
-TEST(SetEmptyRecord, IsTheNoParametersState) {
-    ConfigRecord r;
-    r.Informacje.kod = "TAG";
-    r.TableLoaded = true;
-    SetEmptyRecord(r);
-    EXPECT_EQ(r.Czujnik, (CzujnikGroup{20, 1, 0, 2}));
-    EXPECT_EQ(r.Parametry.Jednostki, 10);
-    EXPECT_EQ(r.Parametry.Siec, 50);
-    EXPECT_TRUE(r.Informacje.kod.empty());
-    EXPECT_FALSE(r.TableLoaded);
-}
-
 }  // namespace
 }  // namespace r4860::model

@@ -17,48 +17,43 @@ using testing::RecordingUi;
 
 Bytes dataOf(const FrameBuffer& buffer) { return Bytes(buffer.begin() + 1, buffer.begin() + 1 + buffer[0]); }
 
-struct LayoutCase {
-    const char* why;
-    std::uint8_t code;
-    std::uint32_t parameter;
-    Bytes data;
-};
-
-class CommandTable : public ::testing::TestWithParam<LayoutCase> {};
-
-TEST_P(CommandTable, LaysOutTheDataBytes) {
-    const auto& [why, code, parameter, data] = GetParam();
+TEST(CommandTable, LaysOutTheDataBytes) {
+    struct Case {
+        const char* why;
+        std::uint8_t code;
+        std::uint32_t parameter;
+        Bytes data;
+    };
     const model::ConfigRecord record;   // RoomT 25, no corrections
-    const auto built = BuildCommand(code, parameter, record);
-    ASSERT_TRUE(built) << why;
-    EXPECT_EQ(dataOf(*built), data) << why;
+    for (const auto& [why, code, parameter, data] : {
+             Case{"'m' takes the register bit from p0 only", 'm', 0xAB10, {'m', 0x10}},
+             Case{"'o' sends the 16-bit output high byte first", 'o', 0x1234, {'o', 0x12, 0x34}},
+             Case{"'o' with -128 counts keeps the two's complement", 'o', 0xFFFFFF80u, {'o', 0xFF, 0x80}},
+             Case{"'r' is the code alone", 'r', 0xFFFFFFFFu, {'r'}},
+             Case{"'s' sends the address high byte first", 's', 0x8000, {'s', 0x80, 0x00}},
+             Case{"'d' writes RoomT (25.0 = 83 48 00 00) at p1:p0", 'd', 0x00F4, {'D', 4, 0x00, 0xF4, 0x83, 0x48, 0, 0}},
+             Case{"'1' writes the byte p2 at p1:p0", '1', 0x00AB00C0, {'D', 1, 0x00, 0xC0, 0xAB}},
+             Case{"'L' sends index p1 and the value p0 three times", 'L', 0x0255, {'L', 2, 0x55, 0x55, 0x55}},
+             Case{"'V' of zero corrections sums to 0", 'V', 0, {'V', 5, 0x00, 0xF8, 0, 0, 0, 0, 0}},
+             Case{"'Z' sends p0 first", 'Z', 0x04030201, {'Z', 1, 2, 3, 4}},
+             Case{"'@' is the fixed service text", '@', 0, {'@', '7', '3', '1', '5'}},
+             Case{"'%' is the fixed oscillator text", '%', 0, {'%', 'K', 'Q', 'V', 'z'}}}) {
+        const auto built = BuildCommand(code, parameter, record);
+        ASSERT_TRUE(built) << why;
+        EXPECT_EQ(dataOf(*built), data) << why;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Codes, CommandTable, ::testing::Values(
-    LayoutCase{"'m' takes the register bit from p0 only", 'm', 0xAB10, {'m', 0x10}},
-    LayoutCase{"'o' sends the 16-bit output high byte first", 'o', 0x1234, {'o', 0x12, 0x34}},
-    LayoutCase{"'o' with -128 counts keeps the two's complement", 'o', 0xFFFFFF80u, {'o', 0xFF, 0x80}},
-    LayoutCase{"'r' is the code alone", 'r', 0xFFFFFFFFu, {'r'}},
-    LayoutCase{"'s' sends the address high byte first", 's', 0x8000, {'s', 0x80, 0x00}},
-    LayoutCase{"'d' writes RoomT (25.0 = 83 48 00 00) at p1:p0", 'd', 0x00F4, {'D', 4, 0x00, 0xF4, 0x83, 0x48, 0x00, 0x00}},
-    LayoutCase{"'1' writes the byte p2 at p1:p0", '1', 0x00AB00C0, {'D', 1, 0x00, 0xC0, 0xAB}},
-    LayoutCase{"'L' sends index p1 and the value p0 three times", 'L', 0x0255, {'L', 2, 0x55, 0x55, 0x55}},
-    LayoutCase{"'V' of zero corrections sums to 0", 'V', 0, {'V', 5, 0x00, 0xF8, 0, 0, 0, 0, 0}},
-    LayoutCase{"'Z' sends p0 first", 'Z', 0x04030201, {'Z', 1, 2, 3, 4}},
-    LayoutCase{"'@' is the fixed service text", '@', 0, {'@', '7', '3', '1', '5'}},
-    LayoutCase{"'%' is the fixed oscillator text", '%', 0, {'%', 'K', 'Q', 'V', 'z'}}));
-
-struct CorrectionCase {
-    const char* why;
-    double zero, gain;
-    Bytes values;   // Z high, Z low, G high, G low
-};
-
 TEST(CommandTable, CorrectionsAreHundredthsHighByteFirstWithTheirSum) {
+    struct Case {
+        const char* why;
+        double zero, gain;
+        Bytes values;   // Z high, Z low, G high, G low
+    };
     for (const auto& [why, zero, gain, values] : {
-             CorrectionCase{"plain values", 1.5, -0.25, {0x00, 0x96, 0xFF, 0xE7}},
-             CorrectionCase{"a half rounds to the even neighbour", 0.125, 0.375, {0x00, 0x0C, 0x00, 0x26}},
-             CorrectionCase{"beyond 16 bits is limited, not wrapped", 400.0, -400.0, {0x7F, 0xFF, 0x80, 0x00}}}) {
+             Case{"plain values", 1.5, -0.25, {0x00, 0x96, 0xFF, 0xE7}},
+             Case{"a half rounds to the even neighbour", 0.125, 0.375, {0x00, 0x0C, 0x00, 0x26}},
+             Case{"beyond 16 bits is limited, not wrapped", 400.0, -400.0, {0x7F, 0xFF, 0x80, 0x00}}}) {
         model::ConfigRecord record;
         record.Parametry.ZeroReg = zero;
         record.Parametry.GainReg = gain;
@@ -69,39 +64,30 @@ TEST(CommandTable, CorrectionsAreHundredthsHighByteFirstWithTheirSum) {
         expected.push_back(static_cast<std::uint8_t>(values[0] + values[1] + values[2] + values[3]));
         EXPECT_EQ(dataOf(*built), expected) << why;
     }
-}
-
-TEST(CommandTable, RefusesWhatItCannotSend) {
     model::ConfigRecord record;
     EXPECT_FALSE(BuildCommand('q', 0, record)) << "not a command";
     EXPECT_FALSE(BuildCommand('D', 0, record)) << "'D' is a wire code; callers say 'd' or '1'";
-    record.Parametry.RoomT = std::nan("");
+    record.Parametry.RoomT = record.Parametry.ZeroReg = std::nan("");
     EXPECT_FALSE(BuildCommand('d', 0, record)) << "no float to send";
-    record.Parametry.ZeroReg = std::nan("");
-    EXPECT_FALSE(BuildCommand('V', 0, record));
+    EXPECT_FALSE(BuildCommand('V', 0, record)) << "no correction to send";
 }
 
 // A link in the state the listener leaves it in after a frame, without a port or thread.
 void makeReady(Link& link) {
-    link.ListenerRunning = true;
-    link.SampleValid = true;
-    link.LinkReady = true;
+    link.ListenerRunning = link.SampleValid = link.LinkReady = true;
     link.CommandPending = false;
 }
 
-TEST(PostCommand, IsRefusedWithADefaultBeepUntilAFrameHasCome) {
+TEST(PostCommand, RefusesWithABeepAndLeavesAPendingCommandUntouched) {
     Link link;
     RecordingUi ui;
-    EXPECT_FALSE(PostCommand(link, ui, 's', 0));
-    link.SampleValid = true;   // a frame came but the link is busy
-    EXPECT_FALSE(PostCommand(link, ui, 's', 0));
+    EXPECT_FALSE(PostCommand(link, ui, 's', 0)) << "no frame has come yet";
+    link.SampleValid = true;
+    EXPECT_FALSE(PostCommand(link, ui, 's', 0)) << "a frame came but the link is busy";
     EXPECT_EQ(ui.beeps(), (std::vector<Beep>{Beep::Default, Beep::Default}));
     EXPECT_FALSE(link.CommandPending);
-}
 
-TEST(PostCommand, WhileACommandIsPendingBeepsAndLeavesItUntouched) {
-    Link link;
-    RecordingUi ui;
+    ui.clear();
     makeReady(link);
     ASSERT_TRUE(PostCommand(link, ui, 'o', 0x0100));
     const FrameBuffer pending = link.command;
@@ -121,43 +107,38 @@ TEST(PostCommand, FillsTheBufferAndHandsItOver) {
     EXPECT_TRUE(link.CommandPending);
     EXPECT_FALSE(link.LinkReady);
     EXPECT_TRUE(link.ExpectAck);
-
     makeReady(link);
     ASSERT_TRUE(PostCommand(link, ui, 'r', 0));
     EXPECT_FALSE(link.ExpectAck) << "the reset is never acknowledged";
     EXPECT_TRUE(ui.beeps().empty());
 }
 
-TEST(PostCommandWhenReady, PostsAsSoonAsTheListenerMakesTheLinkReady) {
-    Link link;
-    RecordingUi ui;
-    link.ListenerRunning = true;
-    std::thread listener([&] {
-        std::this_thread::sleep_for(300ms);
-        link.SampleValid = true;
-        link.LinkReady = true;
-        link.ReadyEvent.set();
-    });
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(PostCommandWhenReady(link, ui, 'm', 16));
-    const auto waited = std::chrono::steady_clock::now() - start;
-    listener.join();
-    EXPECT_LT(waited, 450ms);
-    EXPECT_GE(ui.pumps(), 1) << "the UI is served during the wait";
-    EXPECT_TRUE(link.CommandPending);
-}
-
-TEST(PostCommandWhenReady, GivesUpWithAnAsteriskBeep) {
+TEST(PostCommandWhenReady, PostsOnceTheLinkIsReadyOrGivesUpWithAnAsteriskBeep) {
+    using Clock = std::chrono::steady_clock;
     Link link;
     RecordingUi ui;
     EXPECT_FALSE(PostCommandWhenReady(link, ui, 'm', 16)) << "no listener: at once";
     EXPECT_EQ(ui.beeps(), (std::vector<Beep>{Beep::Asterisk}));
 
     ui.clear();
-    link.ListenerRunning = true;   // running, but no frame ever comes
-    const auto start = std::chrono::steady_clock::now();
+    link.ListenerRunning = true;
+    std::thread listener([&] {
+        std::this_thread::sleep_for(300ms);
+        link.SampleValid = link.LinkReady = true;
+        link.ReadyEvent.set();
+    });
+    auto start = Clock::now();
+    EXPECT_TRUE(PostCommandWhenReady(link, ui, 'm', 16));
+    EXPECT_LT(Clock::now() - start, 450ms);
+    listener.join();
+    EXPECT_GE(ui.pumps(), 1) << "the UI is served during the wait";
+    EXPECT_TRUE(link.CommandPending);
+
+    ui.clear();
+    link.SampleValid = link.LinkReady = link.CommandPending = false;   // no frame ever comes now
+    start = Clock::now();
     EXPECT_FALSE(PostCommandWhenReady(link, ui, 'm', 16));
-    const auto waited = std::chrono::steady_clock::now() - start;
+    const auto waited = Clock::now() - start;
     EXPECT_GE(waited, 4700ms);
     EXPECT_LT(waited, 6s);
     EXPECT_GE(ui.pumps(), 20);

@@ -42,44 +42,35 @@ struct FakeSysfs {
     }
 };
 
-TEST(FtdiCheck, AHighLatencyIsLoweredToTwoMilliseconds) {
-    FakeSysfs sys("0403", "6001", "16");
-    const FtdiInfo info = CheckFtdiAdapter("ttyUSB0", sys.root.path());
-    EXPECT_TRUE(info.isFtdi);
-    EXPECT_EQ(info.latencyBefore, 16);
-    EXPECT_TRUE(info.latencyLowered);
-    EXPECT_EQ(readWord(sys.port / "latency_timer"), "2");
-}
-
-TEST(FtdiCheck, OneOrTwoMillisecondsAreLeftAlone) {
-    for (const char* latency : {"1", "2"}) {
-        FakeSysfs sys("0403", "6001", latency);
-        const FtdiInfo info = CheckFtdiAdapter("ttyUSB0", sys.root.path());
-        EXPECT_TRUE(info.isFtdi);
-        EXPECT_FALSE(info.latencyLowered) << latency;
-        EXPECT_EQ(readWord(sys.port / "latency_timer"), latency);
-    }
-}
-
-TEST(FtdiCheck, AnAdapterWithoutALatencyFileIsStillFtdi) {
-    FakeSysfs sys("0403", "6001", nullptr);
-    const FtdiInfo info = CheckFtdiAdapter("ttyUSB0", sys.root.path());
-    EXPECT_TRUE(info.isFtdi);
-    EXPECT_EQ(info.latencyBefore, -1);
-    EXPECT_FALSE(fs::exists(sys.port / "latency_timer")) << "nothing is created";
-}
-
-TEST(FtdiCheck, OtherAdaptersAreNotTouched) {
+TEST(FtdiCheck, LowersAHighLatencyOfTheKnownAdapterOnly) {
     struct Case {
         const char* why;
         const char* vendor;
         const char* product;
+        const char* latency;   // nullptr: no latency file
+        bool ftdi;
+        int before;
+        const char* after;     // nullptr: still no file
     };
-    for (const auto& [why, vendor, product] : {Case{"another FTDI product", "0403", "6015"},
-                                               Case{"another maker with the same product id", "067b", "6001"}}) {
-        FakeSysfs sys(vendor, product, "16");
-        EXPECT_FALSE(CheckFtdiAdapter("ttyUSB0", sys.root.path()).isFtdi) << why;
-        EXPECT_EQ(readWord(sys.port / "latency_timer"), "16") << why;
+    for (const auto& [why, vendor, product, latency, ftdi, before, after] : {
+             Case{"16 ms is lowered to 2", "0403", "6001", "16", true, 16, "2"},
+             Case{"2 ms is left alone", "0403", "6001", "2", true, 2, "2"},
+             Case{"1 ms is left alone, not raised", "0403", "6001", "1", true, 1, "1"},
+             Case{"no latency file is still the adapter; nothing is created", "0403", "6001", nullptr, true, -1, nullptr},
+             Case{"another product of the same maker", "0403", "6015", "16", false, -1, "16"},
+             Case{"another maker with the same product id", "067b", "6001", "16", false, -1, "16"}}) {
+        FakeSysfs sys(vendor, product, latency);
+        const FtdiInfo info = CheckFtdiAdapter("ttyUSB0", sys.root.path());
+        EXPECT_EQ(info.isFtdi, ftdi) << why;
+        if (ftdi) {
+            EXPECT_EQ(info.latencyBefore, before) << why;
+        }
+        EXPECT_EQ(info.latencyLowered, before > 2) << why;
+        if (after == nullptr) {
+            EXPECT_FALSE(fs::exists(sys.port / "latency_timer")) << why;
+        } else {
+            EXPECT_EQ(readWord(sys.port / "latency_timer"), after) << why;
+        }
     }
 }
 

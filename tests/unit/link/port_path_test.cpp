@@ -3,81 +3,51 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
+#include <optional>
+#include <string>
 
 #include "support/temp_dir.h"
 
 namespace r4860::link {
 namespace {
 
-struct BuiltInCase {
-    const char* why;
-    int com;
-    const char* path;
-};
-
-class BuiltInPorts : public ::testing::TestWithParam<BuiltInCase> {};
-
-TEST_P(BuiltInPorts, MapToTheirBlock) {
-    const auto& [why, com, path] = GetParam();
-    const auto resolved = ResolvePortPath(com, {});
-    ASSERT_TRUE(resolved) << why;
-    EXPECT_EQ(*resolved, path) << why;
-}
-
-INSTANTIATE_TEST_SUITE_P(ComNumbers, BuiltInPorts, ::testing::Values(
-    BuiltInCase{"the first number is the first built-in port", 1, "/dev/ttyS0"},
-    BuiltInCase{"the built-in block ends at 32", 32, "/dev/ttyS31"},
-    BuiltInCase{"33 starts the USB adapters", 33, "/dev/ttyUSB0"},
-    BuiltInCase{"the USB block ends at 64", 64, "/dev/ttyUSB31"},
-    BuiltInCase{"65 starts the ACM devices", 65, "/dev/ttyACM0"},
-    BuiltInCase{"the ACM block ends at 96", 96, "/dev/ttyACM31"}));
-
-TEST(PortPath, NumbersOutsideTheBlocksNeedALinkInTheFolder) {
-    for (const int com : {0, -1, 97, 255, 256}) EXPECT_FALSE(ResolvePortPath(com, {})) << "COM" << com;
-    testing::TempDir dir;
-    std::filesystem::create_symlink("/dev/pts/7", dir / "COM255");
-    const auto resolved = ResolvePortPath(255, dir.path());
-    ASSERT_TRUE(resolved);
-    EXPECT_EQ(*resolved, "/dev/pts/7");
-    EXPECT_FALSE(ResolvePortPath(256, dir.path())) << "256 is beyond the port numbers even with a link";
-}
-
-TEST(PortPath, ALinkInTheFolderWinsOverTheBuiltInPort) {
+TEST(PortPath, ComNumbersMapToALinkInTheFolderOrToTheirBlock) {
     testing::TempDir dir;
     std::filesystem::create_symlink("/dev/ttyUSB3", dir / "COM1");
-    const auto resolved = ResolvePortPath(1, dir.path());
-    ASSERT_TRUE(resolved);
-    EXPECT_EQ(*resolved, "/dev/ttyUSB3");
-    // COM10 is not COM1 followed by something: the names are compared whole.
-    const auto other = ResolvePortPath(10, dir.path());
-    ASSERT_TRUE(other);
-    EXPECT_EQ(*other, "/dev/ttyS9");
-}
-
-TEST(PortPath, ARelativeLinkIsTakenFromTheFolder) {
-    testing::TempDir dir;
+    std::filesystem::create_symlink("/dev/pts/7", dir / "COM255");
+    std::filesystem::create_symlink("/dev/pts/gone", dir / "COM3");
+    std::filesystem::create_symlink("/dev/pts/8", dir / "COM256");
     std::filesystem::create_directory(dir / "dev");
     std::filesystem::create_symlink("dev/pty0", dir / "COM99");
-    const auto resolved = ResolvePortPath(99, dir.path());
-    ASSERT_TRUE(resolved);
-    EXPECT_EQ(*resolved, (dir.path() / "dev" / "pty0").lexically_normal().string());
-}
-
-TEST(PortPath, ADanglingLinkStillNamesItsTarget) {
-    // The emulator re-points its link on replug; a target that is gone for a moment is the
-    // open's business, not a reason to fall back to a built-in port.
-    testing::TempDir dir;
-    std::filesystem::create_symlink("/dev/pts/nonexistent", dir / "COM3");
-    const auto resolved = ResolvePortPath(3, dir.path());
-    ASSERT_TRUE(resolved);
-    EXPECT_EQ(*resolved, "/dev/pts/nonexistent");
-}
-
-TEST(PortPath, AMissingFolderFallsBackToTheBlocks) {
-    const auto resolved = ResolvePortPath(34, "/nonexistent/ports");
-    ASSERT_TRUE(resolved);
-    EXPECT_EQ(*resolved, "/dev/ttyUSB1");
+    const std::string relative = (dir.path() / "dev" / "pty0").lexically_normal().string();
+    struct Case {
+        const char* why;
+        int com;
+        std::optional<std::string> path;   // nullopt: refused
+    };
+    for (const auto& [why, com, path] : {
+             Case{"the first number is the first built-in port", 2, "/dev/ttyS1"},
+             Case{"the built-in block ends at 32", 32, "/dev/ttyS31"},
+             Case{"33 starts the USB adapters", 33, "/dev/ttyUSB0"},
+             Case{"the USB block ends at 64", 64, "/dev/ttyUSB31"},
+             Case{"65 starts the ACM devices", 65, "/dev/ttyACM0"},
+             Case{"the ACM block ends at 96", 96, "/dev/ttyACM31"},
+             Case{"a link in the folder wins over the built-in port", 1, "/dev/ttyUSB3"},
+             Case{"COM10 is not COM1 followed by something: names are compared whole", 10, "/dev/ttyS9"},
+             Case{"a link gives a number outside the blocks a port", 255, "/dev/pts/7"},
+             Case{"a dangling link still names its target: the replug is the open's business", 3, "/dev/pts/gone"},
+             Case{"a relative link is taken from the folder", 99, relative},
+             Case{"97 has neither a block nor a link", 97, std::nullopt},
+             Case{"0 is no port", 0, std::nullopt},
+             Case{"nor is a negative number", -1, std::nullopt},
+             Case{"256 is beyond the port numbers even with a link", 256, std::nullopt}}) {
+        const auto resolved = ResolvePortPath(com, dir.path());
+        EXPECT_EQ(resolved ? std::optional(*resolved) : std::nullopt, path) << why;
+    }
+    const auto noFolder = ResolvePortPath(1, {});
+    EXPECT_TRUE(noFolder && *noFolder == "/dev/ttyS0") << "no folder: the blocks alone";
+    const auto missing = ResolvePortPath(34, "/nonexistent/ports");
+    EXPECT_TRUE(missing && *missing == "/dev/ttyUSB1") << "a missing folder falls back to the blocks";
 }
 
 }  // namespace

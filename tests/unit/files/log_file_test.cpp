@@ -16,32 +16,26 @@ namespace r4860::files {
 namespace {
 namespace fs = std::filesystem;
 
-struct RowCase {
-    const char* why;
-    friend std::ostream& operator<<(std::ostream& os, const RowCase& c) { return os << c.why; }
-    double ms, result, output;
-    const char* row;
-};
-
-class LogRow : public ::testing::TestWithParam<RowCase> {};
-
-TEST_P(LogRow, IsLaidOutForASpreadsheet) {
-    const RowCase& c = GetParam();
-    EXPECT_EQ(LogTimeText(c.ms) + "\t" + LogResultText(c.result) + "\t" + LogOutputText(c.output), c.row) << c.why;
+TEST(LogRow, IsLaidOutForASpreadsheet) {
+    const struct {
+        const char* why;
+        double ms, result, output;
+        const char* row;
+    } cases[] = {
+        {"signs, two decimals, a negative result", 0, -5.25, 3.9, "+0.00\t-5.25\t+3.90"},
+        {"a result is cut to 4 digits", 12500, 1234.56, 20.0, "+12.50\t+1235\t+20.00"},
+        {"five integer digits switch to scientific", 1, 12345.6, 4, "+0.00\t+1.235E4\t+4.00"},
+        {"a negative zero is still zero, with a plus", 999, -0.0, -0.001, "+1.00\t+0\t+0.00"},
+        {"rounding to 4 digits carries into a fifth", 0, 9999.6, 4, "+0.00\t+1E4\t+4.00"},
+        {"tiny results are scientific", 0, 0.0000012346, 12, "+0.00\t+1.235E-6\t+12.00"},
+        {"seven integer digits of seconds are scientific", 1234567890.0, 1, 1, "+1.23457E6\t+1\t+1.00"},
+        {"the last time in fixed notation", 999999994.0, 1, 1, "+999999.99\t+1\t+1.00"},
+        {"a negative output", 0, 1, -0.25, "+0.00\t+1\t-0.25"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LogTimeText(c.ms) + "\t" + LogResultText(c.result) + "\t" + LogOutputText(c.output), c.row)
+            << c.why;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, LogRow,
-    ::testing::Values(RowCase{"signs, two decimals, a negative result", 0, -5.25, 3.9, "+0.00\t-5.25\t+3.90"},
-                      RowCase{"a result is cut to 4 digits", 12500, 1234.56, 20.0, "+12.50\t+1235\t+20.00"},
-                      RowCase{"five integer digits switch to scientific", 1, 12345.6, 4, "+0.00\t+1.235E4\t+4.00"},
-                      RowCase{"a zero result carries a plus", 999, 0.0, 0.0, "+1.00\t+0\t+0.00"},
-                      RowCase{"a negative zero is still zero", 0, -0.0, -0.001, "+0.00\t+0\t+0.00"},
-                      RowCase{"tiny results are scientific", 0, 0.0000012346, 12, "+0.00\t+1.235E-6\t+12.00"},
-                      RowCase{"seven integer digits of seconds are scientific", 1234567890.0, 1, 1,
-                              "+1.23457E6\t+1\t+1.00"},
-                      RowCase{"the last time in fixed notation", 999999994.0, 1, 1, "+999999.99\t+1\t+1.00"},
-                      RowCase{"a negative output", 0, 1, -0.25, "+0.00\t+1\t-0.25"}));
 
 std::string slurp(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -61,13 +55,13 @@ TEST(LogFile, StartsWithTheHeaderAndAppendsOneRowPerPoint) {
     EXPECT_EQ(settings.DataDir, dir.path().string());
     ASSERT_TRUE(AppendLogRow(log, 500, 21.375, 4.5));
     ASSERT_TRUE(AppendLogRow(log, 1000, -3, 12));
-    EXPECT_EQ(slurp(log),
-              "R4860 series module measurements\r\n"
-              "Date: 09.03.2024   Time: 13:05:07\r\n"
-              "\r\n"
-              "Time [s]\tResult [\xC2\xB0" "C]\tOutput [mA]\r\n"
-              "+0.50\t+21.38\t+4.50\r\n"
-              "+1.00\t-3\t+12.00\r\n");
+    EXPECT_EQ(slurp(log), "R4860 series module measurements\r\n"
+                          "Date: 09.03.2024   Time: 13:05:07\r\n"
+                          "\r\n"
+                          "Time [s]\tResult [\xC2\xB0"
+                          "C]\tOutput [mA]\r\n"
+                          "+0.50\t+21.38\t+4.50\r\n"
+                          "+1.00\t-3\t+12.00\r\n");
 }
 
 TEST(LogFile, StopsWhenTheFileWasDeletedAndNeverRecreatesIt) {
@@ -86,5 +80,5 @@ TEST(LogFile, StopsWhenTheFileWasDeletedAndNeverRecreatesIt) {
     EXPECT_EQ(settings.DataDir, "keep");
 }
 
-}  // namespace
-}  // namespace r4860::files
+} // namespace
+} // namespace r4860::files

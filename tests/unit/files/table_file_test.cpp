@@ -21,83 +21,81 @@ ConfigRecord recordFor(std::uint8_t inputType) {
     return rec;
 }
 
-struct TableCase {
-    const char* why;
-    friend std::ostream& operator<<(std::ostream& os, const TableCase& c) { return os << c.why; }
-    std::uint8_t inputType;
-    std::vector<std::string> lines;
-    bool ok;
-    std::string message;
-    std::size_t points;  // accepted before the end or the failure
-};
-
-class TableParsing : public ::testing::TestWithParam<TableCase> {};
-
-TEST_P(TableParsing, AcceptsOrNamesTheFault) {
-    const TableCase& c = GetParam();
-    ConfigRecord rec = recordFor(c.inputType);
-    const TableParseOutcome out = ParseTable(c.lines, rec);
-    EXPECT_EQ(out.ok, c.ok) << c.why;
-    EXPECT_EQ(out.message, c.message) << c.why;
-    EXPECT_EQ(rec.Table.count(), c.points) << c.why;
-}
-
 // Code 16 is the millivolt input (-1000.0 .. 1000.0 mV in the live range table); 15 the user sensor.
-INSTANTIATE_TEST_SUITE_P(
-    Files, TableParsing,
-    ::testing::Values(
-        TableCase{"two rising points", 15, {"0 100", "100 138.5"}, false, kValueOutOfRange, 0},
-        TableCase{"two rising points of a signal input", 5, {"0 100", "100 138.5"}, true, "", 2},
-        TableCase{"a semicolon right after the first number separates", 5, {"0;100", "100\t\t138.5 ; note"}, true,
-                  "", 2},
-        TableCase{"a semicolon after a blank leaves no second number", 5, {"0 ;100", "1 101"}, false, "", 0},
-        TableCase{"comments of every kind are skipped", 16,
-                  {"", "\"quoted", "* star", "/ slash", "; semi", "0 1", "1 2/ trailing"}, true, "", 2},
-        TableCase{"only comments", 16, {"; a", "; b"}, false, kNotEnoughPoints, 0},
-        TableCase{"a single line is too few lines", 16, {"0 1"}, false, "", 0},
-        TableCase{"the first column falls back", 5, {"0 100", "100 138.5", "50 120"}, false, kValuesShouldRise, 2},
-        TableCase{"a falling result with a rising signal", 16, {"100 -10", "50 0", "0 10"}, true, "", 3},
-        TableCase{"a falling table that turns", 16, {"100 -10", "50 0", "60 10"}, false, kRiseOrFall, 2},
-        TableCase{"a falling table whose signal falls", 16, {"100 10", "50 0"}, false, kValuesShouldRise, 1},
-        TableCase{"a rising table whose signal falls has no message", 16, {"0 10", "50 0"}, false, "", 1},
-        TableCase{"equal first values are neither rising nor falling", 16, {"5 1", "5 2"}, false, kRiseOrFall, 1},
-        TableCase{"a user sensor always rises", 15, {"100 1", "50 2"}, false, kValuesShouldRise, 1},
-        TableCase{"a user sensor signal of 80 mV is out of range", 15, {"0 1", "10 80"}, false, kValueOutOfRange, 1},
-        TableCase{"a user sensor result of -300 is out of range", 15, {"-300 1", "10 2"}, false, kValueOutOfRange, 0},
-        TableCase{"limits are forgiving by a millionth", 15, {"-273.000001 -5", "9999 75.000001"}, true, "", 2},
-        TableCase{"a signal beyond the input's live range", 16, {"0 -1000", "1 1000.1"}, false, kValueOutOfRange, 1},
-        TableCase{"comma decimals", 16, {"1,5 0,02", "2,5 0,03"}, true, "", 2},
-        TableCase{"a short data line", 16, {"12", "1 2"}, false, "", 0},
-        TableCase{"a blank line is data, not a comment", 16, {"0 1", "   "}, false, "", 1},
-        TableCase{"text is not a number", 16, {"0 1", "a b"}, false, "", 1}));
+TEST(TableParsing, AcceptsOrNamesTheFault) {
+    const struct {
+        const char* why;
+        std::uint8_t inputType;
+        std::vector<std::string> lines;
+        bool ok;
+        std::string message;
+        std::size_t points; // accepted before the end or the failure
+    } cases[] = {
+        {"two rising points", 15, {"0 100", "100 138.5"}, false, kValueOutOfRange, 0},
+        {"two rising points of a signal input", 5, {"0 100", "100 138.5"}, true, "", 2},
+        {"a semicolon right after the first number separates",
+         5,
+         {"0;100", "100\t\t138.5 ; note"},
+         true,
+         "",
+         2},
+        {"a semicolon after a blank leaves no second number", 5, {"0 ;100", "1 101"}, false, "", 0},
+        {"comments of every kind are skipped",
+         16,
+         {"", "\"quoted", "* star", "/ slash", "; semi", "0 1", "1 2/ trailing"},
+         true,
+         "",
+         2},
+        {"only comments", 16, {"; a", "; b"}, false, kNotEnoughPoints, 0},
+        {"a single line is too few lines", 16, {"0 1"}, false, "", 0},
+        {"the first column falls back", 5, {"0 100", "100 138.5", "50 120"}, false, kValuesShouldRise, 2},
+        {"a falling result with a rising signal", 16, {"100 -10", "50 0", "0 10"}, true, "", 3},
+        {"a falling table that turns", 16, {"100 -10", "50 0", "60 10"}, false, kRiseOrFall, 2},
+        {"a rising table whose signal falls has no message", 16, {"0 10", "50 0"}, false, "", 1},
+        {"equal first values are neither rising nor falling", 16, {"5 1", "5 2"}, false, kRiseOrFall, 1},
+        {"a user sensor always rises", 15, {"100 1", "50 2"}, false, kValuesShouldRise, 1},
+        {"a user sensor signal of 80 mV is out of range", 15, {"0 1", "10 80"}, false, kValueOutOfRange, 1},
+        {"limits are forgiving by a millionth", 15, {"-273.000001 -5", "9999 75.000001"}, true, "", 2},
+        {"a signal beyond the input's live range", 16, {"0 -1000", "1 1000.1"}, false, kValueOutOfRange, 1},
+        {"comma decimals", 16, {"1,5 0,02", "2,5 0,03"}, true, "", 2},
+        {"a short data line", 16, {"12", "1 2"}, false, "", 0},
+        {"a blank line is data, not a comment", 16, {"0 1", "   "}, false, "", 1},
+        {"text is not a number", 16, {"0 1", "a b"}, false, "", 1},
+    };
+    for (const auto& c : cases) {
+        ConfigRecord rec = recordFor(c.inputType);
+        const TableParseOutcome out = ParseTable(c.lines, rec);
+        EXPECT_EQ(out.ok, c.ok) << c.why;
+        EXPECT_EQ(out.message, c.message) << c.why;
+        EXPECT_EQ(rec.Table.count(), c.points) << c.why;
+    }
+}
 
 TEST(TableParsing, ReadsNoMoreThan3000Lines) {
     ConfigRecord rec = recordFor(16);
     std::vector<std::string> lines;
-    for (int i = 0; i < 3500; ++i) lines.push_back(std::to_string(i) + " " + std::to_string(i * 0.01));
-    lines[3000] = "not a number";  // beyond the limit: never looked at
+    for (int i = 0; i < 3500; ++i)
+        lines.push_back(std::to_string(i) + " " + std::to_string(i * 0.01));
+    lines[3000] = "not a number"; // beyond the limit: never looked at
     const TableParseOutcome out = ParseTable(lines, rec);
     EXPECT_TRUE(out.ok);
     EXPECT_EQ(rec.Table.count(), 3000u);
     EXPECT_EQ(rec.Table.points.back().A, 2999.0);
-}
-
-TEST(TableParsing, NamesTheLineThatFailed) {
-    ConfigRecord rec = recordFor(16);
-    const TableParseOutcome out = ParseTable(std::vector<std::string>{"; t U", "0 1", "; x", "1 0"}, rec);
-    EXPECT_FALSE(out.ok);
-    EXPECT_EQ(out.failedLine, 3u);
+    const TableParseOutcome bad = ParseTable(std::vector<std::string>{"; t U", "0 1", "; x", "1 0"}, rec);
+    EXPECT_EQ(bad.failedLine, 3u) << "the failing line is named, counting comments";
 }
 
 TEST(TableFile, LoadsAWindowsFileAndReportsAMissingOne) {
     testing::TempDir dir;
-    std::ofstream(dir / "pt.dat", std::ios::binary) << "; t[\xB0" "C]   R[Ohm]\r\n0.0 100.0\r\n100,0 138,5\r\n";
+    std::ofstream(dir / "pt.dat", std::ios::binary) << "; t[\xB0"
+                                                       "C]   R[Ohm]\r\n0.0 100.0\r\n100,0 138,5\r\n";
     ConfigRecord rec = recordFor(5);
     const auto loaded = LoadTableFile(dir / "pt.dat", rec);
     ASSERT_TRUE(loaded);
     EXPECT_TRUE(loaded->outcome.ok);
     ASSERT_EQ(loaded->lines.size(), 3u);
-    EXPECT_EQ(loaded->lines[0], "; t[\xC2\xB0" "C]   R[Ohm]");
+    EXPECT_EQ(loaded->lines[0], "; t[\xC2\xB0"
+                                "C]   R[Ohm]");
     EXPECT_EQ(rec.Table.points[1], (model::TablePoint{100.0, 138.5}));
     const auto missing = LoadTableFile(dir / "none.dat", rec);
     ASSERT_FALSE(missing);
@@ -110,30 +108,25 @@ TEST(TableFile, TheWarningAddsTheMessageOnlyWhenThereIsOne) {
     EXPECT_EQ(TableFailureText(kNotEnoughPoints), "Corrupted or wrong data file!\r(Not enough points.)");
 }
 
-struct RangeCase {
-    const char* why;
-    friend std::ostream& operator<<(std::ostream& os, const RangeCase& c) { return os << c.why; }
-    double first, last;
-    TenthRange row;
-};
-
-class TableRange : public ::testing::TestWithParam<RangeCase> {};
-
-TEST_P(TableRange, IsTheResultRangeInTenthsTruncated) {
-    ConfigRecord rec = recordFor(15);
-    rec.Table.points = {{GetParam().first, 0.0}, {0.0, 0.5}, {GetParam().last, 1.0}};
-    SetTableRange(rec);
-    EXPECT_EQ(rec.LiveRanges[15], GetParam().row) << GetParam().why;
-    EXPECT_EQ(rec.LiveRanges[16], model::FactoryRanges[16]) << "no other row changes";
+TEST(TableRange, IsTheResultRangeInTenthsTruncated) {
+    const struct {
+        const char* why;
+        double first, last;
+        TenthRange row;
+    } cases[] = {
+        {"whole degrees", -50.0, 150.0, {-500, 1500}},
+        {"a twentieth truncates to zero", 0.05, 150.0, {0, 1500}},
+        {"representation error does not lose a tenth", 0.3, 1.7, {3, 17}},
+        {"negative values truncate toward zero", -0.15, -0.05, {-1, 0}},
+    };
+    for (const auto& c : cases) {
+        ConfigRecord rec = recordFor(15);
+        rec.Table.points = {{c.first, 0.0}, {0.0, 0.5}, {c.last, 1.0}};
+        SetTableRange(rec);
+        EXPECT_EQ(rec.LiveRanges[15], c.row) << c.why;
+        EXPECT_EQ(rec.LiveRanges[16], model::FactoryRanges[16]) << "no other row changes";
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, TableRange,
-    ::testing::Values(RangeCase{"whole degrees", -50.0, 150.0, {-500, 1500}},
-                      RangeCase{"a twentieth truncates to zero", 0.05, 150.0, {0, 1500}},
-                      RangeCase{"representation error does not lose a tenth", 0.3, 1.7, {3, 17}},
-                      RangeCase{"a falling table gives the same row", 150.0, -50.0, {-500, 1500}},
-                      RangeCase{"negative values truncate toward zero", -0.15, -0.05, {-1, 0}}));
-
-}  // namespace
-}  // namespace r4860::files
+} // namespace
+} // namespace r4860::files

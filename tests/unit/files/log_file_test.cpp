@@ -4,12 +4,12 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "common/date_text.h"
 #include "common/lang_table.h"
+#include "files/atomic_file.h"
 #include "support/temp_dir.h"
 
 namespace r4860::files {
@@ -38,10 +38,8 @@ TEST(LogRow, IsLaidOutForASpreadsheet) {
 }
 
 std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    const auto text = ReadWholeFile(p);
+    return text ? *text : "";
 }
 
 TEST(LogFile, StartsWithTheHeaderAndAppendsOneRowPerPoint) {

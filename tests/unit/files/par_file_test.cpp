@@ -24,14 +24,10 @@ using model::ConfigRecord;
 std::vector<std::string> sampleLines() {
     ConfigRecord rec;
     model::SetEmptyRecord(rec);
-    rec.Device = "R4747";
-    rec.Czujnik.Typ = 16;
-    rec.Czujnik.Lin = 4;
-    rec.Parametry.MinInput = 0;
-    rec.Parametry.MaxInput = 100;
-    rec.Parametry.FiltrLimit = 7;
+    rec.Device = "R4747", rec.Informacje.kod = "TAG";
+    rec.Czujnik.Typ = 16, rec.Czujnik.Lin = 4;
+    rec.Parametry.MinInput = 0, rec.Parametry.MaxInput = 100, rec.Parametry.FiltrLimit = 7;
     rec.Parametry.ZeroReg = -1.25;
-    rec.Informacje.kod = "TAG";
     rec.LinCoef = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
     return ParFileLines(rec);
 }
@@ -54,16 +50,20 @@ ConfigRecord readLines(const std::vector<std::string>& lines, bool expectOk = tr
     return rec;
 }
 
-TEST(ParFileLayout, Has44LinesWithTheConditionalOnesEmpty) {
+TEST(ParFileLayout, Has44LinesWithTheConditionalOnesEmptyAndNoControlCharacters) {
     ConfigRecord rec;
     model::SetEmptyRecord(rec);
     rec.Informacje.ogolne = std::string(30, 'a') + std::string(15, 'b');
+    rec.Informacje.kod = "A\r\nTyp=3", rec.Device = "R47\n"; // must not inject a key
     rec.File = "/data/curve.dat";
-    rec.TableLoaded = true; // but neither sensor 15 nor Lin 2 uses it
-    rec.Czujnik.Lin = 1;
-    const auto lines = ParFileLines(rec);
+    rec.TableLoaded = true, rec.Czujnik.Lin = 1; // but neither sensor 15 nor Lin 2 uses the table
+    LineBuffer buffer;
+    buffer.lines() = ParFileLines(rec);
+    const auto lines = LineBuffer::FromBytes(buffer.text()).lines();
     ASSERT_EQ(lines.size(), 44u);
     EXPECT_EQ(lines[0], "Parametry przetwornika serii R4860");
+    EXPECT_EQ(LookupKey(lines, "kod"), "ATyp=3");
+    EXPECT_EQ(LookupKey(lines, "Typ"), "20");
     EXPECT_EQ(lines[9], "") << "a table not in use is not named";
     EXPECT_EQ(lines[30], "ogolne=" + std::string(30, 'a'));
     EXPECT_EQ(lines[31], "ogolne1=" + std::string(15, 'b'));
@@ -72,19 +72,6 @@ TEST(ParFileLayout, Has44LinesWithTheConditionalOnesEmpty) {
     rec.Czujnik.Lin = 2;
     EXPECT_EQ(ParFileLines(rec)[9], "File=curve.dat") << "the name without its folder";
     EXPECT_EQ(sampleLines()[43], "LinK=11");
-}
-
-TEST(ParFileLayout, ControlCharactersInTextsCannotInjectKeys) {
-    ConfigRecord rec;
-    model::SetEmptyRecord(rec);
-    rec.Informacje.kod = "A\r\nTyp=3";
-    rec.Device = "R47\n";
-    LineBuffer buffer;
-    buffer.lines() = ParFileLines(rec);
-    const auto reread = LineBuffer::FromBytes(buffer.text());
-    ASSERT_EQ(reread.lines().size(), 44u);
-    EXPECT_EQ(reread.lookup("kod"), "ATyp=3");
-    EXPECT_EQ(reread.lookup("Typ"), "20");
 }
 
 // Each row edits the sample file: key, replacement line ("" removes the line).
@@ -131,7 +118,8 @@ TEST(ParFileReading, FollowsTheRules) {
     for (const ReadCase& c : cases) {
         SCOPED_TRACE(c.why);
         auto lines = sampleLines();
-        for (const auto& [key, with] : c.edits) replaceLine(lines, key, with);
+        for (const auto& [key, with] : c.edits)
+            replaceLine(lines, key, with);
         c.check(readLines(lines, c.ok));
     }
 }
@@ -160,18 +148,13 @@ ConfigRecord randomRecord(std::mt19937& rng, int typ, int lin) {
     rec.Czujnik = {static_cast<std::uint8_t>(typ), static_cast<std::uint8_t>(pick(0, 11)),
                    static_cast<std::uint8_t>(pick(0, 3)), static_cast<std::uint8_t>(lin)};
     auto& p = rec.Parametry;
-    p.MinInput = random15(rng, -300, 100);
-    p.MaxInput = random15(rng, 100, 2000);
-    p.RoomT = random15(rng, -20, 60);
-    p.ZeroReg = random15(rng, -2, 2);
-    p.GainReg = random15(rng, -2, 2);
+    p.MinInput = random15(rng, -300, 100), p.MaxInput = random15(rng, 100, 2000);
+    p.RoomT = random15(rng, -20, 60), p.ZeroReg = random15(rng, -2, 2), p.GainReg = random15(rng, -2, 2);
     p.FiltrZakres = pick(0, 250), p.FiltrCzas = pick(0, 400), p.FiltrLimit = pick(0, 100);
     p.Burnout = pick(0, 2), p.Siec = pick(0, 1) ? 50 : 60, p.Jednostki = pick(0, 10);
-    rec.Device = randomText(rng, 5);
-    rec.Informacje.serial = randomText(rng, 10);
-    rec.Informacje.data = randomText(rng, 10);
-    rec.Informacje.kod = randomText(rng, 15);
-    rec.Informacje.ogolne = randomText(rng, 61);
+    rec.Device = randomText(rng, 5), rec.Informacje.kod = randomText(rng, 15);
+    rec.Informacje.serial = randomText(rng, 10), rec.Informacje.data = randomText(rng, 10);
+    rec.Informacje.ogolne = randomText(rng, 61); // the two ogolne lines together
     for (double& c : rec.LinCoef)
         c = random15(rng, -1e6, 1e6, std::pow(10.0, pick(-20, 20)));
     rec.TableLoaded = pick(0, 1) == 1;

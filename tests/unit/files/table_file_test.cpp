@@ -91,9 +91,7 @@ TEST(TableFile, LoadsAWindowsFileAndReportsAMissingOne) {
                                                        "C]   R[Ohm]\r\n0.0 100.0\r\n100,0 138,5\r\n";
     ConfigRecord rec = recordFor(5);
     const auto loaded = LoadTableFile(dir / "pt.dat", rec);
-    ASSERT_TRUE(loaded);
-    EXPECT_TRUE(loaded->outcome.ok);
-    ASSERT_EQ(loaded->lines.size(), 3u);
+    ASSERT_TRUE(loaded && loaded->outcome.ok && loaded->lines.size() == 3u);
     EXPECT_EQ(loaded->lines[0], "; t[\xC2\xB0"
                                 "C]   R[Ohm]");
     EXPECT_EQ(rec.Table.points[1], (model::TablePoint{100.0, 138.5}));

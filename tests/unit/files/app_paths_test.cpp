@@ -18,31 +18,18 @@ TEST(SettingsFolder, IsBesideAWritablePortableCopyElseUnderTheConfigurationHome)
         std::map<std::string, std::string> env;
         fs::path expected;
     } cases[] = {
-        {"a portable copy keeps its settings beside itself",
-         true,
-         false,
-         {{"HOME", "/home/op"}},
+        // clang-format off
+        {"a portable copy keeps its settings beside itself", true, false, {{"HOME", "/home/op"}},
          "/opt/r4860/bin"},
-        {"a read-only folder sends them to the configuration home",
-         false,
-         false,
-         {{"HOME", "/home/op"}, {"XDG_CONFIG_HOME", "/cfg"}},
-         "/cfg/r4860"},
-        {"without XDG_CONFIG_HOME the default is ~/.config",
-         false,
-         false,
-         {{"HOME", "/home/op"}},
+        {"a read-only folder sends them to the configuration home", false, false,
+         {{"HOME", "/home/op"}, {"XDG_CONFIG_HOME", "/cfg"}}, "/cfg/r4860"},
+        {"without XDG_CONFIG_HOME the default is ~/.config", false, false, {{"HOME", "/home/op"}},
          "/home/op/.config/r4860"},
-        {"a relative XDG_CONFIG_HOME is ignored",
-         false,
-         false,
-         {{"HOME", "/home/op"}, {"XDG_CONFIG_HOME", "cfg"}},
-         "/home/op/.config/r4860"},
-        {"an installed copy never writes into its bin folder, even as root",
-         true,
-         true,
-         {{"HOME", "/root"}},
+        {"a relative XDG_CONFIG_HOME is ignored", false, false,
+         {{"HOME", "/home/op"}, {"XDG_CONFIG_HOME", "cfg"}}, "/home/op/.config/r4860"},
+        {"an installed copy never writes into its bin folder, even as root", true, true, {{"HOME", "/root"}},
          "/root/.config/r4860"},
+        // clang-format on
     };
     for (const auto& c : cases) {
         const SettingsPlace place{"/opt/r4860/bin", c.writable, c.installed, [&](std::string_view name) {

@@ -42,34 +42,27 @@ TEST(SettingsFile, TakesAKeyOnlyWhenItIsUsable) {
         std::vector<std::string> lines;
         std::function<void(Settings&)> changed;
     } cases[] = {
+        // clang-format off
         {"a port is rounded", {"comport=3.6"}, [](Settings& s) { s.ComPort = 4; }},
         {"a port beyond 16 bits is unusable", {"ComPort=65536"}, [](Settings&) {}},
         {"RTPriority 2 sets the flag", {"RTPriority=2"}, [](Settings& s) { s.RTPriority = true; }},
-        {"a left edge of 0 is off the desktop; each edge is checked by itself",
-         {"MainLeft=0", "MainTop=50"},
+        {"a left edge of 0 is off the desktop; each edge is checked by itself", {"MainLeft=0", "MainTop=50"},
          [](Settings& s) { s.MainTop = 50; }},
-        {"the last positions on the desktop are kept",
-         {"MainLeft=1430", "MainTop=678"},
+        {"the last positions on the desktop are kept", {"MainLeft=1430", "MainTop=678"},
          [](Settings& s) { s.MainLeft = 1430, s.MainTop = 678; }},
         {"one further right or down is off it", {"MainLeft=1431", "MainTop=679"}, [](Settings&) {}},
         {"MainTop without MainLeft is ignored", {"MainTop=300"}, [](Settings&) {}},
-        {"a huge left edge does not overflow and so hides MainTop",
-         {"MainLeft=1e300", "MainTop=300"},
+        {"a huge left edge does not overflow and so hides MainTop", {"MainLeft=1e300", "MainTop=300"},
          [](Settings&) {}},
         {"a 13-character language is ignored", {"Language=ABCDEFGHIJKLM"}, [](Settings&) {}},
-        {"12 characters, counted as characters",
-         {"Language=\xC5\x82"
-          "ABCDEFGHIJK"},
-         [](Settings& s) {
-             s.Language = "\xC5\x82"
-                          "ABCDEFGHIJK";
-         }},
+        {"12 characters, counted as characters", {"Language=\xC5\x82" "ABCDEFGHIJK"},
+         [](Settings& s) { s.Language = "\xC5\x82" "ABCDEFGHIJK"; }},
         {"a 61-character DataDir is ignored", {"DataDir=/d" + d59}, [](Settings&) {}},
         {"a 60-character DataDir is kept", {"DataDir=/" + d59}, [&](Settings& s) { s.DataDir = "/" + d59; }},
         {"a password stored by another key is not printable and ignored", {"Pass=`abc"}, [](Settings&) {}},
-        {"the first Pass line wins",
-         {"PASS=" + ScramblePassword("first"), "Pass=" + ScramblePassword("second")},
+        {"the first Pass wins", {"PASS=" + ScramblePassword("first"), "Pass=" + ScramblePassword("second")},
          [](Settings& s) { s.Pass = "first"; }},
+        // clang-format on
     };
     for (const auto& c : cases) {
         Settings expected;

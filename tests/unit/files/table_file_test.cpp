@@ -31,21 +31,13 @@ TEST(TableParsing, AcceptsOrNamesTheFault) {
         std::string message;
         std::size_t points; // accepted before the end or the failure
     } cases[] = {
+        // clang-format off
         {"two rising points", 15, {"0 100", "100 138.5"}, false, kValueOutOfRange, 0},
         {"two rising points of a signal input", 5, {"0 100", "100 138.5"}, true, "", 2},
-        {"a semicolon right after the first number separates",
-         5,
-         {"0;100", "100\t\t138.5 ; note"},
-         true,
-         "",
-         2},
+        {"a semicolon right after a number separates", 5, {"0;100", "100\t\t138.5 ; note"}, true, "", 2},
         {"a semicolon after a blank leaves no second number", 5, {"0 ;100", "1 101"}, false, "", 0},
-        {"comments of every kind are skipped",
-         16,
-         {"", "\"quoted", "* star", "/ slash", "; semi", "0 1", "1 2/ trailing"},
-         true,
-         "",
-         2},
+        {"comments of every kind are skipped", 16,
+         {"", "\"quoted", "* star", "/ slash", "; semi", "0 1", "1 2/ trailing"}, true, "", 2},
         {"only comments", 16, {"; a", "; b"}, false, kNotEnoughPoints, 0},
         {"a single line is too few lines", 16, {"0 1"}, false, "", 0},
         {"the first column falls back", 5, {"0 100", "100 138.5", "50 120"}, false, kValuesShouldRise, 2},
@@ -61,6 +53,7 @@ TEST(TableParsing, AcceptsOrNamesTheFault) {
         {"a short data line", 16, {"12", "1 2"}, false, "", 0},
         {"a blank line is data, not a comment", 16, {"0 1", "   "}, false, "", 1},
         {"text is not a number", 16, {"0 1", "a b"}, false, "", 1},
+        // clang-format on
     };
     for (const auto& c : cases) {
         ConfigRecord rec = recordFor(c.inputType);

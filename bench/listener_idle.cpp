@@ -14,7 +14,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "protocol/listener.h"
+#include "protocol/link.h"
 #include "protocol/measurement.h"
 #include "support/sim_on_pty.h"
 
@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     protocol::Link link;
-    if (auto started = protocol::StartLink(link, 99, protocol::kDefaultBaudIndex, sim.portsDir()); !started) {
+    if (auto started = link.start(99, protocol::kDefaultBaudIndex, sim.portsDir()); !started) {
         std::fprintf(stderr, "link did not start: %s\n", started.error().message.c_str());
         return 1;
     }
@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     }
     const double cpu = cpuSeconds() - cpuBefore;
     const double wall = duration<double>(steady_clock::now() - start).count();
-    protocol::StopLink(link);
+    link.stop();
 
     std::printf("listener idle for %.1f s at 4800 baud (frames broadcast continuously)\n", wall);
     std::printf("  CPU time          %.3f s\n", cpu);

@@ -13,9 +13,8 @@
 #include "model/config_record.h"
 #include "protocol/frame_codec.h"
 #include "protocol/link.h"
-#include "protocol/listener.h"
 #include "protocol/measurement.h"
-#include "protocol/transfer_runner.h"
+#include "protocol/transfer_job.h"
 #include "support/sim_on_pty.h"
 
 namespace {
@@ -49,14 +48,13 @@ public:
     bool start() {
         UseEnglishTable();
         if (!m_sim.ok()) return fail("emulator: " + m_sim.startError());
-        if (auto s = StartLinkOnPath(m_link, m_sim.slavePath(), kDefaultBaudIndex); !s)
+        if (auto s = m_link.startOnPath(m_sim.slavePath(), kDefaultBaudIndex); !s)
             return fail("link: " + s.error().message);
         MeasurementSample sample;
         for (int i = 0; i < 3; ++i)
             if (WaitNewSample(m_link, sample)) return true;
         return fail("no frames from the emulator");
     }
-    ~Bench() { StopLink(m_link); }
 
     double idlePeriodMs() {
         const auto from = testing::SteadyMicros();
@@ -65,16 +63,16 @@ public:
     }
 
     Figures read(const ReadRanges& ranges) {
-        return run([&](TransferLine& line, Link& link) { return ReadImageWorker(line, link, ranges, m_image); });
+        return run(ReadWorker(ranges));
     }
     Figures write() {
-        return run([&](TransferLine& line, Link& link) { return WriteImageWorker(line, link, m_image); });
+        return run(FullWriteWorker());
     }
 
     // Reads the configuration, edits it and encodes it, so the write sends a real configuration.
     bool prepareWrite() {
         if (!read(kDisplayReadRanges).ok) return false;
-        model::ConfigRecord rec = model::Config();
+        model::ConfigRecord rec;
         model::DecodeImage(m_image, rec);
         rec.Informacje.kod = "BENCH";
         model::EncodeOptions options;
@@ -101,18 +99,22 @@ public:
     std::string control(const std::string& line) { return m_sim.control(line); }
 
 private:
-    template <class Worker>
-    Figures run(Worker body) {
+    Figures run(TransferWorker body) {
         Figures f;
         std::int64_t workerStart = 0, workerEnd = 0;
-        const TransferRequest request{"Transfer", "", true, false};
-        const auto callStart = Clock::now();
-        f.ok = RunTransfer(m_link, m_ui, request, [&](TransferLine& line, Link& link) {
+        TransferRequest request;
+        request.caption = "Transfer";
+        request.image = m_image;
+        request.worker = [&](TransferLine& line, Link& link, model::ConfigImage& image) {
             workerStart = testing::SteadyMicros();
-            const int code = body(line, link);
+            const int code = body(line, link, image);
             workerEnd = testing::SteadyMicros();
             return code;
-        });
+        };
+        const auto callStart = Clock::now();
+        const auto result = RunTransferBlocking(m_link, std::move(request));
+        f.ok = result.ok();
+        m_image = result.image;
         f.callMs = std::chrono::duration<double, std::milli>(Clock::now() - callStart).count();
         f.workerMs = (workerEnd - workerStart) / 1000.0;
         const auto log = m_sim.log();
@@ -152,7 +154,6 @@ private:
 
     testing::SimOnPty m_sim;
     Link m_link;
-    NullUi m_ui;
     model::ConfigImage m_image{};
 };
 
@@ -210,7 +211,7 @@ int main(int argc, char** argv) {
         (readOk ? done : failed)[0]++;
         if (readOk && bench.wrongBytes(kDisplayReadRanges) != 0) wrong[0]++;
         if (!readOk) continue;
-        model::ConfigRecord rec = model::Config();
+        model::ConfigRecord rec;
         model::DecodeImage(bench.image(), rec);
         rec.Informacje.kod = "R" + std::to_string(round);
         model::EncodeOptions options;

@@ -18,7 +18,6 @@ void TerminalUi::endProgressLine() {
 
 void TerminalUi::showMessage(std::string_view text, MessageIcon) {
     endProgressLine();
-    m_lastMessage.assign(text);
     std::fprintf(stderr, "r4860-cli: %.*s\n", static_cast<int>(text.size()), text.data());
 }
 

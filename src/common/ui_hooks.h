@@ -1,5 +1,7 @@
 // What the core needs from whoever talks to the operator: the GUI implements it with Qt,
-// the command-line tool with stderr, the tests with a recorder.
+// the command-line tool with stderr, the tests with a recorder. The core never calls it from
+// inside a long operation: operator-level steps return their outcome as a value, and the caller
+// shows it (workflow/outcome.h). Beeps of refused commands are made on the posting thread.
 #pragma once
 
 #include <string_view>
@@ -23,8 +25,6 @@ public:
     virtual void beep(Beep kind) = 0;
     // A modal box with caption "R4860.exe" and an OK button; `text` is already translated.
     virtual void showMessage(std::string_view text, MessageIcon icon) = 0;
-    // Called between the short wait slices of the UI thread so windows stay responsive.
-    virtual void processPendingMessages() = 0;
     // Transfer progress in percent (0..100) with the status text the main window shows.
     virtual void transferProgress(int percent, std::string_view statusText) {
         (void)percent;
@@ -39,7 +39,6 @@ class NullUi : public UiHooks {
 public:
     void beep(Beep) override {}
     void showMessage(std::string_view, MessageIcon) override {}
-    void processPendingMessages() override {}
 };
 
 }  // namespace r4860

@@ -6,11 +6,6 @@
 
 namespace r4860::files {
 
-Settings& AppSettings() {
-    static Settings settings;
-    return settings;
-}
-
 std::string DataDirOf(const std::string& file) {
     std::string dir = std::filesystem::path(file).parent_path().string();
     if (Utf8Length(dir) > kMaxDataDir) dir.clear();

@@ -1,5 +1,5 @@
-// The operator's settings kept between runs in R4860.ini: one process-wide instance, like the
-// configuration record, and plain functions that take it by reference so tests use fresh ones.
+// The operator's settings kept between runs in R4860.ini. The application context of each
+// executable owns one; the functions take it by reference so tests use fresh ones.
 #pragma once
 
 #include <cstddef>
@@ -29,9 +29,6 @@ struct Settings {
     std::string ExeDir;                       // folder of the executable, no trailing slash
     friend bool operator==(const Settings&, const Settings&) = default;
 };
-
-// The process-wide settings the windows share. UI thread only.
-[[nodiscard]] Settings& AppSettings();
 
 // The folder of `file` as DataDir keeps it: cleared when longer than 60 characters.
 [[nodiscard]] std::string DataDirOf(const std::string& file);

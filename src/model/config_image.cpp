@@ -161,11 +161,6 @@ void decodeConversion(const ConfigImage& im, ConfigRecord& rec) {
 
 }  // namespace
 
-ConfigImage& Image() {
-    static ConfigImage image{};
-    return image;
-}
-
 Status PutDeviceFloat(ConfigImage& image, std::size_t offset, double value) {
     auto bytes = EncodeDeviceFloat(value);
     if (!bytes) return bytes.error();
@@ -249,7 +244,7 @@ void EncodeIdTag(const ConfigRecord& rec, ConfigImage& image) {
 
 Status EncodeImage(ConfigRecord& rec, ConfigImage& image, const EncodeOptions& options) {
     if (auto ok = CheckEncodable(rec, options.today); !ok) return ok;
-    auto tf = ComputeTransferFunction(rec, options.ui);
+    auto tf = ComputeTransferFunction(rec);
     if (!tf) return tf.error();
 
     // Everything goes to a copy first: a refusal half-way must leave the caller's image intact.

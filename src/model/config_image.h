@@ -12,17 +12,10 @@
 #include "model/config_record.h"
 #include "model/image_layout.h"
 
-namespace r4860 {
-class UiHooks;
-}
-
 namespace r4860::model {
 
 // Bytes 0..2047 mirror device addresses 0x0000..0x07FF; 2048..2051 hold the code version block.
 using ConfigImage = std::array<std::uint8_t, layout::kImageSize>;
-
-// The process-wide image the transfer workers fill and send; zero at program start.
-[[nodiscard]] ConfigImage& Image();
 
 // Message keys of a refused encode (besides NotMonotonicMessage() of the transfer function).
 inline constexpr std::string_view kNoParametersKey = "No parameters";
@@ -31,7 +24,6 @@ inline constexpr std::string_view kOutOfRangeKey = "Out of range!";
 struct EncodeOptions {
     long today = 0;              // configuration date as days since 1899-12-30 (TodaySource)
     int selectedModelCode = 0;   // the model selection's code, used when Device names no model
-    UiHooks* ui = nullptr;       // pumped after each curve point when given
 };
 
 // Fills the record from the image, then AdjustRtdRange and NormalizeConfig. Never fails: the

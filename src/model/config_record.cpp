@@ -7,11 +7,6 @@ bool outside(double v, double lo, double hi) { return !(v >= lo && v <= hi); }
 
 }  // namespace
 
-ConfigRecord& Config() {
-    static ConfigRecord record;
-    return record;
-}
-
 void SetInitialState(ConfigRecord& rec) { rec = ConfigRecord{}; }
 
 void SetEmptyRecord(ConfigRecord& rec) {

@@ -93,9 +93,6 @@ struct ConfigRecord {
     PointTable Table;
 };
 
-// The process-wide record the windows share; the core's functions take a record so tests can use fresh ones.
-[[nodiscard]] ConfigRecord& Config();
-
 // State at program start: everything zero or empty except RoomT 25, LinCoef (0, 1, 0 ...).
 void SetInitialState(ConfigRecord& rec);
 // The "no parameters" state of the renew command: sensor 20, mode 1, Lin 2, unit 10, 50 Hz, no texts.

@@ -5,7 +5,6 @@
 
 #include "common/lang_table.h"
 #include "common/number_text.h"
-#include "common/ui_hooks.h"
 #include "model/sensor_characteristics.h"
 
 namespace r4860::model {
@@ -19,12 +18,11 @@ bool allFinite(const DevCoefArray& d) {
 
 // Writes the curve point by point; the first non-finite point ends it, the points before stay.
 template <class PointFn>
-void fillCurve(TransferFunction& tf, UiHooks* ui, PointFn point) {
+void fillCurve(TransferFunction& tf, PointFn point) {
     const double h = tf.step();
     tf.curvePoints = 0;
     for (std::size_t i = 0; i < kTransferCurveSize; ++i) {
         const double y = point(tf.signal.min + static_cast<double>(i) * h);
-        if (ui) ui->processPendingMessages();
         if (!std::isfinite(y)) return;
         tf.curve[i] = y;
         tf.curvePoints = i + 1;
@@ -32,7 +30,7 @@ void fillCurve(TransferFunction& tf, UiHooks* ui, PointFn point) {
 }
 
 // Lin 1 and 4: the signal's position in SignalMin .. SignalMax, reversed for a falling linear conversion.
-Status buildLinear(const ConfigRecord& rec, TransferFunction& tf, UiHooks* ui) {
+Status buildLinear(const ConfigRecord& rec, TransferFunction& tf) {
     const double ds = tf.signal.span();
     double a = -tf.signal.min / ds;
     double b = 1.0 / ds;
@@ -51,22 +49,22 @@ Status buildLinear(const ConfigRecord& rec, TransferFunction& tf, UiHooks* ui) {
     d[1] = b;
     if (!allFinite(d)) return notComputable();
     tf.devCoef = d;
-    fillCurve(tf, ui, [a, b](double x) { return x * b + a; });
+    fillCurve(tf, [a, b](double x) { return x * b + a; });
     return {};
 }
 
 // Lin 2: the device linearizes by the sensor's characteristic, then positions the temperature
 // in MinInput .. MaxInput.
-void buildLinearized(const ConfigRecord& rec, TransferFunction& tf, UiHooks* ui) {
+void buildLinearized(const ConfigRecord& rec, TransferFunction& tf) {
     tf.sensorLinSet = SensorLinTableFor(rec.Czujnik.Typ);
     const double lo = rec.Parametry.MinInput;
     const double span = rec.Parametry.MaxInput - lo;
     const SensorLinSetArray& set = tf.sensorLinSet;
-    fillCurve(tf, ui, [&set, lo, span](double x) { return (LinSetValue(set, x) - lo) / span; });
+    fillCurve(tf, [&set, lo, span](double x) { return (LinSetValue(set, x) - lo) / span; });
 }
 
 // Lin 8: the conversion result's position in MinInput .. MaxInput as one polynomial in x.
-Status buildSeries(const ConfigRecord& rec, TransferFunction& tf, UiHooks* ui) {
+Status buildSeries(const ConfigRecord& rec, TransferFunction& tf) {
     const auto& c = rec.LinCoef;
     const double lo = rec.Parametry.MinInput;
     const double span = rec.Parametry.MaxInput - lo;
@@ -77,7 +75,7 @@ Status buildSeries(const ConfigRecord& rec, TransferFunction& tf, UiHooks* ui) {
     d[10] = c[10];
     if (!allFinite(d)) return notComputable();
     tf.devCoef = d;
-    fillCurve(tf, ui, [&c, lo, span](double x) { return (SeriesValue(c, 9, x) - lo) / span; });
+    fillCurve(tf, [&c, lo, span](double x) { return (SeriesValue(c, 9, x) - lo) / span; });
     return {};
 }
 
@@ -120,24 +118,24 @@ SignalRange ComputeSignalRange(const ConfigRecord& rec) {
     return {std::min(s1, s2), std::max(s1, s2)};
 }
 
-Status BuildDeviceCoefficients(const ConfigRecord& rec, TransferFunction& tf, UiHooks* ui) {
+Status BuildDeviceCoefficients(const ConfigRecord& rec, TransferFunction& tf) {
     switch (rec.Czujnik.Lin) {
     case 1:
-    case 4: return buildLinear(rec, tf, ui);
-    case 2: buildLinearized(rec, tf, ui); return {};
-    case 8: return buildSeries(rec, tf, ui);
+    case 4: return buildLinear(rec, tf);
+    case 2: buildLinearized(rec, tf); return {};
+    case 8: return buildSeries(rec, tf);
     default: return {};  // no conversion chosen: nothing to compute
     }
 }
 
-Result<TransferFunction> ComputeTransferFunction(const ConfigRecord& rec, UiHooks* ui) {
+Result<TransferFunction> ComputeTransferFunction(const ConfigRecord& rec) {
     TransferFunction tf;
     tf.devCoef = rec.DevCoef;
     tf.sensorLinSet = rec.SensorLinSet;
     tf.curve = rec.TransferCurve;
     tf.signal = ComputeSignalRange(rec);
     if (!tf.signal.finite() || !std::isfinite(tf.step())) return notComputable();
-    if (auto built = BuildDeviceCoefficients(rec, tf, ui); !built) return built.error();
+    if (auto built = BuildDeviceCoefficients(rec, tf); !built) return built.error();
     return tf;
 }
 

@@ -14,10 +14,6 @@
 #include "common/result.h"
 #include "model/config_record.h"
 
-namespace r4860 {
-class UiHooks;
-}
-
 namespace r4860::model {
 
 // English keys of what these rules report. A two-key message is the keys joined by one blank;
@@ -53,12 +49,12 @@ struct TransferFunction {
 
 // The signal range, then BuildDeviceCoefficients. Refused with NotMonotonicMessage() when the
 // signal range or a device coefficient is not finite; a failure inside the curve is absorbed
-// (curvePoints tells how far it got). `ui`, when given, is pumped after each curve point.
-[[nodiscard]] Result<TransferFunction> ComputeTransferFunction(const ConfigRecord& rec, UiHooks* ui = nullptr);
+// (curvePoints tells how far it got).
+[[nodiscard]] Result<TransferFunction> ComputeTransferFunction(const ConfigRecord& rec);
 
 // Fills devCoef, sensorLinSet and curve of `tf` from its signal range by the record's Lin.
 // Lin 0 computes nothing. Refused when a coefficient that goes to the device is not finite.
-[[nodiscard]] Status BuildDeviceCoefficients(const ConfigRecord& rec, TransferFunction& tf, UiHooks* ui = nullptr);
+[[nodiscard]] Status BuildDeviceCoefficients(const ConfigRecord& rec, TransferFunction& tf);
 
 // Stores the derived values in the record: SignalMin/SignalMax, DevCoef, SensorLinSet, TransferCurve.
 void ApplyTransferFunction(ConfigRecord& rec, const TransferFunction& tf);

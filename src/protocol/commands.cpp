@@ -17,9 +17,8 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-constexpr auto kSlice = 200ms;
-constexpr int kReadySlices = 24;
-constexpr int kDoneSlices = 5;
+constexpr auto kReadyWait = 24 * 200ms;   // 24 slices of 200 ms in the classic loop
+constexpr auto kDoneWait = 5 * 200ms;
 constexpr std::uint16_t kCorrectionsAddress = 0x00F8;
 
 std::uint8_t byteOf(std::uint32_t value, int index) { return static_cast<std::uint8_t>(value >> (8 * index)); }
@@ -71,65 +70,43 @@ Result<FrameBuffer> BuildCommand(std::uint8_t code, std::uint32_t p, const model
     }
 }
 
-bool PostCommand(Link& link, UiHooks& ui, std::uint8_t code, std::uint32_t parameter) {
-    if (!link.SampleValid.load(std::memory_order_acquire) || !link.LinkReady.load(std::memory_order_acquire)) {
-        ui.beep(Beep::Default);
-        return false;
+bool PostCommand(Link& link, UiHooks& ui, std::uint8_t code, std::uint32_t parameter,
+                 const model::ConfigRecord& record) {
+    switch (link.postState()) {
+    case PostState::NotReady: ui.beep(Beep::Default); return false;
+    case PostState::Pending: ui.beep(Beep::Asterisk); return false;
+    case PostState::Ready: break;
     }
-    if (link.CommandPending.load(std::memory_order_acquire)) {
-        ui.beep(Beep::Asterisk);
-        return false;
-    }
-    auto built = BuildCommand(code, parameter, model::Config());
+    auto built = BuildCommand(code, parameter, record);
     if (!built) return false;
-    link.LinkReady.store(false, std::memory_order_release);
-    link.command = *built;   // the listener does not look at it while nothing is pending
-    link.ExpectAck.store(code != cmd::kReset, std::memory_order_release);
-    link.CommandPending.store(true, std::memory_order_release);
+    link.postCommand(*built, code != cmd::kReset);
     return true;
 }
 
-bool PostCommandWhenReady(Link& link, UiHooks& ui, std::uint8_t code, std::uint32_t parameter) {
-    const auto ready = [&link] {
-        return !link.CommandPending.load(std::memory_order_acquire) && link.SampleValid.load(std::memory_order_acquire) &&
-               link.LinkReady.load(std::memory_order_acquire);
-    };
-    const auto running = [&link] { return link.ListenerRunning.load(std::memory_order_acquire); };
-    // The same five seconds as 24 slices of 200 ms, but woken as soon as the listener makes the
-    // link ready; the UI is served at least once per slice.
-    const auto deadline = Clock::now() + kReadySlices * kSlice;
-    auto lastPump = Clock::now();
-    while (!ready() && running() && Clock::now() < deadline) {
-        link.ReadyEvent.reset();
-        if (ready()) break;
-        const auto slice = std::min<Clock::duration>(kSlice, deadline - Clock::now());
-        const bool woken = link.ReadyEvent.waitFor(std::chrono::ceil<std::chrono::milliseconds>(slice));
-        if (!woken || Clock::now() - lastPump >= kSlice) {
-            ui.processPendingMessages();
-            lastPump = Clock::now();
-        }
+bool PostCommandWhenReady(Link& link, UiHooks& ui, std::uint8_t code, std::uint32_t parameter,
+                          const model::ConfigRecord& record) {
+    // Five seconds at most, woken as soon as the listener changes the ready state.
+    const auto deadline = Clock::now() + kReadyWait;
+    while (link.postState() != PostState::Ready && link.listenerRunning() && Clock::now() < deadline) {
+        link.armReadyWait();
+        if (link.postState() == PostState::Ready) break;
+        (void)link.waitReadyChange(std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()));
     }
-    if (ready() && running()) return PostCommand(link, ui, code, parameter);
+    if (link.postState() == PostState::Ready && link.listenerRunning())
+        return PostCommand(link, ui, code, parameter, record);
     ui.beep(Beep::Asterisk);
     return false;
 }
 
-bool ExecuteCommand(Link& link, UiHooks& ui, std::uint8_t code, std::uint32_t parameter) {
-    link.CommandDoneEvent.reset();
-    if (!PostCommandWhenReady(link, ui, code, parameter)) return false;
-    for (int i = 0; i < kDoneSlices; ++i) {
-        if (link.CommandDoneEvent.waitFor(kSlice)) return link.ListenerRunning.load(std::memory_order_acquire);
-        ui.processPendingMessages();
-    }
-    return false;
+bool ExecuteCommand(Link& link, UiHooks& ui, std::uint8_t code, std::uint32_t parameter,
+                    const model::ConfigRecord& record) {
+    link.armCommandDone();
+    if (!PostCommandWhenReady(link, ui, code, parameter, record)) return false;
+    return link.waitCommandDone(kDoneWait) && link.listenerRunning();
 }
 
 void ReportCommandFailure(Link& link, UiHooks& ui) {
-    if (!link.ListenerRunning.load(std::memory_order_acquire) || link.CommandPending.load(std::memory_order_acquire))
-        return;
-    bool failed = false;
-    // Taking the failure and marking it reported in one step: it is shown once, however often polled.
-    if (!link.LastSendOk.compare_exchange_strong(failed, true, std::memory_order_acq_rel)) return;
+    if (!link.takeSendFailure()) return;
     ui.beep(Beep::Exclamation);
     ui.showMessage(LangText("Command failed") + "!", MessageIcon::None);
 }

@@ -33,16 +33,21 @@ inline constexpr std::uint8_t kOscillator = '%';
 [[nodiscard]] Result<FrameBuffer> BuildCommand(std::uint8_t code, std::uint32_t parameter,
                                                const model::ConfigRecord& record);
 
-// UI thread. Refuses with a default beep when no frame has come or the link is busy, with an
-// asterisk beep when a command is already pending; an unknown code is refused without a beep.
-// Uses Config() for 'd' and 'V'.
-bool PostCommand(Link& link, UiHooks& ui, std::uint8_t code, std::uint32_t parameter);
-// Waits (in slices of at most 200 ms, pumping the UI) up to about 5 s for the link to be ready,
+// The posting thread (the windows' own thread, or the one command thread of a service window).
+// Refuses with a default beep when no frame has come or the link is busy, with an asterisk beep
+// when a command is already pending; an unknown code is refused without a beep. 'd' and 'V' take
+// their values from `record`. Never blocks.
+bool PostCommand(Link& link, UiHooks& ui, std::uint8_t code, std::uint32_t parameter,
+                 const model::ConfigRecord& record);
+// Call from a worker thread only: they block. Waits up to about 5 s for the link to be ready,
 // then posts; an asterisk beep when it did not become ready.
-bool PostCommandWhenReady(Link& link, UiHooks& ui, std::uint8_t code, std::uint32_t parameter);
+bool PostCommandWhenReady(Link& link, UiHooks& ui, std::uint8_t code, std::uint32_t parameter,
+                          const model::ConfigRecord& record);
 // Posts when ready and waits up to about 1 s for the listener to confirm the send.
-bool ExecuteCommand(Link& link, UiHooks& ui, std::uint8_t code, std::uint32_t parameter);
-// After a command was dropped unacknowledged: exclamation beep and "Command failed!" once.
+bool ExecuteCommand(Link& link, UiHooks& ui, std::uint8_t code, std::uint32_t parameter,
+                    const model::ConfigRecord& record);
+// The polling thread, after each sample: exclamation beep and "Command failed!" once per command
+// that was dropped unacknowledged.
 void ReportCommandFailure(Link& link, UiHooks& ui);
 
 }  // namespace r4860::protocol

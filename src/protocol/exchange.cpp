@@ -36,7 +36,7 @@ FrameBuffer MakeCommand(std::span<const std::uint8_t> data) {
 }
 
 bool SendFrame(Link& link, const FrameBuffer& command, bool expectAck) {
-    link::SerialPort* port = link.port.get();
+    link::SerialPort* port = link.port();
     const std::size_t n = command[0];
     if (port == nullptr || n == 0 || n > kMaxCommandData) return false;
     const bool oscillator = command[1] == kOscillatorCode;
@@ -64,7 +64,7 @@ bool SendFrame(Link& link, const FrameBuffer& command, bool expectAck) {
 }
 
 bool ReceiveFrame(Link& link, FrameBuffer& rx) {
-    link::SerialPort* port = link.port.get();
+    link::SerialPort* port = link.port();
     if (port == nullptr || !port->WaitForInput(200ms)) return false;
     std::uint8_t byte = 0;
     // Skip to START; after 25 other bytes go on as if it had come, the checks below decide.
@@ -93,11 +93,11 @@ bool SendAfterFrame(Link& link, const FrameBuffer& command, FrameBuffer& rx, boo
                 framed = true;
                 break;
             }
-            if (!link.TransferRunning.load(std::memory_order_acquire)) break;
+            if (!link.transferRunning()) break;
         }
         if (!framed) return false;
         if (SendFrame(link, command, expectAck)) return true;
-        if (!link.TransferRunning.load(std::memory_order_acquire)) return false;
+        if (!link.transferRunning()) return false;
     }
     return false;
 }

@@ -61,7 +61,7 @@ void DecodeMeasurement(std::span<const std::uint8_t, 8> data, MeasurementSample&
 
 bool GetSample(Link& link, MeasurementSample& sample) {
     Link::TakenFrame taken;
-    if (!link.TakeLatestFrame(taken)) {
+    if (!link.takeLatestFrame(taken)) {
         link.status.TypeIndex = kNoSampleTypeIndex;
         return false;
     }
@@ -72,14 +72,14 @@ bool GetSample(Link& link, MeasurementSample& sample) {
 }
 
 bool WaitNewSample(Link& link, MeasurementSample& sample) {
-    link.NewFrameEvent.reset();
-    if (!link.NewFrameEvent.waitFor(1000ms)) return false;
+    link.armNewFrame();
+    if (!link.waitNewFrame(1000ms)) return false;
     return GetSample(link, sample);
 }
 
 bool WaitFreshSample(Link& link, MeasurementSample& sample) {
-    link.FirstTryFrameEvent.reset();
-    if (!link.FirstTryFrameEvent.waitFor(300ms)) return false;
+    link.armFirstTryFrame();
+    if (!link.waitFirstTryFrame(300ms)) return false;
     return GetSample(link, sample);
 }
 

@@ -29,9 +29,10 @@ struct OutputCurrent {
 void DecodeMeasurement(std::span<const std::uint8_t, 8> data, MeasurementSample& sample,
                        StatusFlags& status) noexcept;
 
-// UI thread. Takes the latest frame when the listener runs and the frame has not been taken;
-// otherwise sets TypeIndex to 16 and leaves `sample` as it is.
+// The polling thread (the windows' timer). Takes the latest frame when the listener runs and the
+// frame has not been taken; otherwise sets TypeIndex to 16 and leaves `sample` as it is. Never blocks.
 bool GetSample(Link& link, MeasurementSample& sample);
+// Call from a worker thread only (a command sequence, the command-line tool): they block.
 // Waits up to 1000 ms for the next frame, then GetSample.
 bool WaitNewSample(Link& link, MeasurementSample& sample);
 // Waits up to 300 ms for a frame that came at the listener's first receive attempt, then GetSample.

@@ -44,7 +44,7 @@ bool LinkTransferLine::ReceiveFrame(ReplyData& reply) {
 }
 
 void LinkTransferLine::DrainInput() {
-    if (m_link.port) (void)m_link.port->DrainInput();
+    if (auto* port = m_link.port()) (void)port->DrainInput();
 }
 
 }  // namespace r4860::protocol

@@ -58,7 +58,7 @@ AddressRange rangeAt(const ReadRanges& ranges, std::size_t entry) {
 // after the outcome is fixed, with a progress signal on either side so the runner's loop ends.
 int runWorker(TransferLine& line, Link& link, const std::function<bool()>& work) {
     r4860::link::RaiseThreadPriority();
-    link.TransferProgress.store(0);
+    link.publishProgress(0, false, {});
     bool ok = false;
     try {
         line.DrainInput();
@@ -66,11 +66,10 @@ int runWorker(TransferLine& line, Link& link, const std::function<bool()>& work)
     } catch (...) {
         ok = false;
     }
-    link.ProgressEvent.set();
-    const int exitCode = ok && link.TransferRunning.load() ? r4860::link::kExitOk : r4860::link::kExitFailed;
-    link.TransferRunning.store(false);
-    link.ProgressEvent.set();
-    return exitCode;
+    link.signalProgress();
+    const bool stillRunning = link.endTransfer();
+    link.signalProgress();
+    return ok && stillRunning ? r4860::link::kExitOk : r4860::link::kExitFailed;
 }
 
 // One pipelined step: request `next` and collect the reply to `previous` from the same frame.
@@ -113,7 +112,7 @@ bool readRanges(TransferLine& line, Link& link, const ReadRanges& ranges, model:
         } else {
             next += 4;
         }
-    } while (ok && next <= kLastMemoryAddress && next >= previous && link.TransferRunning.load());
+    } while (ok && next <= kLastMemoryAddress && next >= previous && link.transferRunning());
     if (!ok || next < 7) return ok;
 
     if (!line.SendAfterFrame(readCommand(kCodeVersionAddress), reply, true) || !line.ReceiveFrame(reply)) return false;
@@ -131,12 +130,12 @@ bool writeImage(TransferLine& line, Link& link, const model::ConfigImage& image)
     bool ok = true;
     int written = 0;
     int lastReported = 0;
-    for (int a = 0; a <= kLastBlockAddress && ok && link.TransferRunning.load(); a += 4) {
+    for (int a = 0; a <= kLastBlockAddress && ok && link.transferRunning(); a += 4) {
         if (!inWrittenRange(a)) continue;
         ok = line.SendImmediate(blockCommand(image, a), reply);
         if (ok) ReportProgress(link, 4 * ++written, kWriteProgressTotal, lastReported);
     }
-    if (ok && link.TransferRunning.load()) {
+    if (ok && link.transferRunning()) {
         const std::uint8_t b = image[layout::kChecksumB], a = image[layout::kChecksumA];
         const std::array<std::uint8_t, 5> byteC = {kWrite, 1, 0x00, static_cast<std::uint8_t>(layout::kChecksumC),
                                                    image[layout::kChecksumC]};
@@ -146,7 +145,7 @@ bool writeImage(TransferLine& line, Link& link, const model::ConfigImage& image)
              line.SendImmediate(registerA, reply);
         if (ok) ReportProgress(link, kWriteProgressTotal, kWriteProgressTotal, lastReported);
     }
-    if (!ok && link.TransferRunning.load()) {
+    if (!ok && link.transferRunning()) {
         // A half-written configuration must not stay active; an aborted write is left alone.
         const std::array<std::uint8_t, 1> reset = {kReset};
         (void)line.SendAfterFrame(reset, reply, false);
@@ -157,7 +156,7 @@ bool writeImage(TransferLine& line, Link& link, const model::ConfigImage& image)
 bool writeUserBlock(TransferLine& line, Link& link, const model::ConfigImage& image) {
     ReplyData reply{};
     int lastReported = 0;
-    for (int a = kIdTagFirst; a <= kIdTagLast && link.TransferRunning.load(); a += 4) {
+    for (int a = kIdTagFirst; a <= kIdTagLast && link.transferRunning(); a += 4) {
         if (!line.SendAfterFrame(blockCommand(image, a), reply, true)) return false;
         ReportProgress(link, a + 4 - kIdTagFirst, kIdTagTotal, lastReported);
     }
@@ -171,11 +170,7 @@ void ReportProgress(Link& link, int done, int total, int& lastReported) {
     // caller's bug and counts as complete rather than dividing by zero.
     const int percent =
         total > 0 ? static_cast<int>(std::min<long long>(100, RoundEven(done * 100.0 / total))) : 100;
-    link.TransferProgress.store(percent);
-    if (percent != lastReported) {
-        link.ProgressEvent.set();
-        if (link.ProgressAckEvent.waitFor(std::chrono::milliseconds(5000))) link.ProgressAckEvent.reset();
-    }
+    link.publishProgress(percent, percent != lastReported, std::chrono::milliseconds(5000));
     lastReported = percent;
 }
 

@@ -1,13 +1,15 @@
 // The listener, posting and polling against the real emulator on a pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <poll.h>
+
 #include <chrono>
 #include <cmath>
 #include <thread>
 
 #include "common/lang_table.h"
 #include "protocol/commands.h"
-#include "protocol/listener.h"
+#include "model/config_record.h"
 #include "protocol/measurement.h"
 #include "support/recording_ui.h"
 #include "support/sim_on_pty.h"
@@ -45,16 +47,18 @@ protected:
     void SetUp() override {
         UseEnglishTable();
         ASSERT_TRUE(sim.ok()) << sim.startError();
-        auto started = StartLink(link, kSimPort, kDefaultBaudIndex, sim.portsDir());
+        auto started = link.start(kSimPort, kDefaultBaudIndex, sim.portsDir());
         ASSERT_TRUE(started) << started.error().message;
-        ASSERT_TRUE(link.PollingOn);
-        ASSERT_TRUE(eventually([&] { return link.SampleValid && link.LinkReady; }, 3s)) << "frames come";
+        ASSERT_TRUE(link.pollingOn());
+        ASSERT_TRUE(eventually([&] { return ready(); }, 3s)) << "frames come";
     }
-    void TearDown() override { StopLink(link); }
+    bool ready() const { return link.postState() == PostState::Ready; }
+    bool execute(std::uint8_t code, std::uint32_t parameter) { return ExecuteCommand(link, ui, code, parameter, record); }
 
     SimOnPty sim;
     Link link;
     RecordingUi ui;
+    const model::ConfigRecord record;
 };
 
 TEST_F(ExchangeAgainstSim, TheListenerReceivesAndValidatesEveryFrame) {
@@ -73,19 +77,21 @@ TEST_F(ExchangeAgainstSim, TheListenerReceivesAndValidatesEveryFrame) {
         }
     }
     EXPECT_GE(samples, 15) << "a frame about every 60 ms, each taken once";
+    pollfd notify{link.frameNotifyFd(), POLLIN, 0};
+    EXPECT_EQ(::poll(&notify, 1, 1000), 1) << "a window watching the notification wakes per frame";
+    EXPECT_GE(link.drainFrameNotifications(), 1u);
     EXPECT_NE(typeIndex, kNoSampleTypeIndex);
     EXPECT_TRUE(WaitFreshSample(link, sample));
     EXPECT_FALSE(GetSample(link, sample)) << "already taken";
 }
 
 TEST_F(ExchangeAgainstSim, APostedCommandIsSentInTheGapAfterAFrameAndAcknowledged) {
-    ASSERT_TRUE(ExecuteCommand(link, ui, 'm', 16));
+    ASSERT_TRUE(execute('m', 16));
     const auto sent = commandsWithCode(sim, 'm');
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].outcome, "accepted");
     EXPECT_TRUE(sent[0].inGap);
     EXPECT_EQ(sent[0].data, (std::vector<std::uint8_t>{'m', 16}));
-    EXPECT_TRUE(link.LastSendOk);
     ReportCommandFailure(link, ui);
     EXPECT_TRUE(ui.messages().empty());
     EXPECT_TRUE(ui.beeps().empty());
@@ -93,9 +99,8 @@ TEST_F(ExchangeAgainstSim, APostedCommandIsSentInTheGapAfterAFrameAndAcknowledge
 
 TEST_F(ExchangeAgainstSim, AnUnacknowledgedCommandIsTriedAfterFourFramesThenReportedOnce) {
     ASSERT_EQ(sim.control("drop-acks next 4").rfind("ok", 0), 0u);
-    ASSERT_TRUE(PostCommandWhenReady(link, ui, 'm', 16));
-    ASSERT_TRUE(eventually([&] { return !link.CommandPending; }, 3s));
-    EXPECT_FALSE(link.LastSendOk);
+    ASSERT_TRUE(PostCommandWhenReady(link, ui, 'm', 16, record));
+    ASSERT_TRUE(eventually([&] { return ready(); }, 3s)) << "dropped after its last try";
 
     const auto tries = commandsWithCode(sim, 'm');
     ASSERT_EQ(tries.size(), 4u) << "the first send and three retries";
@@ -117,9 +122,8 @@ TEST_F(ExchangeAgainstSim, AnUnacknowledgedCommandIsTriedAfterFourFramesThenRepo
 
 TEST_F(ExchangeAgainstSim, ACommandWhoseFourthTryIsAcknowledgedIsNotReported) {
     ASSERT_EQ(sim.control("drop-acks next 3").rfind("ok", 0), 0u);
-    ASSERT_TRUE(ExecuteCommand(link, ui, 'm', 16));
+    ASSERT_TRUE(execute('m', 16));
     EXPECT_EQ(commandsWithCode(sim, 'm').size(), 4u);
-    EXPECT_TRUE(link.LastSendOk);
     ReportCommandFailure(link, ui);
     EXPECT_TRUE(ui.messages().empty());
 }
@@ -130,7 +134,7 @@ TEST_F(ExchangeAgainstSim, CorruptedFramesAndDroppedAcksAreSurvived) {
     MeasurementSample sample;
     int samples = 0, done = 0;
     for (int i = 0; i < 8; ++i) {
-        if (ExecuteCommand(link, ui, 'm', 16)) ++done;
+        if (execute('m', 16)) ++done;
         for (int k = 0; k < 5; ++k)
             if (WaitNewSample(link, sample)) {
                 ++samples;
@@ -139,69 +143,69 @@ TEST_F(ExchangeAgainstSim, CorruptedFramesAndDroppedAcksAreSurvived) {
     }
     EXPECT_GE(done, 7) << "retries carry commands over single losses";
     EXPECT_GE(samples, 25);
-    EXPECT_TRUE(link.ListenerRunning);
+    EXPECT_TRUE(link.listenerRunning());
 }
 
 TEST_F(ExchangeAgainstSim, ASilentTransducerBlocksPostingWithABeep) {
     ASSERT_EQ(sim.control("silence on").rfind("ok", 0), 0u);
-    ASSERT_TRUE(eventually([&] { return !link.SampleValid; }, 2s)) << "three failed receives";
-    EXPECT_FALSE(PostCommand(link, ui, 'm', 16));
+    ASSERT_TRUE(eventually([&] { return link.postState() == PostState::NotReady; }, 2s)) << "three failed receives";
+    EXPECT_FALSE(PostCommand(link, ui, 'm', 16, record));
     EXPECT_EQ(ui.beeps(), (std::vector<Beep>{Beep::Default}));
     sim.startBroadcasting();
-    EXPECT_TRUE(eventually([&] { return link.SampleValid.load(); }, 2s));
-    EXPECT_TRUE(ExecuteCommand(link, ui, 'm', 16));
+    EXPECT_TRUE(eventually([&] { return ready(); }, 2s));
+    EXPECT_TRUE(execute('m', 16));
 }
 
 TEST_F(ExchangeAgainstSim, TheListenerStopsForATransferAndStartsAgain) {
     const auto start = Clock::now();
-    auto stopped = StopListener(link);
+    auto stopped = link.suspendForTransfer();
     ASSERT_TRUE(stopped) << stopped.error().message;
     EXPECT_LT(Clock::now() - start, 1500ms);
-    EXPECT_FALSE(link.listener.Occupied()) << "joined and cleared";
-    EXPECT_FALSE(link.SampleValid);
-    EXPECT_FALSE(link.LinkReady);
+    EXPECT_FALSE(link.listenerRunning());
+    EXPECT_FALSE(link.pollingOn());
+    EXPECT_EQ(link.postState(), PostState::NotReady);
     MeasurementSample sample;
     EXPECT_FALSE(GetSample(link, sample));
 
-    ASSERT_TRUE(StartListener(link));
+    ASSERT_TRUE(link.resumeAfterTransfer());
     EXPECT_TRUE(WaitNewSample(link, sample));
-    EXPECT_TRUE(ExecuteCommand(link, ui, 'm', 16));
+    EXPECT_TRUE(execute('m', 16));
 }
 
 TEST_F(ExchangeAgainstSim, StopLinkIsPromptAndASecondStartOpensThePortAgain) {
     const auto start = Clock::now();
-    StopLink(link);
+    link.stop();
     EXPECT_LT(Clock::now() - start, 500ms) << "the eventfd wakes the listener at once";
-    EXPECT_FALSE(link.PollingOn);
-    EXPECT_FALSE(link.port);
-    EXPECT_FALSE(link.CommandPending);
+    EXPECT_FALSE(link.pollingOn());
+    EXPECT_FALSE(link.isOpen());
+    EXPECT_EQ(link.postState(), PostState::NotReady);
 
-    auto again = StartLink(link, kSimPort, kDefaultBaudIndex, sim.portsDir());
+    auto again = link.start(kSimPort, kDefaultBaudIndex, sim.portsDir());
     ASSERT_TRUE(again) << again.error().message;
-    EXPECT_TRUE(eventually([&] { return link.SampleValid.load(); }, 2s));
+    EXPECT_TRUE(eventually([&] { return ready(); }, 2s));
 }
 
 TEST_F(ExchangeAgainstSim, APortInUseCannotBeStartedTwice) {
     Link other;
-    auto second = StartLink(other, kSimPort, kDefaultBaudIndex, sim.portsDir());
+    auto second = other.start(kSimPort, kDefaultBaudIndex, sim.portsDir());
     ASSERT_FALSE(second);
-    EXPECT_FALSE(other.PollingOn);
-    EXPECT_FALSE(other.port) << "nothing kept from the failed attempt";
-    EXPECT_FALSE(StartLink(other, 0, kDefaultBaudIndex, sim.portsDir()));
+    EXPECT_FALSE(other.pollingOn());
+    EXPECT_FALSE(other.isOpen()) << "nothing kept from the failed attempt";
+    EXPECT_FALSE(other.start(0, kDefaultBaudIndex, sim.portsDir()));
 }
 
 TEST_F(ExchangeAgainstSim, UnpluggingAndReplugging) {
     ASSERT_EQ(sim.control("unplug").rfind("ok", 0), 0u);
-    EXPECT_TRUE(eventually([&] { return !link.SampleValid; }, 2s)) << "the displays go blank";
+    EXPECT_TRUE(eventually([&] { return link.postState() == PostState::NotReady; }, 2s)) << "the displays go blank";
     MeasurementSample sample;
     EXPECT_FALSE(GetSample(link, sample));
     std::this_thread::sleep_for(1200ms);   // re-open attempts meanwhile find nothing
     ASSERT_EQ(sim.control("replug").rfind("ok", 0), 0u);
-    ASSERT_TRUE(eventually([&] { return link.SampleValid.load(); }, 4s)) << "no action from the operator";
-    EXPECT_GE(link.port->reopenCount(), 1);
-    EXPECT_TRUE(link.PollingOn);
+    ASSERT_TRUE(eventually([&] { return ready(); }, 4s)) << "no action from the operator";
+    EXPECT_GE(link.port()->reopenCount(), 1);
+    EXPECT_TRUE(link.pollingOn());
     EXPECT_TRUE(WaitNewSample(link, sample));
-    EXPECT_TRUE(ExecuteCommand(link, ui, 'm', 16));
+    EXPECT_TRUE(execute('m', 16));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -13,11 +14,11 @@
 #include "model/config_image.h"
 #include "model/config_record.h"
 #include "protocol/link.h"
-#include "protocol/listener.h"
 #include "protocol/measurement.h"
-#include "protocol/transfer_runner.h"
+#include "protocol/transfer_job.h"
 #include "support/recording_ui.h"
 #include "support/sim_on_pty.h"
+#include "workflow/config_commands.h"
 
 namespace r4860::protocol {
 namespace {
@@ -25,26 +26,15 @@ namespace {
 using namespace std::chrono_literals;
 using testing::SimLogEntry;
 
-// A recorder that can also act when a given percentage is shown, as an operator or a fault would.
-class ScriptedUi : public testing::RecordingUi {
-public:
-    std::function<void(int)> onProgress;
-    void transferProgress(int percent, std::string_view statusText) override {
-        RecordingUi::transferProgress(percent, statusText);
-        if (onProgress) onProgress(percent);
-    }
-};
-
 class TransferAgainstSim : public ::testing::Test {
 protected:
     void SetUp() override {
         UseEnglishTable();
         ASSERT_TRUE(sim.ok()) << sim.startError();
-        auto started = StartLinkOnPath(link, sim.slavePath(), kDefaultBaudIndex);
+        auto started = link.startOnPath(sim.slavePath(), kDefaultBaudIndex);
         ASSERT_TRUE(started) << started.error().message;
         ASSERT_TRUE(connected()) << "no frames from the emulator";
     }
-    void TearDown() override { StopLink(link); }
 
     bool connected() {
         MeasurementSample sample;
@@ -52,7 +42,23 @@ protected:
             if (WaitNewSample(link, sample)) return true;
         return false;
     }
-    TransferRequest request(std::string caption) { return {std::move(caption), "Ready", true, false}; }
+    // Runs a transfer job as a window does: progress recorded (and acted upon) on the job's thread,
+    // the outcome shown afterwards with "Ready" as the status text before the command.
+    bool transfer(TransferWorker worker, std::string caption) {
+        mark();
+        std::atomic<TransferJob*> running{nullptr};
+        TransferCallbacks callbacks;
+        callbacks.progress = [this, &running](int percent, const std::string& text) {
+            ui.transferProgress(percent, text);
+            if (onProgress) onProgress(percent, running.load());
+        };
+        TransferJob job(link, TransferRequest{std::move(worker), image, std::move(caption), false}, callbacks);
+        running = &job;
+        const auto& result = job.wait();
+        image = result.image;
+        if (!result.ok()) workflow::ShowOutcome(ui, workflow::TransferFailure(result), "Ready");
+        return result.ok();
+    }
 
     // Everything on the line since the last mark.
     std::vector<SimLogEntry> lineSinceMark() {
@@ -92,17 +98,13 @@ protected:
     }
 
     bool read(const ReadRanges& ranges, const char* caption = "Reading data...") {
-        mark();
-        return RunReadTransfer(link, ui, request(caption), ranges, false, image);
+        return transfer(ReadWorker(ranges), caption);
     }
-    bool writeAll() {
-        mark();
-        return RunFullWriteTransfer(link, ui, request("Writing data..."), image);
-    }
+    bool writeAll() { return transfer(FullWriteWorker(), "Writing data..."); }
     // Reads the configuration, changes the ID tag and the filter, encodes it for a full write.
     void prepareEditedImage() {
         ASSERT_TRUE(read(kDisplayReadRanges));
-        model::ConfigRecord rec = model::Config();
+        model::ConfigRecord rec;
         model::DecodeImage(image, rec);
         rec.Informacje.kod = "TT-4860";
         rec.Parametry.FiltrCzas = 48;
@@ -113,8 +115,10 @@ protected:
 
     testing::SimOnPty sim;
     Link link;
-    ScriptedUi ui;
+    testing::RecordingUi ui;
     model::ConfigImage image{};
+    // Acts when a percentage is shown, as an operator or a fault would (on the job's thread).
+    std::function<void(int percent, TransferJob* job)> onProgress;
 
 private:
     std::string m_mark;
@@ -132,7 +136,7 @@ std::vector<int> readAddresses(const std::vector<SimLogEntry>& commands) {
 bool listenerBack(Link& link) {
     MeasurementSample sample;
     for (int i = 0; i < 3; ++i)
-        if (link.PollingOn && WaitNewSample(link, sample)) return true;
+        if (link.pollingOn() && WaitNewSample(link, sample)) return true;
     return false;
 }
 
@@ -190,13 +194,14 @@ TEST_F(TransferAgainstSim, AFullWriteLandsInTheMemoryAndVerifiesEqual) {
 }
 
 TEST_F(TransferAgainstSim, AStalledWorkerIsAbortedAndTheListenerComesBack) {
-    mark();
     const auto start = std::chrono::steady_clock::now();
-    const bool ok = RunTransfer(link, ui, request("Reading data..."), [](TransferLine& line, Link& l) {
-        ReplyData reply{};
-        while (l.TransferRunning) (void)line.ReceiveFrame(reply);   // busy on the line, never reporting
-        return 1;
-    });
+    const bool ok = transfer(
+        [](TransferLine& line, Link& l, model::ConfigImage&) {
+            ReplyData reply{};
+            while (l.transferRunning()) (void)line.ReceiveFrame(reply);   // busy on the line, never reporting
+            return 1;
+        },
+        "Reading data...");
     const auto took = std::chrono::steady_clock::now() - start;
 
     EXPECT_FALSE(ok);
@@ -209,7 +214,7 @@ TEST_F(TransferAgainstSim, AStalledWorkerIsAbortedAndTheListenerComesBack) {
 
 TEST_F(TransferAgainstSim, AFailedFullWriteResetsTheTransducerAnAbortedOneDoesNot) {
     prepareEditedImage();
-    ui.onProgress = [this](int percent) {
+    onProgress = [this](int percent, TransferJob*) {
         if (percent >= 20) sim.control("drop-acks 1");
     };
     EXPECT_FALSE(writeAll());
@@ -219,8 +224,8 @@ TEST_F(TransferAgainstSim, AFailedFullWriteResetsTheTransducerAnAbortedOneDoesNo
     EXPECT_EQ(sent.back().data, std::vector<std::uint8_t>{'r'}) << "the half-written configuration is reset";
     EXPECT_TRUE(listenerBack(link));
 
-    ui.onProgress = [this](int percent) {
-        if (percent >= 20) (void)AbortTransfer(link);
+    onProgress = [](int percent, TransferJob* job) {
+        if (percent >= 20 && job != nullptr) job->cancel();
     };
     EXPECT_FALSE(writeAll());
     sent = commandsSinceMark();
@@ -244,6 +249,32 @@ TEST_F(TransferAgainstSim, CorruptedFramesAndDroppedAcksNeverGiveAWrongImage) {
     }
     EXPECT_GT(completed, 0) << "retries should carry most reads through 5 % faults";
     EXPECT_TRUE(listenerBack(link));
+}
+
+// The owner may cancel from its own thread, or stop the link outright (a port switch, a closing
+// window), while the job runs: either ends it promptly, as cancelled, with the port given back.
+TEST_F(TransferAgainstSim, CancellingOrStoppingTheLinkEndsARunningJobPromptly) {
+    for (const bool stopLink : {false, true}) {
+        SCOPED_TRACE(stopLink ? "link stopped" : "job cancelled");
+        ManualResetEvent halfway;
+        TransferCallbacks callbacks;
+        callbacks.progress = [&halfway](int percent, const std::string&) {
+            if (percent >= 30) halfway.set();
+        };
+        TransferJob job(link, TransferRequest{ReadWorker(kVerifyReadRanges), image, "Verifying...", false}, callbacks);
+        ASSERT_TRUE(halfway.waitFor(10s));
+        const auto start = std::chrono::steady_clock::now();
+        if (stopLink) link.stop();
+        else job.cancel();
+        EXPECT_EQ(job.wait().status, TransferStatus::Cancelled);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+        if (stopLink) {
+            EXPECT_FALSE(link.isOpen());
+            EXPECT_FALSE(link.pollingOn()) << "a stopped link is not brought back by the ending job";
+        } else {
+            EXPECT_TRUE(listenerBack(link));
+        }
+    }
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // The UI boundary for tests: records every beep, message and status text instead of showing it.
 #pragma once
 
-#include <atomic>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -21,7 +20,6 @@ public:
         m_messages.emplace_back(text);
         m_icons.push_back(icon);
     }
-    void processPendingMessages() override { m_pumps.fetch_add(1, std::memory_order_relaxed); }
     void transferProgress(int percent, std::string_view statusText) override {
         std::lock_guard lock(m_mutex);
         m_progress.push_back(percent);
@@ -37,7 +35,6 @@ public:
     std::vector<MessageIcon> icons() const { std::lock_guard lock(m_mutex); return m_icons; }
     std::vector<int> progress() const { std::lock_guard lock(m_mutex); return m_progress; }
     std::vector<std::string> statusTexts() const { std::lock_guard lock(m_mutex); return m_status; }
-    int pumps() const { return m_pumps.load(std::memory_order_relaxed); }
     void clear() {
         std::lock_guard lock(m_mutex);
         m_beeps.clear();
@@ -54,7 +51,6 @@ private:
     std::vector<MessageIcon> m_icons;
     std::vector<int> m_progress;
     std::vector<std::string> m_status;
-    std::atomic<int> m_pumps{0};
 };
 
 }  // namespace r4860::testing

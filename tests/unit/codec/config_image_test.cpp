@@ -40,7 +40,7 @@ ConfigRecord signalInput(std::uint8_t typ, std::uint8_t tryb, const char* device
 
 ConfigImage encoded(ConfigRecord r, int selectedModel = 47) {
     ConfigImage im{};
-    const auto ok = EncodeImage(r, im, {kToday, selectedModel, nullptr});
+    const auto ok = EncodeImage(r, im, {kToday, selectedModel});
     EXPECT_TRUE(ok.ok()) << (ok.ok() ? "" : ok.error().message);
     return im;
 }
@@ -210,7 +210,7 @@ TEST(ImageCodec, EncodingLeavesTheFactoryAndUninterpretedBytesAlone) {
     for (std::size_t i = 0; i < im.size(); ++i) im[i] = static_cast<std::uint8_t>(i * 7 + 3);
     const ConfigImage before = im;
     auto r = thermocouple();
-    ASSERT_TRUE(EncodeImage(r, im, {kToday, 47, nullptr}).ok());
+    ASSERT_TRUE(EncodeImage(r, im, {kToday, 47}).ok());
     for (const std::size_t i : {28, 29, 30, 31, 32, 33, 34, 35, 36, 63, 123, 124, 125, 128, 191, 253, 2047, 2048, 2051})
         EXPECT_EQ(im[i], before[i]) << "offset " << i;
     EXPECT_EQ(im[kConfigDate] << 8 | im[kConfigDate + 1], kToday);
@@ -240,7 +240,7 @@ TEST(ImageCodec, OtherConversionsStoreTheDeviceCoefficientsAndClearAreaB) {
     ConfigImage im{};
     im.fill(0x5A);
     auto r = signalInput(17, 5, "R4747");
-    ASSERT_TRUE(EncodeImage(r, im, {kToday, 47, nullptr}).ok());
+    ASSERT_TRUE(EncodeImage(r, im, {kToday, 47}).ok());
     EXPECT_NEAR(GetDeviceFloat(im, 64), 0.0, 1e-12) << "d0 of 0..20 mA";
     EXPECT_NEAR(GetDeviceFloat(im, 68), 1.0 / 20.0, 1e-8) << "d1";
     for (std::size_t k = 2; k < kAreaAFloats; ++k) EXPECT_EQ(GetDeviceFloat(im, 64 + 4 * k), 0.0) << k;
@@ -264,7 +264,7 @@ TEST_P(EncodeRefusals, LeaveImageAndRecordExactlyAsTheyWere) {
     for (std::size_t i = 0; i < im.size(); ++i) im[i] = static_cast<std::uint8_t>(i * 13 + 1);
     const ConfigImage before = im;
     const ConfigRecord saved = r;
-    const auto result = EncodeImage(r, im, {c.today, 47, nullptr});
+    const auto result = EncodeImage(r, im, {c.today, 47});
     ASSERT_FALSE(result.ok()) << c.why;
     EXPECT_EQ(result.error().code, Errc::Refused) << c.why;
     EXPECT_EQ(result.error().message, c.message) << c.why;

@@ -196,7 +196,7 @@ TEST(ImageRoundTrip, DecodingWhatWasEncodedGivesBackTheRecord) {
         ASSERT_EQ(normalized.Czujnik, g.rec.Czujnik) << "the generator makes normalized records, case " << i;
         ASSERT_EQ(normalized.Parametry, g.rec.Parametry) << "case " << i;
 
-        const auto ok = EncodeImage(g.rec, g.image, {kToday, 0, nullptr});
+        const auto ok = EncodeImage(g.rec, g.image, {kToday, 0});
         ASSERT_TRUE(ok.ok()) << "case " << i << ": " << ok.error().message;
         ConfigRecord back;
         DecodeImage(g.image, back);
@@ -228,7 +228,7 @@ TEST(ImageRoundTrip, RandomImagesDecodeIntoNormalizedRecordsThatEncodeOrTouchNot
         ASSERT_TRUE(std::isfinite(r.Parametry.MinInput) && std::isfinite(r.Parametry.MaxInput)) << i;
         if (i % 4) continue;
         const ConfigImage before = im;
-        const auto ok = EncodeImage(r, im, {kToday, uniform(rng, 0, 120), nullptr});
+        const auto ok = EncodeImage(r, im, {kToday, uniform(rng, 0, 120)});
         if (ok.ok()) continue;
         ++refused;
         ASSERT_EQ(ok.error().code, Errc::Refused) << i;

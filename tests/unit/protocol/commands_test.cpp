@@ -72,118 +72,43 @@ TEST(CommandTable, CorrectionsAreHundredthsHighByteFirstWithTheirSum) {
     EXPECT_FALSE(BuildCommand('V', 0, record)) << "no correction to send";
 }
 
-// A link in the state the listener leaves it in after a frame, without a port or thread.
-void makeReady(Link& link) {
-    link.ListenerRunning = link.SampleValid = link.LinkReady = true;
-    link.CommandPending = false;
+// The listener's side of the hand-over, played by the test: a frame makes the link ready.
+FrameBuffer frame() {
+    FrameBuffer rx{};
+    rx[0] = 8;
+    return rx;
 }
 
-TEST(PostCommand, RefusesWithABeepAndLeavesAPendingCommandUntouched) {
+TEST(PostCommand, RefusesWithABeepHandsOverOnceAndLeavesAPendingCommandUntouched) {
     Link link;
     RecordingUi ui;
-    EXPECT_FALSE(PostCommand(link, ui, 's', 0)) << "no frame has come yet";
-    link.SampleValid = true;
-    EXPECT_FALSE(PostCommand(link, ui, 's', 0)) << "a frame came but the link is busy";
-    EXPECT_EQ(ui.beeps(), (std::vector<Beep>{Beep::Default, Beep::Default}));
-    EXPECT_FALSE(link.CommandPending);
+    const model::ConfigRecord record;
+    EXPECT_FALSE(PostCommand(link, ui, 's', 0, record)) << "no frame has come yet";
+    EXPECT_EQ(ui.beeps(), (std::vector<Beep>{Beep::Default}));
 
     ui.clear();
-    makeReady(link);
-    ASSERT_TRUE(PostCommand(link, ui, 'o', 0x0100));
-    const FrameBuffer pending = link.command;
-    link.LinkReady = true;   // the pending state alone must stop the second post
-    EXPECT_FALSE(PostCommand(link, ui, 's', 0x0024));
-    EXPECT_EQ(ui.beeps(), (std::vector<Beep>{Beep::Asterisk}));
-    EXPECT_EQ(link.command, pending);
-    EXPECT_TRUE(link.CommandPending);
-}
+    link.publishFrame(frame(), true);
+    ASSERT_TRUE(PostCommand(link, ui, 's', 0x0024, record));
+    EXPECT_FALSE(PostCommand(link, ui, 'o', 0x0100, record)) << "the link is busy until the listener sends";
+    EXPECT_EQ(ui.beeps(), (std::vector<Beep>{Beep::Default}));
 
-TEST(PostCommand, FillsTheBufferAndHandsItOver) {
-    Link link;
-    RecordingUi ui;
-    makeReady(link);
-    ASSERT_TRUE(PostCommand(link, ui, 's', 0x0024));
-    EXPECT_EQ(dataOf(link.command), (Bytes{'s', 0x00, 0x24}));
-    EXPECT_TRUE(link.CommandPending);
-    EXPECT_FALSE(link.LinkReady);
-    EXPECT_TRUE(link.ExpectAck);
-    makeReady(link);
-    ASSERT_TRUE(PostCommand(link, ui, 'r', 0));
-    EXPECT_FALSE(link.ExpectAck) << "the reset is never acknowledged";
+    ui.clear();
+    link.publishFrame(frame(), true);   // a frame while the command is pending keeps the link busy
+    EXPECT_FALSE(PostCommand(link, ui, 'o', 0x0100, record));
+    EXPECT_EQ(ui.beeps(), (std::vector<Beep>{Beep::Default}));
+    const auto pending = link.takePendingForSend();
+    ASSERT_NE(pending.command, nullptr);
+    EXPECT_EQ(dataOf(*pending.command), (Bytes{'s', 0x00, 0x24})) << "the second post changed nothing";
+    EXPECT_TRUE(pending.expectAck);
+
+    ui.clear();
+    link.commandSent(false, false);     // not acknowledged: still pending for the next frame
+    EXPECT_EQ(link.postState(), PostState::NotReady);
+    link.commandSent(true, true);
+    ASSERT_EQ(link.postState(), PostState::Ready);
+    ASSERT_TRUE(PostCommand(link, ui, 'r', 0, record));
+    EXPECT_FALSE(link.takePendingForSend().expectAck) << "the reset is never acknowledged";
     EXPECT_TRUE(ui.beeps().empty());
-}
-
-TEST(PostCommandWhenReady, PostsOnceTheLinkIsReadyOrGivesUpWithAnAsteriskBeep) {
-    using Clock = std::chrono::steady_clock;
-    Link link;
-    RecordingUi ui;
-    EXPECT_FALSE(PostCommandWhenReady(link, ui, 'm', 16)) << "no listener: at once";
-    EXPECT_EQ(ui.beeps(), (std::vector<Beep>{Beep::Asterisk}));
-
-    ui.clear();
-    link.ListenerRunning = true;
-    std::thread listener([&] {
-        std::this_thread::sleep_for(300ms);
-        link.SampleValid = link.LinkReady = true;
-        link.ReadyEvent.set();
-    });
-    auto start = Clock::now();
-    EXPECT_TRUE(PostCommandWhenReady(link, ui, 'm', 16));
-    EXPECT_LT(Clock::now() - start, 450ms);
-    listener.join();
-    EXPECT_GE(ui.pumps(), 1) << "the UI is served during the wait";
-    EXPECT_TRUE(link.CommandPending);
-
-    ui.clear();
-    link.SampleValid = link.LinkReady = link.CommandPending = false;   // no frame ever comes now
-    start = Clock::now();
-    EXPECT_FALSE(PostCommandWhenReady(link, ui, 'm', 16));
-    const auto waited = Clock::now() - start;
-    EXPECT_GE(waited, 4700ms);
-    EXPECT_LT(waited, 6s);
-    EXPECT_GE(ui.pumps(), 20);
-    EXPECT_EQ(ui.beeps(), (std::vector<Beep>{Beep::Asterisk}));
-}
-
-TEST(ExecuteCommand, IsTrueOnlyWhenTheListenerConfirmsTheSend) {
-    Link link;
-    RecordingUi ui;
-    makeReady(link);
-    std::thread listener([&] {
-        while (!link.CommandPending) std::this_thread::sleep_for(1ms);
-        link.CommandPending = false;
-        link.CommandDoneEvent.set();
-    });
-    EXPECT_TRUE(ExecuteCommand(link, ui, 'm', 16));
-    listener.join();
-
-    makeReady(link);   // nobody takes this one
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(ExecuteCommand(link, ui, 'm', 16));
-    EXPECT_GE(std::chrono::steady_clock::now() - start, 950ms);
-}
-
-TEST(ReportCommandFailure, ShowsTheMessageOncePerFailure) {
-    UseEnglishTable();
-    Link link;
-    RecordingUi ui;
-    link.ListenerRunning = true;
-    link.LastSendOk = false;
-    link.CommandPending = true;
-    ReportCommandFailure(link, ui);
-    EXPECT_TRUE(ui.messages().empty()) << "not while the command is still being retried";
-
-    link.CommandPending = false;
-    ReportCommandFailure(link, ui);
-    ReportCommandFailure(link, ui);
-    EXPECT_EQ(ui.messages(), (std::vector<std::string>{"Command failed!"}));
-    EXPECT_EQ(ui.beeps(), (std::vector<Beep>{Beep::Exclamation}));
-    EXPECT_TRUE(link.LastSendOk);
-
-    link.LastSendOk = false;
-    link.ListenerRunning = false;
-    ReportCommandFailure(link, ui);
-    EXPECT_EQ(ui.messages().size(), 1u) << "no report once the link is down";
 }
 
 }  // namespace

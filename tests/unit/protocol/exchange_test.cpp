@@ -21,7 +21,7 @@ protected:
         auto port = link::SerialPort::OpenPath(pty.slavePath());
         ASSERT_TRUE(port) << port.error().message;
         ASSERT_TRUE((*port)->Configure(4800));
-        link.port = std::move(*port);
+        link.attachPortForTest(std::move(*port));
     }
 
     // Plays the transducer for one command: waits for a whole command frame, then answers.
@@ -82,7 +82,7 @@ TEST_F(ExchangeOnPty, ReceiveFrameUnstuffsAfterNoiseAndDropsBadFrames) {
                                    Case{"nothing at all", {}}}) {
         if (!bad.empty()) pty.write(bad);
         EXPECT_FALSE(ReceiveFrame(link, rx)) << why;
-        for (std::uint8_t rest = 0; link.port->ReadByte(rest);) {}   // each case starts on a quiet line
+        for (std::uint8_t rest = 0; link.port()->ReadByte(rest);) {}   // each case starts on a quiet line
     }
 }
 
@@ -131,7 +131,7 @@ TEST_F(ExchangeOnPty, SendImmediateSetsBit7OfTheCode) {
 }
 
 TEST_F(ExchangeOnPty, SendAfterFrameSendsInTheGapAfterAFrame) {
-    link.TransferRunning = true;
+    link.beginTransfer();
     Bytes received;
     std::thread transducer([&] {
         std::this_thread::sleep_for(30ms);
@@ -146,7 +146,7 @@ TEST_F(ExchangeOnPty, SendAfterFrameSendsInTheGapAfterAFrame) {
 }
 
 TEST_F(ExchangeOnPty, SendAfterFrameGivesUpWithoutFrames) {
-    link.TransferRunning = true;
+    link.beginTransfer();
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(SendAfterFrame(link, MakeCommand(Bytes{'s', 0, 0}), rx, true));
     const auto waited = std::chrono::steady_clock::now() - start;

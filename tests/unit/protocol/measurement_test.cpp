@@ -82,12 +82,11 @@ TEST(MeasurementFrames, DecodeResultOutputAndEachStatusBit) {
 TEST(GetSample, TakesEachFrameOnce) {
     Link link;
     MeasurementSample sample;
-    link.ListenerRunning = true;
+    link.setListenerRunningForTest(true);
     EXPECT_FALSE(GetSample(link, sample));
     EXPECT_EQ(link.status.TypeIndex, kNoSampleTypeIndex);
 
-    link.StoreLatestFrame(frameOf({0x7F, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x02}));
-    link.SampleValid = true;
+    link.publishFrame(frameOf({0x7F, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x02}), true);
     ASSERT_TRUE(GetSample(link, sample));
     EXPECT_DOUBLE_EQ(sample.result, 1.0);
     EXPECT_EQ(link.status.TypeIndex, 2);
@@ -97,24 +96,23 @@ TEST(GetSample, TakesEachFrameOnce) {
     EXPECT_EQ(link.status.TypeIndex, kNoSampleTypeIndex);
     EXPECT_DOUBLE_EQ(sample.result, -7.0) << "the sample is left as it was";
 
-    link.StoreLatestFrame(frameOf({}));
-    link.ListenerRunning = false;
+    link.publishFrame(frameOf({}), true);
+    link.setListenerRunningForTest(false);
     EXPECT_FALSE(GetSample(link, sample)) << "nothing is taken from a stopped listener";
 }
 
 TEST(GetSample, APulseOfNewAverageOrLargeErrorIsSeenOnceEvenBetweenTwoPolls) {
     Link link;
     MeasurementSample sample;
-    link.ListenerRunning = true;
-    link.SampleValid = true;
-    link.StoreLatestFrame(frameOf({0, 0, 0, 0, 0, 0, 0, 0x20}));   // New average for one frame
-    link.StoreLatestFrame(frameOf({0, 0, 0, 0, 0, 0, 0, 0x40}));   // Large error for the next
-    link.StoreLatestFrame(frameOf({}));
+    link.setListenerRunningForTest(true);
+    link.publishFrame(frameOf({0, 0, 0, 0, 0, 0, 0, 0x20}), true);   // New average for one frame
+    link.publishFrame(frameOf({0, 0, 0, 0, 0, 0, 0, 0x40}), true);   // Large error for the next
+    link.publishFrame(frameOf({}), true);
     ASSERT_TRUE(GetSample(link, sample));
     EXPECT_TRUE(link.status.NewAverage);
     EXPECT_TRUE(link.status.LargeError);
 
-    link.StoreLatestFrame(frameOf({}));
+    link.publishFrame(frameOf({}), true);
     ASSERT_TRUE(GetSample(link, sample));
     EXPECT_FALSE(link.status.NewAverage) << "held until the poll after it, no longer";
     EXPECT_FALSE(link.status.LargeError);
@@ -122,11 +120,10 @@ TEST(GetSample, APulseOfNewAverageOrLargeErrorIsSeenOnceEvenBetweenTwoPolls) {
 
 TEST(GetSample, NeverSeesAHalfWrittenFrame) {
     Link link;
-    link.ListenerRunning = true;
-    link.SampleValid = true;
+    link.setListenerRunningForTest(true);
     std::atomic<bool> stop{false};
     std::thread listener([&] {
-        for (std::uint8_t n = 0; !stop; ++n) link.StoreLatestFrame(frameOf({n, n, n, n, n, n, n, n}));
+        for (std::uint8_t n = 0; !stop; ++n) link.publishFrame(frameOf({n, n, n, n, n, n, n, n}), true);
     });
     MeasurementSample sample;
     int taken = 0;

@@ -36,7 +36,7 @@ class WrittenConfiguration : public ::testing::TestWithParam<CurveCase> {};
 TEST_P(WrittenConfiguration, DrivesTheOutputTheToolPredicts) {
     ConfigRecord rec = GetParam().record;
     model::ConfigImage image{};
-    const auto st = model::EncodeImage(rec, image, {46000, 47, nullptr});
+    const auto st = model::EncodeImage(rec, image, {46000, 47});
     ASSERT_TRUE(st.ok()) << GetParam().why << ": " << st.error().message;
     DeviceMemory mem;
     ASSERT_TRUE(mem.setImage(image));

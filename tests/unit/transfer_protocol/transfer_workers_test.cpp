@@ -53,10 +53,10 @@ public:
             bool frame = false;
             for (int i = 0; i < 5 && !frame; ++i) {
                 frame = ReceiveFrame(reply);
-                if (!m_link.TransferRunning) break;  // as the link: one more frame is still waited for
+                if (!m_link.transferRunning()) break;  // as the link: one more frame is still waited for
             }
             if (!frame) return false;
-            if (send(command, expectAck) || !m_link.TransferRunning) return m_sendOk;
+            if (send(command, expectAck) || !m_link.transferRunning()) return m_sendOk;
         }
         return false;
     }
@@ -74,7 +74,7 @@ private:
     bool send(std::span<const std::uint8_t> command, bool expectAck) {
         const int n = static_cast<int>(commands.size());
         commands.emplace_back(command.begin(), command.end());
-        if (n + 1 == stopAfterCommands) m_link.TransferRunning = false;
+        if (n + 1 == stopAfterCommands) (void)m_link.endTransfer();
         if (command[0] == 's') m_pendingRead = command[1] * 256 + command[2];
         m_sendOk = !expectAck || !unackedCommands.count(n);
         return m_sendOk;
@@ -90,16 +90,14 @@ private:
 // hand-over; gives the exit code and the percentages shown, each once.
 template <class Body>
 std::pair<int, std::vector<int>> runWorker(Link& link, Body body) {
-    link.TransferRunning = true;
+    link.beginTransfer();
     std::atomic<bool> stop{false};
     std::vector<int> seen;
     std::thread runner([&] {
         while (!stop) {
-            if (!link.ProgressEvent.waitFor(std::chrono::milliseconds(5))) continue;
-            link.ProgressEvent.reset();
-            const int p = link.TransferProgress.load();
+            int p = 0;
+            if (!link.waitProgress(std::chrono::milliseconds(5), p)) continue;
             if (seen.empty() || seen.back() != p) seen.push_back(p);
-            link.ProgressAckEvent.set();
         }
     });
     const int code = body();
@@ -153,7 +151,7 @@ TEST(ReadImageWorker, RequestsInOrderAndTakesOnlyRepliesThatEchoTheAddress) {
         }
         EXPECT_EQ(wrongByte, -1) << c.why << ": the first byte read wrongly or not at all";
         EXPECT_EQ(!progress.empty() && progress.back() == 100, c.exitCode == 1) << c.why;
-        EXPECT_FALSE(link.TransferRunning) << "the worker clears the flag when it ends";
+        EXPECT_FALSE(link.transferRunning()) << "the worker clears the flag when it ends";
     }
 }
 
@@ -214,7 +212,7 @@ TEST(WriteUserBlockWorker, SendsTheFourIdTagBlocksAfterFrames) {
     EXPECT_EQ(progress, (std::vector<int>{25, 50, 75, 100}));
 }
 
-TEST(ReportProgress, RoundsToNearestWithHalvesToEvenAndAtMostHundred) {
+TEST(ReportProgress, RoundsToNearestWithHalvesToEvenAndHandsEachNewPercentageOver) {
     const struct {
         const char* why;
         int done, total, percent;
@@ -223,28 +221,14 @@ TEST(ReportProgress, RoundsToNearestWithHalvesToEvenAndAtMostHundred) {
                  {"more than the total is limited", 160, 152, 100}, {"a zero total counts as complete", 0, 0, 100}};
     for (const auto& c : cases) {
         Link link;
-        link.ProgressAckEvent.set();  // the hand-over is answered at once
         int last = -1;
-        ReportProgress(link, c.done, c.total, last);
-        EXPECT_EQ(link.TransferProgress.load(), c.percent) << c.why;
+        std::thread worker([&] { ReportProgress(link, c.done, c.total, last); });
+        int taken = -1;
+        EXPECT_TRUE(link.waitProgress(std::chrono::seconds(5), taken)) << c.why << ": the worker waits to be heard";
+        worker.join();
+        EXPECT_EQ(taken, c.percent) << c.why;
         EXPECT_EQ(last, c.percent) << c.why;
     }
-}
-
-TEST(ReportProgress, HoldsTheWorkerUntilTheNewPercentageIsTaken) {
-    Link link;
-    int last = 0;
-    std::atomic<bool> returned{false};
-    std::thread worker([&] {
-        ReportProgress(link, 1, 2, last);
-        returned = true;
-    });
-    ASSERT_TRUE(link.ProgressEvent.waitFor(std::chrono::seconds(2)));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_FALSE(returned) << "still waiting for the acknowledgement";
-    link.ProgressAckEvent.set();
-    worker.join();
-    EXPECT_FALSE(link.ProgressAckEvent.isSet()) << "the worker resets the acknowledgement it took";
 }
 
 }  // namespace

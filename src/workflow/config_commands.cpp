@@ -1,0 +1,205 @@
+#include "workflow/config_commands.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <numeric>
+
+#include "common/date_text.h"
+#include "common/lang_table.h"
+#include "model/models.h"
+#include "model/transfer_function.h"
+#include "protocol/transfer_ranges.h"
+
+namespace r4860::workflow {
+namespace {
+
+using protocol::TransferStatus;
+namespace layout = model::layout;
+
+protocol::TransferRequest requestFor(const LineState& line, std::string_view captionKey,
+                                     protocol::TransferWorker worker, const model::ConfigImage& image) {
+    protocol::TransferRequest r;
+    r.worker = std::move(worker);
+    r.image = image;
+    r.caption = LangText(captionKey);
+    r.rtPriority = line.rtPriority;
+    return r;
+}
+
+std::optional<Outcome> refuseTransfer(const LineState& line, bool readsMemory) {
+    if (!line.connected) return Outcome::Failure("No communication with transducer", MessageIcon::None);
+    if (readsMemory && line.eepromError) return Outcome::Failure("EEPROM error", MessageIcon::Exclamation);
+    return std::nullopt;
+}
+
+Prepared prepareReadOf(const LineState& line, const model::ConfigImage& image, std::string_view captionKey,
+                       const protocol::ReadRanges& ranges) {
+    Prepared p;
+    p.refused = refuseTransfer(line, true);
+    if (!p.refused) p.request = requestFor(line, captionKey, protocol::ReadWorker(ranges), image);
+    return p;
+}
+
+protocol::TransferResult run(protocol::Link& link, protocol::TransferRequest request, ProgressFn progress) {
+    return protocol::RunTransferBlocking(link, std::move(request), std::move(progress));
+}
+
+}  // namespace
+
+Outcome TransferFailure(const protocol::TransferResult& result) {
+    if (result.status == TransferStatus::Busy) {
+        Outcome o;
+        o.beep = Beep::Asterisk;
+        return o;
+    }
+    Outcome o = Outcome::Failure("Transmission unsuccessful", MessageIcon::Exclamation);
+    o.restoreStatus = true;
+    return o;
+}
+
+Prepared PrepareRead(const LineState& line, const model::ConfigImage& image) {
+    return prepareReadOf(line, image, "Reading data...", protocol::kDisplayReadRanges);
+}
+
+ReadOutcome FinishRead(const protocol::TransferResult& result, model::ConfigRecord& rec, model::ConfigImage& image) {
+    ReadOutcome outcome;
+    image = result.image;
+    if (!result.ok()) {
+        outcome.outcome = TransferFailure(result);
+        return outcome;
+    }
+    const std::string tableName =
+        rec.TableLoaded ? std::filesystem::path(rec.File).filename().string() : std::string();
+    model::DecodeImage(image, rec);
+    // The device does not know the table's file, so a table stays loaded only if the decoded
+    // record still names the same file.
+    rec.TableLoaded = !rec.File.empty() && std::filesystem::path(rec.File).filename().string() == tableName;
+    const double coefSum = std::accumulate(rec.LinCoef.begin(), rec.LinCoef.end(), 0.0,
+                                           [](double s, double c) { return s + std::fabs(c); });
+    outcome.coefMissing = coefSum == 0.0 && rec.Czujnik.Lin > 2;
+    outcome.outcome = Outcome::Success();
+    return outcome;
+}
+
+ReadOutcome ReadConfiguration(protocol::Link& link, const LineState& line, model::ConfigRecord& rec,
+                              model::ConfigImage& image, ProgressFn progress) {
+    auto prepared = PrepareRead(line, image);
+    if (prepared.refused) return {*prepared.refused, false};
+    return FinishRead(run(link, std::move(prepared.request), std::move(progress)), rec, image);
+}
+
+int ConnectedModelCode(int typeIndex) noexcept {
+    const int code = model::ModelCodeOfIndex(typeIndex);
+    return code > 100 ? code - 100 : code;
+}
+
+bool ModelMatches(const model::ConfigRecord& rec, int typeIndex) {
+    const auto configured = model::ModelCodeOfName(rec.Device);
+    return configured && *configured == ConnectedModelCode(typeIndex);
+}
+
+Prepared PrepareWrite(const LineState& line, model::ConfigRecord& rec, const model::ConfigImage& image,
+                      const model::EncodeOptions& options, WriteKind kind) {
+    Prepared p;
+    if (!ModelMatches(rec, line.typeIndex)) {
+        p.refused = Outcome::Failure("Type of transducer inconsistency", MessageIcon::Exclamation, Beep::Exclamation);
+        return p;
+    }
+    if ((p.refused = refuseTransfer(line, false))) return p;
+    model::ConfigImage toSend = image;
+    if (kind == WriteKind::IdTagOnly) {
+        rec.Informacje.data = DateText(options.today);
+        model::EncodeIdTag(rec, toSend);
+        p.request = requestFor(line, "Writing data...", protocol::IdTagWriteWorker(), toSend);
+        return p;
+    }
+    if (const auto encoded = model::EncodeImage(rec, toSend, options); !encoded) {
+        Outcome o;
+        o.beep = Beep::Exclamation;
+        o.message = model::TranslateRuleMessage(encoded.error().message) + "!";
+        o.icon = MessageIcon::Error;
+        p.refused = o;
+        return p;
+    }
+    p.request = requestFor(line, "Writing data...", protocol::FullWriteWorker(), toSend);
+    return p;
+}
+
+Outcome FinishWrite(const protocol::TransferResult& result, WriteKind kind, model::ConfigImage& image) {
+    image = result.image;
+    if (!result.ok()) return TransferFailure(result);
+    return Outcome::Success(LangText(kind == WriteKind::Full ? "Transducer programmed" : "Information transferred"));
+}
+
+Outcome WriteConfiguration(protocol::Link& link, const LineState& line, model::ConfigRecord& rec,
+                           model::ConfigImage& image, const model::EncodeOptions& options, WriteKind kind,
+                           ProgressFn progress) {
+    auto prepared = PrepareWrite(line, rec, image, options, kind);
+    if (prepared.refused) return *prepared.refused;
+    return FinishWrite(run(link, std::move(prepared.request), std::move(progress)), kind, image);
+}
+
+PreparedVerify PrepareVerify(const LineState& line, const model::ConfigImage& image) {
+    PreparedVerify v;
+    v.prepared = prepareReadOf(line, image, "Verifying...", protocol::kVerifyReadRanges);
+    v.expected = model::TakeSnapshot(image);
+    return v;
+}
+
+VerifyOutcome FinishVerify(const protocol::TransferResult& result, const model::ImageSnapshot& expected,
+                           model::ConfigImage& image) {
+    VerifyOutcome v;
+    if (!result.ok()) {
+        v.outcome = TransferFailure(result);
+        return v;
+    }
+    v.transferred = true;
+    v.readBack = result.image;
+    v.differences = model::VerifyDifferences(expected, result.image);
+    if (v.differences.empty()) {
+        image = result.image;
+        v.outcome = Outcome::Success(LangText("Verification successful"));
+        return v;
+    }
+    v.outcome.beep = Beep::Exclamation;
+    v.outcome.message = LangText("Errors have been found!");
+    v.outcome.icon = MessageIcon::Exclamation;
+    v.outcome.status = LangText("Verification ended with errors");
+    return v;
+}
+
+VerifyOutcome VerifyConfiguration(protocol::Link& link, const LineState& line, model::ConfigImage& image,
+                                  ProgressFn progress) {
+    auto prepared = PrepareVerify(line, image);
+    if (prepared.prepared.refused) {
+        VerifyOutcome v;
+        v.outcome = *prepared.prepared.refused;
+        return v;
+    }
+    return FinishVerify(run(link, std::move(prepared.prepared.request), std::move(progress)), prepared.expected,
+                        image);
+}
+
+Outcome VerifyIdTag(protocol::Link& link, const LineState& line, const model::ConfigImage& sent, ProgressFn progress) {
+    constexpr auto kTag = layout::kIdTagWriteRange;
+    // Only the tag's own bytes: the byte after it is written back as last read, never set.
+    constexpr std::size_t kFirst = layout::kIdTag, kEnd = layout::kIdTag + layout::kIdTagLength;
+    model::ConfigImage start = sent;
+    std::fill(start.begin() + kFirst, start.begin() + kEnd, 0);
+    const auto ranges = protocol::MakeReadRanges(std::array<protocol::AddressRange, 1>{kTag});
+    auto prepared = prepareReadOf(line, start, "Verifying...", ranges);
+    if (prepared.refused) return *prepared.refused;
+    const auto result = run(link, std::move(prepared.request), std::move(progress));
+    if (!result.ok()) return TransferFailure(result);
+    if (!std::equal(result.image.begin() + kFirst, result.image.begin() + kEnd, sent.begin() + kFirst)) {
+        Outcome o;
+        o.status = LangText("Verification ended with errors");
+        o.message = o.status;
+        o.icon = MessageIcon::Exclamation;
+        return o;
+    }
+    return Outcome::Success(LangText("Verification successful"));
+}
+
+}  // namespace r4860::workflow

@@ -4,6 +4,8 @@
 
 #include <ostream>
 
+#include "files/par_file.h"
+
 namespace r4860::model {
 
 // Failures print the whole entry, not its bytes.
@@ -183,6 +185,15 @@ INSTANTIATE_TEST_SUITE_P(ByRule, Repairs, ::testing::Values(
                {{"Burnout", "3", "0", "unknown burnout reaction"},
                 {"Siec", "0", "50", "neither 50 nor 60 Hz"},
                 {"Jednostki", "11", "0", "unknown unit"}}}));
+
+TEST(Repairs, AHandEditedFileShowsWhatAWriteWouldSend) {
+    ConfigRecord rec = thermocouple();
+    auto lines = files::ParFileLines(rec);
+    lines[13] = "MaxInput=99999";
+    ConfigRecord asRead;
+    ASSERT_TRUE(files::ReadParLines(lines, rec, &asRead).ok());
+    EXPECT_EQ(ListRepairs(asRead, rec), (std::vector<Repair>{{"MaxInput", "99999", "1370", "sensor limit"}}));
+}
 
 }  // namespace
 }  // namespace r4860::model

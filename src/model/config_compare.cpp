@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <iterator>
 #include <set>
+#include <utility>
 
 #include "common/catalogues.h"
 #include "common/number_text.h"
@@ -20,10 +22,10 @@ enum class Item {
 };
 
 constexpr std::array<std::string_view, static_cast<std::size_t>(Item::Count)> kItemKeys = {
-    kSensorItem,  kLinearizationItem, kInputRangeItem,   kTransferItem,   kCoefficientsItem,
-    kFilterItem,  kMainsItem,         kBurnoutItem,      kUnitsItem,      kColdJunctionItem,
-    kCorrectionsItem, kIdTagItem,     kDateItem,         kDeviceItem,     kCalDateItem,
-    kSerialItem,  kCodeVersionItem,   kChecksumsItem,    kOtherBytesItem};
+    kSensorItem,      kLinearizationItem, kInputRangeItem, kTransferItem,  kCoefficientsItem,
+    kFilterItem,      kMainsItem,         kBurnoutItem,    kUnitsItem,     kColdJunctionItem,
+    kCorrectionsItem, kIdTagItem,         kDateItem,       kDeviceItem,    kCalDateItem,
+    kSerialItem,      kCodeVersionItem,   kChecksumsItem,  kOtherBytesItem};
 
 // Bytes [first, end) whose `bits` belong to `item`. Bytes 2, 6 and 7 hold several fields, so they
 // appear once per field; every byte and bit not listed is "other bytes".
@@ -39,9 +41,9 @@ constexpr std::array<ItemSpan, 22> kItemSpans = {{
     {kFlagsAndMode, kFlagsAndMode + 1, kBurnoutHighBit | kBurnoutLockBit, Item::Burnout},
     {kFlagsAndMode, kFlagsAndMode + 1, kMains50Bit, Item::Mains},
     {kFilterTime, kGainAndUnit, 0xFF, Item::Filter},
-    {kGainAndUnit, kGainAndUnit + 1, 0x30, Item::Sensor},
+    {kGainAndUnit, kGainAndUnit + 1, 0x30, Item::Sensor},  // nominal resistance
     {kGainAndUnit, kGainAndUnit + 1, 0x0F, Item::Units},
-    {kLinAndType, kLinAndType + 1, 0x1F, Item::Sensor},
+    {kLinAndType, kLinAndType + 1, 0x1F, Item::Sensor},  // sensor code
     {kLinAndType, kLinAndType + 1, 0xE0, Item::Linearization},
     {kConfigDate, kConfigDate + 2, 0xFF, Item::Date},
     {kRoomT, kRoomT + 2, 0xFF, Item::ColdJunction},
@@ -220,6 +222,7 @@ std::vector<std::size_t> ComparedOffsets(const std::vector<std::size_t>& offsets
 
 std::vector<ItemDifference> DescribeDifferences(const ConfigImage& expected, const ConfigImage& actual,
                                                 const std::vector<std::size_t>& offsets) {
+    if (offsets.empty()) return {};
     std::array<std::set<std::size_t>, static_cast<std::size_t>(Item::Count)> byItem;
     for (const std::size_t o : offsets)
         for (const Item item : itemsAt(o, expected, actual)) byItem[static_cast<std::size_t>(item)].insert(o);

@@ -170,22 +170,25 @@ Status WriteParFile(const model::ConfigRecord& rec, const std::filesystem::path&
     return {};
 }
 
-Status ReadParLines(const std::vector<std::string>& lines, model::ConfigRecord& rec) {
+Status ReadParLines(const std::vector<std::string>& lines, model::ConfigRecord& rec,
+                    model::ConfigRecord* asRead) {
     Status status = readTexts(lines, rec);
     if (status) {
         const auto file = LookupKey(lines, "File");
         rec.File = file ? std::string(*file) : std::string();
         status = readNumbers(lines, rec);
     }
+    if (asRead) *asRead = rec;
     model::NormalizeConfig(rec);
     return status;
 }
 
-Status ReadParFile(model::ConfigRecord& rec, const std::filesystem::path& parFileName, Settings& settings) {
+Status ReadParFile(model::ConfigRecord& rec, const std::filesystem::path& parFileName, Settings& settings,
+                   model::ConfigRecord* asRead) {
     auto buffer = LineBuffer::Load(parFileName);
     if (!buffer) return buffer.error();
     settings.DataDir = DataDirOf(parFileName.string());
-    return ReadParLines(buffer->lines(), rec);
+    return ReadParLines(buffer->lines(), rec, asRead);
 }
 
 }  // namespace r4860::files

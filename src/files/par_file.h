@@ -24,12 +24,14 @@ inline constexpr std::size_t kParFileLines = 44;
 
 // Takes the lines of a loaded parameter file into `rec`. Fields are stored as they are read,
 // so a failure part-way leaves the earlier ones changed; NormalizeConfig runs in every case.
-// Corrupt names the first required key that is missing or does not convert.
-[[nodiscard]] Status ReadParLines(const std::vector<std::string>& lines, model::ConfigRecord& rec);
+// Corrupt names the first required key that is missing or does not convert. `asRead`, when given,
+// receives the record as the file had it, before normalization (model::ListRepairs tells the two apart).
+[[nodiscard]] Status ReadParLines(const std::vector<std::string>& lines, model::ConfigRecord& rec,
+                                  model::ConfigRecord* asRead = nullptr);
 
 // Loads `parFileName` and reads it as above; DataDir follows the file's folder before any value
 // is taken. A file that cannot be read at all gives Io and leaves `rec` untouched.
 [[nodiscard]] Status ReadParFile(model::ConfigRecord& rec, const std::filesystem::path& parFileName,
-                                 Settings& settings);
+                                 Settings& settings, model::ConfigRecord* asRead = nullptr);
 
 }  // namespace r4860::files

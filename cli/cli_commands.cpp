@@ -1,6 +1,9 @@
 #include "cli_commands.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -16,9 +19,11 @@
 #include "files/log_file.h"
 #include "files/par_file.h"
 #include "files/settings_file.h"
+#include "model/config_compare.h"
 #include "model/config_image.h"
 #include "model/models.h"
 #include "model/transfer_function.h"
+#include "protocol/transfer_job.h"
 #include "workflow/app_context.h"
 #include "workflow/config_checks.h"
 #include "workflow/config_commands.h"
@@ -28,13 +33,23 @@ namespace r4860::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 using workflow::AppContext;
 using workflow::Outcome;
 using workflow::Session;
 
 std::atomic<bool> g_stop{false};
+std::atomic<int> g_stopSignal{0};
+std::atomic<int> g_stopRequests{0};
+std::atomic<bool> g_writing{false};               // a full write runs: the first stop only announces
+std::atomic<protocol::Link*> g_link{nullptr};     // the link a stop request cancels transfers on
+
+constexpr const char* kIncomplete =
+    "the transducer holds an incomplete configuration; write a complete configuration again";
 
 void say(const std::string& text) { std::fprintf(stderr, "r4860-cli: %s\n", text.c_str()); }
+
+bool stopped() { return g_stop.load(); }
 
 // Everything a command works with: the run's context, the session on its link and the terminal.
 struct Run {
@@ -47,6 +62,8 @@ struct Run {
     }
     // Shows the outcome; the exit code when it failed.
     int report(const Outcome& outcome) {
+        ui.endProgressLine();
+        if (stopped()) return kExitTransducer;   // the stop is what the operator hears about
         workflow::ShowOutcome(ui, outcome);
         return outcome.ok ? kExitOk : kExitTransducer;
     }
@@ -58,17 +75,30 @@ int exitFor(const Status& status) {
     return status.error().code == Errc::BadArgument ? kExitUsage : kExitTransducer;
 }
 
-int readInto(Run& run, model::ConfigRecord& rec, model::ConfigImage& image) {
-    return run.report(workflow::ReadConfiguration(run.session.link(), run.session.line(), rec, image, run.progress())
-                          .outcome);
+int readInto(Run& run, model::ConfigRecord& rec, model::ConfigImage& image, workflow::LineState line) {
+    return run.report(workflow::ReadConfiguration(run.session.link(), line, rec, image, run.progress()).outcome);
 }
 
-int loadParFile(const std::string& file, model::ConfigRecord& rec, files::Settings& settings) {
-    if (auto read = files::ReadParFile(rec, file, settings); !read) {
-        say(file + ": " + (read.error().code == Errc::Io ? LangText("Cannot open file")
+int readInto(Run& run, model::ConfigRecord& rec, model::ConfigImage& image) {
+    return readInto(run, rec, image, run.session.line());
+}
+
+// What normalization changed between the file and what would be programmed, one line each.
+void printRepairs(const std::vector<model::Repair>& repairs) {
+    for (const auto& r : repairs)
+        std::fprintf(stderr, "  %s %s -> %s, %s\n", r.field.c_str(), r.fileValue.c_str(), r.writtenValue.c_str(),
+                     r.why.c_str());
+}
+
+int loadParFile(const std::string& file, model::ConfigRecord& rec, files::Settings& settings,
+                std::vector<model::Repair>& repairs) {
+    model::ConfigRecord asRead;
+    if (auto read = files::ReadParFile(rec, file, settings, &asRead); !read) {
+        say(file + ": " + (read.error().code == Errc::Io ? LangText("Cannot open file") + ": " + read.error().message
                                                           : "not a parameter file (" + read.error().message + ")"));
         return kExitUsage;
     }
+    repairs = model::ListRepairs(asRead, rec);
     if (auto table = workflow::LoadNamedTable(rec, file, settings); !table) {
         say(table.error().message);
         return kExitUsage;
@@ -85,10 +115,23 @@ int checkWritable(model::ConfigRecord& rec) {
     return kExitOk;
 }
 
-void printDifferences(const std::vector<std::size_t>& offsets) {
-    std::printf("%zu differing offsets:", offsets.size());
-    for (const auto o : offsets) std::printf(" 0x%02zX", o);
+void printDifferences(const workflow::VerifyOutcome& verified, bool verbose) {
+    std::printf("%zu %s differ:\n%s\n", verified.items.size(), verified.items.size() == 1 ? "item" : "items",
+                workflow::DifferencesText(verified.items).c_str());
+    if (!verbose) return;
+    std::printf("%zu differing offsets:", verified.differences.size());
+    for (const auto o : verified.differences) std::printf(" 0x%02zX", o);
     std::printf("\n");
+}
+
+void printDateNote(const workflow::VerifyOutcome& verified, const model::ConfigImage& expected, bool compared) {
+    if (!verified.dateDiffers || compared) return;
+    const auto items = model::DescribeDifferences(
+        expected, verified.readBack,
+        std::vector<std::size_t>(model::kConfigDateOffsets.begin(), model::kConfigDateOffsets.end()));
+    if (items.empty()) return;
+    std::printf("%s: %s in the file, %s in the transducer (not compared; --compare-date compares it)\n",
+                LangText(model::kDateItem).c_str(), items.front().expected.c_str(), items.front().actual.c_str());
 }
 
 int commandRead(const Options& o, Run& run) {
@@ -98,21 +141,70 @@ int commandRead(const Options& o, Run& run) {
     std::fputs(ConfigSummary(rec).c_str(), stdout);
     if (!o.parFile.empty()) {
         if (auto written = files::WriteParFile(rec, o.parFile, run.context.settings); !written) {
-            say(LangText("Cannot open file") + ": " + o.parFile);
+            say(written.error().message);
             return kExitUsage;
         }
     }
     if (!o.imageFile.empty()) {
         const std::string bytes(image.begin(), image.end());
         if (auto written = files::WriteFileAtomically(o.imageFile, bytes); !written) {
-            say(LangText("Cannot open file") + ": " + o.imageFile);
+            say(written.error().message);
             return kExitUsage;
         }
     }
     return kExitOk;
 }
 
-int commandWrite(const Options& o, Run& run, model::ConfigRecord& rec) {
+// The transducer's own image to write over, so the bytes the encoder leaves alone stay the
+// device's. An EEPROM error must not stop a repairing write, so the read ignores it; when even
+// the read fails, the one written byte the encoder never sets takes its factory value.
+model::ConfigImage imageToWriteOver(Run& run) {
+    model::ConfigRecord current;
+    model::ConfigImage image{};
+    workflow::LineState line = run.session.line();
+    const bool eepromError = line.eepromError;
+    line.eepromError = false;
+    if (readInto(run, current, image, line) == kExitOk) return image;
+    if (!eepromError) return {};
+    say("the transducer's configuration cannot be read; writing the complete configuration over it");
+    image.fill(0);
+    image[model::layout::kAfterIdTag] = model::layout::kAfterIdTagFactory;
+    return image;
+}
+
+// After the write the transducer checks its new configuration: the flags of a frame sent since
+// then decide whether the read-back may run.
+void awaitFreshStatus(Run& run) {
+    for (int i = 0; i < 3 && !stopped(); ++i) (void)run.session.poll();
+}
+
+int finishWrite(const Options& o, Run& run, const model::ConfigImage& image) {
+    awaitFreshStatus(run);
+    const auto& line = run.session.line();
+    if (o.idTagOnly) {
+        if (!workflow::VerifyIdTag(run.session.link(), line, image, run.progress()).ok) {
+            run.ui.endProgressLine();
+            say(LangText("Verification ended with errors"));
+            return kExitTransducer;
+        }
+        run.ui.endProgressLine();
+        std::printf("%s\n", LangText("Information transferred").c_str());
+        return kExitOk;
+    }
+    model::ConfigImage sent = image;
+    const auto verified = workflow::VerifyConfiguration(run.session.link(), line, sent, run.progress());
+    run.ui.endProgressLine();
+    if (!verified.verified()) {
+        workflow::ShowOutcome(run.ui, verified.outcome);
+        if (verified.transferred) printDifferences(verified, o.verbose);
+        say(LangText("Verification ended with errors"));
+        return kExitTransducer;
+    }
+    std::printf("%s, %s\n", LangText("Transducer programmed").c_str(), LangText("Verification successful").c_str());
+    return kExitOk;
+}
+
+int commandWrite(const Options& o, Run& run, model::ConfigRecord& rec, const std::vector<model::Repair>& repairs) {
     const auto& line = run.session.line();
     const int connected = workflow::ConnectedModelCode(line.typeIndex);
     if (!workflow::ModelMatches(rec, line.typeIndex)) {
@@ -124,44 +216,43 @@ int commandWrite(const Options& o, Run& run, model::ConfigRecord& rec) {
         rec.Device = model::ModelName(connected);
     }
     if (!o.idTagOnly) {
+        if (!repairs.empty()) {
+            say(std::string("the file holds values the transducer cannot take; ") +
+                (o.acceptRepairs ? "programming the repaired values:" : "these would be programmed instead:"));
+            printRepairs(repairs);
+            if (!o.acceptRepairs) {
+                say("nothing written; correct the file or give --accept-repairs");
+                return kExitUsage;
+            }
+        }
         if (const int rc = checkWritable(rec); rc != kExitOk) return rc;
     }
-
-    // Start from what the transducer holds, so the bytes the encoder leaves alone stay the device's.
-    model::ConfigRecord current;
-    model::ConfigImage image{};
-    if (const int rc = readInto(run, current, image); rc != kExitOk) return rc;
+    model::ConfigImage image = imageToWriteOver(run);
+    if (stopped()) return kExitTransducer;
 
     model::EncodeOptions options;
     options.today = TodayDays();
     options.selectedModelCode = connected;
     const auto kind = o.idTagOnly ? workflow::WriteKind::IdTagOnly : workflow::WriteKind::Full;
-    const auto written = workflow::WriteConfiguration(run.session.link(), line, rec, image, options, kind,
-                                                      run.progress());
-    if (const int rc = run.report(written); rc != kExitOk) return rc;
-
-    if (o.idTagOnly) {
-        if (!workflow::VerifyIdTag(run.session.link(), line, image, run.progress()).ok) {
-            say(LangText("Verification ended with errors"));
-            return kExitTransducer;
-        }
-        std::printf("%s\n", LangText("Information transferred").c_str());
-        return kExitOk;
+    auto prepared = workflow::PrepareWrite(line, rec, image, options, kind);
+    if (prepared.refused) return run.report(*prepared.refused);
+    g_writing = kind == workflow::WriteKind::Full;
+    const auto result = protocol::RunTransferBlocking(run.session.link(), std::move(prepared.request), run.progress());
+    g_writing = false;
+    if (const int rc = run.report(workflow::FinishWrite(result, kind, image)); rc != kExitOk) {
+        // Once the transfer ran, any part of the configuration may have landed: say what to do.
+        const bool ran = result.status != protocol::TransferStatus::Busy &&
+                         result.status != protocol::TransferStatus::NotStarted;
+        if (kind == workflow::WriteKind::Full && ran) say(kIncomplete);
+        return rc;
     }
-    const auto verified = workflow::VerifyConfiguration(run.session.link(), line, image, run.progress());
-    if (!verified.verified()) {
-        workflow::ShowOutcome(run.ui, verified.outcome);
-        if (verified.transferred) printDifferences(verified.differences);
-        say(LangText("Verification ended with errors"));
-        return kExitTransducer;
-    }
-    std::printf("%s, %s\n", LangText("Transducer programmed").c_str(), LangText("Verification successful").c_str());
-    return kExitOk;
+    run.ui.endProgressLine();
+    return finishWrite(o, run, image);
 }
 
-int commandVerify(const Options& o, Run& run, model::ConfigRecord& rec) {
+int commandVerify(const Options& o, Run& run, model::ConfigRecord& rec, const std::vector<model::Repair>& repairs) {
     const auto& line = run.session.line();
-    // The file's own configuration date, or the date bytes would always differ.
+    // The file's own configuration date, so the date bytes compare like for like when asked to.
     const auto fileDate = ParseDateText(rec.Informacje.data);
     if (!fileDate) {
         say(o.parFile + ": no valid configuration date");
@@ -178,47 +269,84 @@ int commandVerify(const Options& o, Run& run, model::ConfigRecord& rec) {
         say(model::TranslateRuleMessage(encoded.error().message) + "!");
         return kExitUsage;
     }
-    const auto verified = workflow::VerifyConfiguration(run.session.link(), line, image, run.progress());
-    workflow::ShowOutcome(run.ui, verified.outcome);
-    if (!verified.transferred) return kExitTransducer;
+    const model::ConfigImage expected = image;
+    model::CompareOptions compare;
+    compare.compareDate = o.compareDate;
+    const auto verified = workflow::VerifyConfiguration(run.session.link(), line, image, run.progress(), compare);
+    run.ui.endProgressLine();
+    if (stopped()) return kExitTransducer;
+    if (!verified.transferred) {
+        workflow::ShowOutcome(run.ui, verified.outcome);
+        return kExitTransducer;
+    }
+    printDateNote(verified, expected, o.compareDate);
     if (!verified.differences.empty()) {
-        printDifferences(verified.differences);
+        printDifferences(verified, o.verbose);
+        say(LangText("Verification ended with errors"));
+        return kExitTransducer;
+    }
+    // The transducer matches what the file would program, which is not what the file says.
+    if (!repairs.empty()) {
+        say("the file holds values the transducer cannot take; they were compared as repaired:");
+        printRepairs(repairs);
         return kExitTransducer;
     }
     std::printf("%s\n", LangText("Verification successful").c_str());
     return kExitOk;
 }
+
+// Standard output closed by its reader (`| head`) ends the monitor quietly; another failure is one.
+enum class Emit { Ok, Closed, Failed };
+Emit emit(const char* format, auto... args) {
+    if (std::printf(format, args...) >= 0 && std::fflush(stdout) == 0) return Emit::Ok;
+    return errno == EPIPE ? Emit::Closed : Emit::Failed;
+}
+
+int monitorEnd(Emit e) {
+    if (e == Emit::Closed) return kExitOk;
+    say(std::string("standard output: ") + std::strerror(errno));
+    return kExitTransducer;
+}
+
 int commandMonitor(const Options& o, Run& run) {
-    Session& session = run.session;
     using Clock = std::chrono::steady_clock;
+    Session& session = run.session;
     const auto start = Clock::now();
-    const auto interval = std::chrono::duration<double>(o.interval);
+    const auto interval = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(o.interval));
+    const auto deadline = o.seconds ? start + std::chrono::duration_cast<Clock::duration>(
+                                                  std::chrono::duration<double>(*o.seconds))
+                                    : Clock::time_point::max();
     auto next = start;
     int missed = 0;
-    std::printf("%s [s]\t%s\t%s [mA]\tstatus\n", LangText("Time").c_str(), LangText("Result").c_str(),
-                LangText("Output").c_str());
-    std::fflush(stdout);
-    while (!g_stop.load()) {
-        const auto now = Clock::now();
-        const double elapsedS = std::chrono::duration<double>(now - start).count();
-        if (o.seconds && elapsedS >= *o.seconds) break;
+    bool headerShown = false;
+    while (!stopped() && Clock::now() < deadline) {
+        const double elapsedS = std::chrono::duration<double>(Clock::now() - start).count();
         if (!session.poll()) {
-            if (++missed >= 3) {
-                std::printf("%s\t???\t???\t%s\n", files::LogTimeText(elapsedS * 1000.0).c_str(),
-                            LangText("No communication with transducer").c_str());
-                std::fflush(stdout);
-                missed = 0;
-            }
+            if (++missed < 3) continue;
+            missed = 0;
+            if (const Emit e = emit("%10.2f  %14s  %11s  %s\n", elapsedS, "???", "???",
+                                    LangText("No communication with transducer").c_str());
+                e != Emit::Ok)
+                return monitorEnd(e);
+            next = Clock::now() + interval;   // no burst of catch-up rows once it answers again
             continue;
         }
         missed = 0;
         const auto& s = session.sample();
-        std::printf("%s\t%s\t%s\t%s\n", files::LogTimeText(elapsedS * 1000.0).c_str(),
-                    files::LogResultText(s.result).c_str(), files::LogOutputText(s.outputMa).c_str(),
-                    workflow::StatusText(session.status()).c_str());
-        std::fflush(stdout);
-        next += std::chrono::duration_cast<Clock::duration>(interval);
-        while (!g_stop.load() && Clock::now() < next) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (!headerShown) {
+            headerShown = true;
+            const std::string result = LangText("Result") + " [" + std::string(UnitName(session.status().UnitIndex)) + "]";
+            if (const Emit e = emit("%10s  %14s  %11s  %s\n", (LangText("Time") + " [s]").c_str(), result.c_str(),
+                                    (LangText("Output") + " [mA]").c_str(), "Status");
+                e != Emit::Ok)
+                return monitorEnd(e);
+        }
+        if (const Emit e = emit("%10.2f  %14.4f  %11.3f  %s\n", elapsedS, s.result, s.outputMa,
+                                workflow::StatusText(session.status()).c_str());
+            e != Emit::Ok)
+            return monitorEnd(e);
+        next = std::max(next + interval, Clock::now());
+        while (!stopped() && Clock::now() < std::min(next, deadline)) std::this_thread::sleep_for(20ms);
     }
     return kExitOk;
 }
@@ -239,25 +367,45 @@ int commandInfo(Run& run) {
     return kExitOk;
 }
 
+// The link a stop request cancels transfers on, for as long as the session lives.
+struct LinkRegistration {
+    explicit LinkRegistration(protocol::Link& link) { g_link = &link; }
+    ~LinkRegistration() { g_link = nullptr; }
+};
+
 }  // namespace
 
-void RequestStop() noexcept { g_stop.store(true); }
+void RequestStop(int signalNumber) noexcept {
+    const int n = g_stopRequests.fetch_add(1) + 1;
+    if (g_writing.load() && n == 1) {
+        say("finishing the write to keep the transducer consistent; stop again to abort it");
+        return;
+    }
+    int none = 0;
+    (void)g_stopSignal.compare_exchange_strong(none, signalNumber);
+    g_stop = true;
+    if (auto* link = g_link.load()) link->cancelTransfer();
+}
+
+int StopSignal() noexcept { return g_stopSignal.load(); }
 
 int RunCommand(const Options& o, TerminalUi& ui) {
     AppContext context;
     files::LoadSettings(context.settings, files::DesktopRect{});
     // A file that cannot be used is refused before the line is touched.
     model::ConfigRecord fromFile;
+    std::vector<model::Repair> repairs;
     if (o.command == Command::Write || o.command == Command::Verify) {
-        if (const int rc = loadParFile(o.parFile, fromFile, context.settings); rc != kExitOk) return rc;
+        if (const int rc = loadParFile(o.parFile, fromFile, context.settings, repairs); rc != kExitOk) return rc;
     }
     Session session(context);
+    LinkRegistration registration(context.link);
     if (const int rc = exitFor(session.open(o.port, files::PortsDir())); rc != kExitOk) return rc;
     Run run{context, session, ui};
     switch (o.command) {
     case Command::Read: return commandRead(o, run);
-    case Command::Write: return commandWrite(o, run, fromFile);
-    case Command::Verify: return commandVerify(o, run, fromFile);
+    case Command::Write: return commandWrite(o, run, fromFile, repairs);
+    case Command::Verify: return commandVerify(o, run, fromFile, repairs);
     case Command::Monitor: return commandMonitor(o, run);
     case Command::Info: return commandInfo(run);
     case Command::Help: break;

@@ -13,7 +13,11 @@ inline constexpr int kExitUsage = 2;       // bad usage or unreadable file
 // Runs the parsed command against the transducer on `options.port`.
 int RunCommand(const Options& options, TerminalUi& ui);
 
-// Asks a running monitor to stop (from a signal handler: only sets an atomic flag).
-void RequestStop() noexcept;
+// A stop request from the operator (Ctrl-C, SIGTERM), called by the signal watcher thread. The
+// first one during a write only announces that the write is being finished; any other stops the
+// command promptly. Returns the exit code the program ends with when it was stopped.
+void RequestStop(int signalNumber) noexcept;
+// The signal that stopped the command, 0 when none did.
+[[nodiscard]] int StopSignal() noexcept;
 
 }  // namespace r4860::cli

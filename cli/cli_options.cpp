@@ -32,14 +32,18 @@ Commands:
   read [--par FILE] [--image FILE]
       Read the configuration and print a summary; write it as a parameter file
       and/or as the raw 2052-byte memory image when asked.
-  write FILE.par [--force] [--id-tag-only]
+  write FILE.par [--force] [--id-tag-only] [--accept-repairs]
       Program the transducer from a parameter file, then verify it. The file's
       model must match the connected transducer unless --force (which encodes
       for the connected model). A table file the parameter file names is looked
       up beside it and in the data folder. --id-tag-only writes only the ID tag.
-  verify FILE.par
-      Compare the transducer with the parameter file (with the file's own
-      configuration date) and list the differing memory offsets.
+      A file with values the transducer cannot take (out of range, codes that
+      do not go together) is refused with the list of repairs that would be
+      programmed instead; --accept-repairs programs them.
+  verify FILE.par [--compare-date]
+      Compare the transducer with the parameter file and name the items that
+      differ (--verbose adds the memory offsets). The configuration date is
+      shown when it differs but counts only with --compare-date.
   monitor [--seconds N] [--interval S]
       Print one line per sample (time, result, output, status) until stopped
       (Ctrl-C) or N seconds have passed; S seconds between rows (default 0.5).
@@ -51,9 +55,11 @@ Options:
   --verbose       developer trace on stderr
   --help          this text
 
-Exit codes: 0 success; 1 transducer or transfer failure (no communication,
-EEPROM error, transmission unsuccessful, model mismatch, verification errors);
-2 bad usage or unreadable file.
+Exit codes: 0 success; 1 transducer or line failure (no communication,
+EEPROM error, transmission unsuccessful, model mismatch, verification errors,
+a port that cannot be opened); 2 bad usage (a bad port name, a path that is
+not a serial device, a file that cannot be used); 130 or 143 when stopped by
+Ctrl-C or SIGTERM.
 )";
 }
 
@@ -65,6 +71,7 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
         const std::string& a = args[i];
         auto takeValue = [&](const char* name) -> Result<std::string> {
             if (i + 1 >= args.size()) return bad(std::string(name) + " needs a value");
+            if (args[i + 1].empty()) return bad(std::string(name) + " needs a value, not an empty one");
             return args[++i];
         };
         if (a == "--help" || a == "-h") {
@@ -89,6 +96,10 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
             o.force = true;
         } else if (a == "--id-tag-only") {
             o.idTagOnly = true;
+        } else if (a == "--accept-repairs") {
+            o.acceptRepairs = true;
+        } else if (a == "--compare-date") {
+            o.compareDate = true;
         } else if (a == "--seconds" || a == "--interval") {
             auto v = takeValue(a.c_str());
             if (!v) return v.error();
@@ -118,7 +129,10 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
     } else if (!positional.empty()) {
         return bad("unexpected argument " + positional.front());
     }
-    if ((o.force || o.idTagOnly) && o.command != Command::Write) return bad("--force and --id-tag-only go with write");
+    if ((o.force || o.idTagOnly || o.acceptRepairs) && o.command != Command::Write)
+        return bad("--force, --id-tag-only and --accept-repairs go with write");
+    if (o.compareDate && o.command != Command::Verify) return bad("--compare-date goes with verify");
+    if (takesFile && o.parFile.empty()) return bad("an empty file name");
     if ((!o.imageFile.empty() || (!o.parFile.empty() && !takesFile)) && o.command != Command::Read)
         return bad("--par and --image go with read");
     if ((o.seconds || o.interval != 0.5) && o.command != Command::Monitor)

@@ -18,6 +18,8 @@ struct Options {
     std::string imageFile;        // read --image
     bool force = false;           // write: encode for the connected model
     bool idTagOnly = false;       // write: only the ID tag
+    bool acceptRepairs = false;   // write: program values normalization repaired
+    bool compareDate = false;     // verify: the configuration date counts as a difference
     std::optional<double> seconds;  // monitor: stop after this long
     double interval = 0.5;        // monitor: seconds between rows
     bool verbose = false;

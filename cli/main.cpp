@@ -1,7 +1,11 @@
 // r4860-cli: batch programming and monitoring of one transducer from the command line.
+#include <pthread.h>
+#include <signal.h>
+
 #include <csignal>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli_commands.h"
@@ -10,7 +14,34 @@
 #include "terminal_ui.h"
 
 namespace {
-extern "C" void onSignal(int) { r4860::cli::RequestStop(); }
+
+// Ctrl-C and SIGTERM are taken by one thread with sigwait, never by a handler, so a stop request
+// may print, cancel a transfer and take locks. SIGUSR1 only ends the watcher.
+class SignalWatcher {
+public:
+    SignalWatcher() {
+        sigemptyset(&m_set);
+        for (int s : {SIGINT, SIGTERM, SIGUSR1}) sigaddset(&m_set, s);
+        // Blocked before any other thread starts, so every thread inherits the mask.
+        pthread_sigmask(SIG_BLOCK, &m_set, nullptr);
+        m_thread = std::thread([this] {
+            for (;;) {
+                int signalNumber = 0;
+                if (sigwait(&m_set, &signalNumber) != 0 || signalNumber == SIGUSR1) return;
+                r4860::cli::RequestStop(signalNumber);
+            }
+        });
+    }
+    ~SignalWatcher() {
+        pthread_kill(m_thread.native_handle(), SIGUSR1);
+        m_thread.join();
+    }
+
+private:
+    sigset_t m_set{};
+    std::thread m_thread;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -30,13 +61,18 @@ int main(int argc, char** argv) {
                          static_cast<int>(message.size()), message.data());
         });
     }
-    struct sigaction sa {};
-    sa.sa_handler = onSignal;
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
+    // A closed output is seen as EPIPE where it is written, not as a signal that kills the tool.
     std::signal(SIGPIPE, SIG_IGN);
 
-    r4860::cli::TerminalUi ui;
-    return r4860::cli::RunCommand(*options, ui);
+    int rc = 0;
+    {
+        SignalWatcher watcher;
+        r4860::cli::TerminalUi ui;
+        rc = r4860::cli::RunCommand(*options, ui);
+    }
+    if (const int signalNumber = r4860::cli::StopSignal(); signalNumber != 0) {
+        std::fprintf(stderr, "r4860-cli: stopped\n");
+        return 128 + signalNumber;
+    }
+    return rc;
 }

@@ -16,10 +16,11 @@ public:
     void showMessage(std::string_view text, MessageIcon icon) override;
     void transferProgress(int percent, std::string_view statusText) override;
     void setStatusText(std::string_view) override {}
-
-private:
+    // Ends an open progress line, so what follows starts on a line of its own. Called on the
+    // command's thread once the transfer that printed progress has finished.
     void endProgressLine();
 
+private:
     bool m_progressToTerminal;
     bool m_progressLineOpen = false;
 };

@@ -43,6 +43,7 @@ inline constexpr std::size_t kAreaBFloats = 14;
 inline constexpr std::size_t kIdTag = 108;          // 15 bytes, 255 after the last character
 inline constexpr std::size_t kIdTagLength = 15;
 inline constexpr std::size_t kAfterIdTag = 123;     // written back as last read, never set
+inline constexpr std::uint8_t kAfterIdTagFactory = 0xFF;   // an erased cell, as a new transducer holds it
 
 inline constexpr std::size_t kChecksumA = 126;      // 255 - sum(0..27)
 inline constexpr std::size_t kChecksumB = 127;      // 255 - sum(64..107, 192..247)

@@ -118,6 +118,7 @@ void Link::releaseListenerWaiters() {
 }
 
 void Link::beginTransfer() {
+    m_transferCancelled.store(false, std::memory_order_release);
     m_transferProgress.store(0, std::memory_order_release);
     m_progressEvent.reset();
     m_progressAckEvent.reset();
@@ -127,6 +128,11 @@ void Link::beginTransfer() {
 void Link::requestTransferCancel() {
     m_transferRunning.store(false, std::memory_order_release);
     m_progressEvent.set();
+}
+
+void Link::cancelTransfer() {
+    m_transferCancelled.store(true, std::memory_order_release);
+    requestTransferCancel();
 }
 
 bool Link::abortTransferWorker() {

@@ -147,6 +147,10 @@ public:
     [[nodiscard]] unsigned generation() const noexcept { return m_generation.load(std::memory_order_acquire); }
     // Asks the running transfer to end (its supervisor breaks the worker off) and wakes the supervisor.
     void requestTransferCancel();
+    // Any thread, even one that does not own the link (a signal watcher): the running transfer ends
+    // as cancelled. Forgotten when the next transfer begins.
+    void cancelTransfer();
+    [[nodiscard]] bool transferCancelled() const noexcept { return m_transferCancelled.load(std::memory_order_acquire); }
 
     // --- For tests that play the listener or a transfer themselves, without its thread ---
     void attachPortForTest(std::unique_ptr<link::SerialPort> port) { m_port = std::move(port); }
@@ -179,6 +183,7 @@ private:
     std::atomic<bool> m_transferRunning{false};
     std::atomic<int> m_transferProgress{0};
     std::atomic<unsigned> m_generation{0};
+    std::atomic<bool> m_transferCancelled{false};
     FrameBuffer m_command{};
 
     ManualResetEvent m_newFrameEvent;

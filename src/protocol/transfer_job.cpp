@@ -80,7 +80,9 @@ const TransferResult& TransferJob::wait() {
     return m_result;
 }
 
-bool TransferJob::cancelled() const { return m_cancel.load() || m_link.generation() != m_generation; }
+bool TransferJob::cancelled() const {
+    return m_cancel.load() || m_link.generation() != m_generation || m_link.transferCancelled();
+}
 
 void TransferJob::run() {
     m_result.image = m_request.image;
@@ -97,7 +99,8 @@ void TransferJob::run() {
 TransferStatus TransferJob::transfer() {
     std::unique_lock lock(m_link.transferMutex(), std::try_to_lock);
     if (!lock) return TransferStatus::Busy;
-    if (cancelled()) return TransferStatus::Cancelled;
+    // The link's own cancel flag belongs to the transfer that ran before until beginTransfer().
+    if (m_cancel.load() || m_link.generation() != m_generation) return TransferStatus::Cancelled;
     if (auto suspended = m_link.suspendForTransfer(); !suspended) {
         // The listener may still hold the port: say so rather than leave the link dead silently.
         Trace("transfer", "listener not stopped: " + suspended.error().message);

@@ -147,8 +147,18 @@ PreparedVerify PrepareVerify(const LineState& line, const model::ConfigImage& im
     return v;
 }
 
+std::string DifferencesText(const std::vector<model::ItemDifference>& items) {
+    std::string text;
+    for (const auto& d : items) {
+        if (!text.empty()) text += '\n';
+        text += LangText(d.item);
+        if (!d.expected.empty() || !d.actual.empty()) text += ": " + d.expected + " -> " + d.actual;
+    }
+    return text;
+}
+
 VerifyOutcome FinishVerify(const protocol::TransferResult& result, const model::ImageSnapshot& expected,
-                           model::ConfigImage& image) {
+                           model::ConfigImage& image, const model::CompareOptions& options) {
     VerifyOutcome v;
     if (!result.ok()) {
         v.outcome = TransferFailure(result);
@@ -156,21 +166,32 @@ VerifyOutcome FinishVerify(const protocol::TransferResult& result, const model::
     }
     v.transferred = true;
     v.readBack = result.image;
-    v.differences = model::VerifyDifferences(expected, result.image);
+    const auto all = model::VerifyDifferences(expected, result.image);
+    v.differences = model::ComparedOffsets(all, options);
+    v.dateDiffers = v.differences.size() != all.size() ||
+                    (options.compareDate && std::any_of(all.begin(), all.end(), [](std::size_t o) {
+                         return std::find(model::kConfigDateOffsets.begin(), model::kConfigDateOffsets.end(), o) !=
+                                model::kConfigDateOffsets.end();
+                     }));
+    if (!v.differences.empty()) {
+        model::ConfigImage wanted = image;
+        std::copy(expected.begin(), expected.end(), wanted.begin());
+        v.items = model::DescribeDifferences(wanted, result.image, v.differences);
+    }
     if (v.differences.empty()) {
         image = result.image;
         v.outcome = Outcome::Success(LangText("Verification successful"));
         return v;
     }
     v.outcome.beep = Beep::Exclamation;
-    v.outcome.message = LangText("Errors have been found!");
+    v.outcome.message = LangText("Errors have been found!") + "\n\n" + DifferencesText(v.items);
     v.outcome.icon = MessageIcon::Exclamation;
     v.outcome.status = LangText("Verification ended with errors");
     return v;
 }
 
 VerifyOutcome VerifyConfiguration(protocol::Link& link, const LineState& line, model::ConfigImage& image,
-                                  ProgressFn progress) {
+                                  ProgressFn progress, const model::CompareOptions& options) {
     auto prepared = PrepareVerify(line, image);
     if (prepared.prepared.refused) {
         VerifyOutcome v;
@@ -178,7 +199,7 @@ VerifyOutcome VerifyConfiguration(protocol::Link& link, const LineState& line, m
         return v;
     }
     return FinishVerify(run(link, std::move(prepared.prepared.request), std::move(progress)), prepared.expected,
-                        image);
+                        image, options);
 }
 
 Outcome VerifyIdTag(protocol::Link& link, const LineState& line, const model::ConfigImage& sent, ProgressFn progress) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "model/config_compare.h"
 #include "model/config_image.h"
 #include "model/config_record.h"
 #include "protocol/transfer_job.h"
@@ -80,6 +81,9 @@ struct VerifyOutcome {
     Outcome outcome;
     bool transferred = false;              // the read-back itself succeeded
     std::vector<std::size_t> differences;  // offsets that differ; empty means verified
+    std::vector<model::ItemDifference> items;  // the same, named by configuration item
+    bool dateDiffers = false;              // the configuration date differs (information only,
+                                           // unless the comparison was asked to include it)
     model::ConfigImage readBack{};         // what the transducer holds (when transferred)
     [[nodiscard]] bool verified() const noexcept { return transferred && differences.empty(); }
 };
@@ -89,11 +93,15 @@ struct PreparedVerify {
 };
 [[nodiscard]] PreparedVerify PrepareVerify(const LineState& line, const model::ConfigImage& image);
 // Compares the read-back with what the image held; the image keeps what was written unless the
-// transducer agreed (then it takes the read-back, code version included).
+// transducer agreed (then it takes the read-back, code version included). The box of a failed
+// verification names the items that differ below "Errors have been found!".
 VerifyOutcome FinishVerify(const protocol::TransferResult& result, const model::ImageSnapshot& expected,
-                           model::ConfigImage& image);
+                           model::ConfigImage& image, const model::CompareOptions& options = {});
 VerifyOutcome VerifyConfiguration(protocol::Link& link, const LineState& line, model::ConfigImage& image,
-                                  ProgressFn progress = {});
+                                  ProgressFn progress = {}, const model::CompareOptions& options = {});
+
+// "Sensor: K, CJC -> J, CJC" lines, one per item, for a box or a terminal.
+[[nodiscard]] std::string DifferencesText(const std::vector<model::ItemDifference>& items);
 
 // Reads back the ID tag block and compares it with what `sent` holds there.
 [[nodiscard]] Outcome VerifyIdTag(protocol::Link& link, const LineState& line, const model::ConfigImage& sent,

@@ -37,7 +37,7 @@ ConfigRecord thermocouple() {
 
 ConfigImage encoded(ConfigRecord r) {
     ConfigImage im{};
-    EXPECT_TRUE(EncodeImage(r, im, {kToday, 47, nullptr}).ok());
+    EXPECT_TRUE(EncodeImage(r, im, {kToday, 47}).ok());
     im[kModelNumber] = 4747 >> 8;  // the factory's, which the decoder reads the mode nibble by
     im[kModelNumber + 1] = 4747 & 0xFF;
     return im;
@@ -122,8 +122,8 @@ INSTANTIATE_TEST_SUITE_P(ByItem, Differences, ::testing::Values(
 TEST(CompareOptions, TheDateIsInformationUnlessAskedFor) {
     ConfigRecord r = thermocouple();
     ConfigImage written{}, readBack{};
-    ASSERT_TRUE(EncodeImage(r, written, {kToday, 47, nullptr}).ok());
-    ASSERT_TRUE(EncodeImage(r, readBack, {kToday + 300, 47, nullptr}).ok());
+    ASSERT_TRUE(EncodeImage(r, written, {kToday, 47}).ok());
+    ASSERT_TRUE(EncodeImage(r, readBack, {kToday + 300, 47}).ok());
     const auto offsets = VerifyDifferences(TakeSnapshot(written), readBack);
     ASSERT_EQ(offsets, (std::vector<std::size_t>{kConfigDate, kConfigDate + 1})) << "checksum A is skipped";
     EXPECT_TRUE(ComparedOffsets(offsets, {}).empty());

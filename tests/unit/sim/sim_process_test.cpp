@@ -1,6 +1,7 @@
 // The real r4860-sim on its pty: pacing, gaps, acknowledgements, faults, unplugging, shutdown.
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -116,7 +117,7 @@ Finished runSimProgram(const std::vector<std::string>& args) {
     // Until both ends close: a daemon that kept either open would hang a script's $(...).
     pollfd fds[] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     std::string* texts[] = {&f.out, &f.err};
-    for (int open = 2; open > 0 && rc == 0 && ::poll(fds, 2, 10'000) > 0;) {
+    for (int open = 2; open > 0 && rc == 0 && ::poll(fds, 2, 5'000) > 0;) {
         for (int i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || fds[i].revents == 0) continue;
             char buf[1024];
@@ -127,8 +128,15 @@ Finished runSimProgram(const std::vector<std::string>& args) {
     }
     ::close(out[0]);
     ::close(err[0]);
+    if (rc != 0) return f;
+    // One that is still running has not refused: end it, so the test fails instead of hanging.
     int status = 0;
-    if (rc == 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) f.exitCode = WEXITSTATUS(status);
+    pid_t done = 0;
+    for (int waited = 0; (done = ::waitpid(pid, &status, WNOHANG)) == 0; ++waited) {
+        if (waited == 250) ::kill(pid, SIGKILL);
+        std::this_thread::sleep_for(20ms);
+    }
+    if (done == pid && WIFEXITED(status)) f.exitCode = WEXITSTATUS(status);
     return f;
 }
 

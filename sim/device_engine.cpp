@@ -42,6 +42,8 @@ CommandResult DeviceEngine::execute(std::span<const std::uint8_t> data) {
     if (code == kOpening) {
         if (data.size() != 3 || data[1] != 0 || data[2] != 0) return refused("opening with wrong parameters");
         m_writeOpen = true;
+        if (!m_sumsPending) m_sumsWrongBeforeWrite = !ChecksumsValid(m_memory);
+        m_sumsPending = true;
         return acked("write opened");
     }
     // Bit 7 only says "take it now": the command is the same.
@@ -101,7 +103,10 @@ CommandResult DeviceEngine::writeRegister(std::span<const std::uint8_t> data) {
     if (data[2] != data[3] || data[3] != data[4]) return refused("the three copies differ");
     switch (data[1]) {
     case 0: m_registerZero = data[2]; break;
-    case 1: m_memory.setByte(map::kChecksumA, data[2]); break;
+    case 1:
+        m_memory.setByte(map::kChecksumA, data[2]);
+        m_sumsPending = false;
+        break;
     case 2: m_memory.setByte(map::kChecksumB, data[2]); break;
     default: return refused("no such register");
     }
@@ -124,6 +129,12 @@ void DeviceEngine::reset() noexcept {
     m_register = 16;
     m_service = false;
     m_writeOpen = false;
+    m_sumsPending = false;
+}
+
+bool DeviceEngine::checksumsWrong() const noexcept {
+    if (!m_conditions.checkSums) return false;
+    return m_sumsPending ? m_sumsWrongBeforeWrite : !ChecksumsValid(m_memory);
 }
 
 double DeviceEngine::registerValue(const Measurement& m, double seconds) const {
@@ -138,7 +149,7 @@ double DeviceEngine::registerValue(const Measurement& m, double seconds) const {
 }
 
 std::array<std::uint8_t, 2> DeviceEngine::statusBytes(bool rangeExceeded) const noexcept {
-    const bool eeprom = m_conditions.eepromError || (m_conditions.checkSums && !ChecksumsValid(m_memory));
+    const bool eeprom = m_conditions.eepromError || checksumsWrong();
     const int unit = m_memory.byte(map::kGainUnit) & 0x0F;
     const auto a = static_cast<std::uint8_t>((eeprom ? 0x80 : 0) | (m_conditions.brokenSensor ? 0x40 : 0) |
                                              (m_forcedCounts ? 0x20 : 0) | (m_conditions.calMode ? 0x10 : 0) | unit);

@@ -23,7 +23,7 @@ struct Conditions {
     bool calMode = false;
     bool pulseNewAverage = false;  // set in the next frame only
     bool pulseLargeError = false;
-    bool checkSums = false;        // report wrong checksums in memory as an EEPROM error
+    bool checkSums = true;         // report wrong checksums in memory as an EEPROM error
     std::optional<int> modelIndex;  // instead of the index of the model number in memory
     std::optional<double> signal;   // instead of the slow sweep
 };
@@ -67,6 +67,7 @@ private:
     CommandResult writeRegister(std::span<const std::uint8_t> data);
     CommandResult storeCorrections(std::span<const std::uint8_t> data);
     double registerValue(const Measurement& m, double seconds) const;
+    [[nodiscard]] bool checksumsWrong() const noexcept;
 
     DeviceMemory m_memory;
     Conditions m_conditions;
@@ -77,6 +78,11 @@ private:
     int m_register = 16;
     bool m_service = false;
     bool m_writeOpen = false;
+    // From the opening of a write until checksum A, its last step, the sums are checked no more:
+    // the blocks land first and the sums after them, and the host must not see an EEPROM error
+    // in between. A reset ends the wait, so a write broken off shows its wrong sums.
+    bool m_sumsPending = false;
+    bool m_sumsWrongBeforeWrite = false;
     std::uint8_t m_registerZero = 0;
     int m_oscillator = 1;
 };

@@ -69,9 +69,10 @@ Status PtyPort::pointLink() const {
 }
 
 void PtyPort::removeLink() noexcept {
-    if (m_link.empty()) return;
+    if (m_link.empty() || m_slavePath.empty()) return;
+    // Only our own: a link that now points elsewhere belongs to whoever pointed it there.
     std::error_code ec;
-    if (std::filesystem::is_symlink(std::filesystem::symlink_status(m_link, ec))) std::filesystem::remove(m_link, ec);
+    if (std::filesystem::read_symlink(m_link, ec) == m_slavePath && !ec) std::filesystem::remove(m_link, ec);
 }
 
 bool PtyPort::writeByte(unsigned char byte) noexcept {

@@ -26,6 +26,7 @@ public:
 
     void setLink(std::filesystem::path link) { m_link = std::move(link); }
     [[nodiscard]] const std::filesystem::path& link() const noexcept { return m_link; }
+    // Removes the link while it still points at our slave (after close() too).
     void removeLink() noexcept;
 
     [[nodiscard]] int masterFd() const noexcept { return m_master.get(); }

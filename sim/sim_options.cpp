@@ -30,6 +30,8 @@ Result<SimOptions> ParseSimOptions(const std::vector<std::string>& args) {
         if (a == "--no-link") { o.noLink = true; continue; }
         if (a == "--silent") { o.loop.silent = true; continue; }
         if (a == "--check-sums") { o.checkSums = true; continue; }
+        if (a == "--no-check-sums") { o.checkSums = false; continue; }
+        if (a == "--daemon") { o.daemon = true; continue; }
         const std::string* v = value();
         if (v == nullptr) return bad(a, a.starts_with("--") ? "needs a value" : "unknown option");
         if (a == "--link") { o.loop.link = *v; continue; }
@@ -79,12 +81,33 @@ Result<SimOptions> ParseSimOptions(const std::vector<std::string>& args) {
     return o;
 }
 
+Result<CtlOptions> ParseCtlOptions(const std::vector<std::string>& args) {
+    CtlOptions o;
+    std::size_t i = 0;
+    if (i < args.size() && args[i] == "--control") {
+        if (i + 1 >= args.size()) return bad("--control", "needs a value");
+        o.control = args[i + 1];
+        i += 2;
+    }
+    for (; i < args.size(); ++i) o.line += (o.line.empty() ? "" : " ") + args[i];
+    if (o.line.empty()) return bad("ctl", "needs a control line, such as 'stats' or 'help'");
+    return o;
+}
+
+std::filesystem::path DefaultControlPath(const std::filesystem::path& link) { return link.string() + ".ctl"; }
+
 std::string SimUsage() {
     return "usage: r4860-sim [options]\n"
+           "       r4860-sim ctl [--control PATH] LINE...\n"
            "The R4860 transducer on a pseudo-terminal: frames at 4800-baud pacing, commands in the gaps.\n"
-           "  --link PATH         symbolic link to the pty slave (default: ports/COM99 in the ports folder)\n"
+           "'ctl' sends one control line to a running emulator and prints its reply (exit code 1 on 'error').\n"
+           "  --link PATH         symbolic link to the pty slave (default: ports/COM99 in the ports folder);\n"
+           "                      a second emulator for the same link refuses with exit code 2\n"
            "  --no-link           make no link; use the slave path printed on stdout\n"
-           "  --control PATH      Unix socket for control lines (send 'help' for the list)\n"
+           "  --control PATH      Unix socket for control lines (send 'help' for the list;\n"
+           "                      default: the link's path with .ctl added, such as ports/COM99.ctl)\n"
+           "  --daemon            run in the background; return once the link and socket are ready,\n"
+           "                      printing the emulator's process id\n"
            "  --log PATH          tab-separated log of every frame received and sent\n"
            "  --memory FILE       load the memory from FILE (2048 or 2052 bytes) and save it there at exit\n"
            "  --model CODE        factory model code (default 47: model number 4747)\n"
@@ -94,7 +117,8 @@ std::string SimUsage() {
            "  --id-tag TXT        factory ID tag (default TT-101)\n"
            "  --signal X          fixed input signal (ohm, mV, mA or V) instead of a slow sweep\n"
            "  --silent            start without sending (control 'silence off' starts it)\n"
-           "  --check-sums        report wrong checksums in memory as an EEPROM error\n"
+           "  --no-check-sums     never report wrong checksums in memory as an EEPROM error\n"
+           "                      (by default they are, except while a write is under way)\n"
            "  --period-ms N       frame period (default 60)\n"
            "  --min-gap-ms N      shortest gap after any frame (default 20)\n"
            "  --seed N            seed of the fault dice (default 4800)\n"

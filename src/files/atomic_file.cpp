@@ -31,6 +31,38 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
+// The kernel's own limit on links followed in one lookup.
+constexpr int kMaxLinkHops = 40;
+
+// Where the bytes must land: the end of a chain of symbolic links, so that the link stays a link
+// and the temporary file is made on the target's file system, where rename() can reach it.
+Result<fs::path> followLinks(const fs::path& file) {
+    fs::path at = file;
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        struct stat st {};
+        if (::lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return at;
+        std::error_code ec;
+        const fs::path next = fs::read_symlink(at, ec);
+        if (ec) return ioError(file, ec.value());
+        at = next.is_relative() ? at.parent_path() / next : next;
+    }
+    return ioError(file, ELOOP);
+}
+
+// The mode the new file gets. Whatever is in the way and is not a regular file (a device, a FIFO,
+// a folder) is never replaced, and neither is a file the user may not write: rename() asks only
+// the folder, so it would quietly replace a file its owner made read-only.
+Result<mode_t> replaceableMode(const fs::path& file, const fs::path& target) {
+    struct stat st {};
+    if (::stat(target.c_str(), &st) != 0) {
+        if (errno == ENOENT) return mode_t{0644};  // a new file: mkostemp() reports a missing folder
+        return ioError(file, errno);
+    }
+    if (!S_ISREG(st.st_mode)) return makeError(Errc::BadArgument, file.string() + ": not a regular file");
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return ioError(file, errno);
+    return static_cast<mode_t>(st.st_mode & 07777);
+}
+
 }  // namespace
 
 Result<std::string> ReadWholeFile(const fs::path& file, std::size_t maxBytes) {
@@ -55,8 +87,15 @@ Result<std::string> ReadWholeFile(const fs::path& file, std::size_t maxBytes) {
 }
 
 Status WriteFileAtomically(const fs::path& file, std::string_view bytes) {
-    const fs::path dir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
-    std::string pattern = (dir / ("." + file.filename().string() + ".XXXXXX")).string();
+    if (file.empty() || !file.has_filename())
+        return makeError(Errc::BadArgument, "\"" + file.string() + "\": not a file name");
+    const Result<fs::path> target = followLinks(file);
+    if (!target) return target.error();
+    const Result<mode_t> mode = replaceableMode(file, *target);
+    if (!mode) return mode.error();
+
+    const fs::path dir = target->parent_path().empty() ? fs::path(".") : target->parent_path();
+    std::string pattern = (dir / ("." + target->filename().string() + ".XXXXXX")).string();
     UniqueFd fd(::mkostemp(pattern.data(), O_CLOEXEC));
     if (fd.get() < 0) return ioError(file, errno);
     const fs::path temp = pattern;
@@ -65,9 +104,7 @@ Status WriteFileAtomically(const fs::path& file, std::string_view bytes) {
         return ioError(file, err);
     };
 
-    struct stat old {};
-    const mode_t mode = ::stat(file.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    if (::fchmod(fd.get(), mode) != 0) return fail(errno);
+    if (::fchmod(fd.get(), *mode) != 0) return fail(errno);
     if (!writeAll(fd.get(), bytes)) return fail(errno);
     if (::fsync(fd.get()) != 0) return fail(errno);
     // close() is where some file systems report a deferred write error.
@@ -77,7 +114,7 @@ Status WriteFileAtomically(const fs::path& file, std::string_view bytes) {
         return fail(err);
     }
     (void)fd.release();
-    if (::rename(temp.c_str(), file.c_str()) != 0) return fail(errno);
+    if (::rename(temp.c_str(), target->c_str()) != 0) return fail(errno);
     // The rename itself is durable only once the folder is synced; failing that is not worth an error.
     if (UniqueFd dfd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dfd.get() >= 0) ::fsync(dfd.get());
     return {};

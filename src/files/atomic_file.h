@@ -21,7 +21,10 @@ inline constexpr std::size_t kMaxReadBytes = 4u << 20;
 
 // Writes `bytes` to a temporary file in the same folder, syncs it and renames it over `file`,
 // so a crash or a full disk leaves either the old file or the new one. An existing file's
-// permissions are kept; a new one gets 0644.
+// permissions are kept; a new one gets 0644. A symbolic link is followed and its target replaced,
+// the link kept. Refused, with nothing touched: an empty name (BadArgument), a path that is not a
+// regular file, such as a device, FIFO or folder (BadArgument), and a file or folder the user may
+// not write (Io, "<path>: Permission denied").
 [[nodiscard]] Status WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes);
 
 }  // namespace r4860::files

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "common/catalogues.h"
@@ -79,9 +80,14 @@ Status StartLog(const std::filesystem::path& logFileName, const DiagramStart& st
 }
 
 Status AppendLogRow(const std::filesystem::path& logFileName, double elapsedMs, double result, double outputMa) {
+    const auto failed = [&](int err) { return makeError(Errc::Io, logFileName.string() + ": " + std::strerror(err)); };
     // No O_CREAT: a log deleted while recording must stop the recording, not start a headless file.
-    UniqueFd fd(::open(logFileName.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY));
-    if (fd.get() < 0) return makeError(Errc::Io, logFileName.string() + ": " + std::strerror(errno));
+    // O_NONBLOCK: a FIFO put in its place must not hang the recording.
+    UniqueFd fd(::open(logFileName.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (fd.get() < 0) return failed(errno);
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) return failed(errno);
+    if (!S_ISREG(st.st_mode)) return makeError(Errc::Io, logFileName.string() + ": not a regular file");
     const std::string row =
         LogTimeText(elapsedMs) + "\t" + LogResultText(result) + "\t" + LogOutputText(outputMa) + "\r\n";
     // One write of the whole row: O_APPEND then puts it at the end in one piece.
@@ -89,10 +95,12 @@ Status AppendLogRow(const std::filesystem::path& logFileName, double elapsedMs, 
         const ssize_t n = ::write(fd.get(), row.data(), row.size());
         if (n < 0 && errno == EINTR) continue;
         if (n == static_cast<ssize_t>(row.size())) break;
-        const int err = n < 0 ? errno : EIO;
-        return makeError(Errc::Io, logFileName.string() + ": " + std::strerror(err));
+        const int err = n < 0 ? errno : ENOSPC;
+        // A full disk can take half a row: cut it off, so a spreadsheet never reads a torn line.
+        if (n > 0 && ::ftruncate(fd.get(), st.st_size) != 0) return failed(errno);
+        return failed(err);
     }
-    if (::close(fd.release()) != 0) return makeError(Errc::Io, logFileName.string() + ": " + std::strerror(errno));
+    if (::close(fd.release()) != 0) return failed(errno);
     return {};
 }
 

@@ -2,7 +2,13 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
+
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -102,22 +108,156 @@ TEST(LineBuffer, ReadsWindows1250AndWritesUtf8WithCrLf) {
         << "valid UTF-8 is not decoded twice";
 }
 
-TEST(AtomicFile, ReplacesTheOldFileKeepingItsModeOrKeepsItOnFailure) {
-    testing::TempDir dir;
-    const fs::path file = dir / "a.par";
-    const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
-    ASSERT_TRUE(WriteFileAtomically(file, "old"));
-    fs::permissions(file, mode);
-    ASSERT_TRUE(WriteFileAtomically(file, "new\r\n"));
-    EXPECT_EQ(ReadWholeFile(file).value(), "new\r\n");
-    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, mode) << "an operator's permissions survive";
-    EXPECT_EQ(WriteFileAtomically(dir / "no" / "a.par", "x").error().code, Errc::Io);
-    fs::create_directory(dir / "b.par"); // a folder in the way: the rename must fail
-    EXPECT_FALSE(WriteFileAtomically(dir / "b.par", "x"));
-    EXPECT_TRUE(fs::is_directory(dir / "b.par"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2)
-        << "no temporaries";
+// What a write could change at a path: the entry's type and, at the end of any links, a regular
+// file's mode and bytes.
+std::string snapshot(const fs::path& p) {
+    std::error_code ec;
+    std::string s = std::to_string(static_cast<int>(fs::symlink_status(p, ec).type()));
+    if (fs::is_regular_file(p, ec))
+        s += " " + std::to_string(static_cast<int>(fs::status(p).permissions())) + " " + ReadWholeFile(p).value();
+    return s;
 }
+
+struct WriteOutcome {
+    bool ok = false;
+    int code = 0;
+    std::string message;
+};
+
+// Writes in a child process, as user and group nobody when asked: the tests run as root, who may
+// write anything, and the test process must keep its rights. Nothing when the switch failed.
+std::optional<WriteOutcome> writeAs(bool nobody, const fs::path& file, std::string_view bytes) {
+    constexpr int kCannotSwitch = 77;
+    constexpr uid_t kNobody = 65534;
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0) return std::nullopt;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(pipeFds[0]);
+        if (nobody && ::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setresgid(kNobody, kNobody, kNobody) != 0 ||
+             ::setresuid(kNobody, kNobody, kNobody) != 0))
+            ::_exit(kCannotSwitch);
+        const Status written = WriteFileAtomically(file, bytes);
+        const std::string report =
+            written ? "ok" : std::to_string(static_cast<int>(written.error().code)) + " " + written.error().message;
+        (void)!::write(pipeFds[1], report.data(), report.size());
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    std::string report;
+    char buf[512];
+    for (ssize_t n; (n = ::read(pipeFds[0], buf, sizeof buf)) > 0;) report.append(buf, static_cast<std::size_t>(n));
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (pid < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+    if (report == "ok") return WriteOutcome{true, 0, {}};
+    const auto blank = report.find(' ');
+    return WriteOutcome{false, std::stoi(report.substr(0, blank)), report.substr(blank + 1)};
+}
+
+struct AtomicWriteCase {
+    const char* why;
+    fs::path (*scene)(const fs::path& dir);  // sets up what is in the way; the path to write to
+    bool asNobody;
+    std::optional<Errc> refusal;  // none: the write goes through
+    const char* reason = "";      // the message says this beside the path
+};
+
+class AtomicWrite : public ::testing::TestWithParam<AtomicWriteCase> {};
+
+TEST_P(AtomicWrite, ReplacesOnlyARegularFileTheUserMayWriteAndNeverLeavesATemporary) {
+    const auto& c = GetParam();
+    testing::TempDir dir;
+    fs::permissions(dir.path(), fs::perms::all);  // nobody may make files here, so only the checks stop it
+    const fs::path file = c.scene(dir.path());
+    const std::string before = snapshot(file);
+    const fs::file_status entryBefore = fs::symlink_status(file), targetBefore = fs::status(file);
+    const auto outcome = writeAs(c.asNobody, file, "new\r\n");
+    if (!outcome) GTEST_SKIP() << "cannot run as user nobody";
+    if (!c.refusal) {
+        ASSERT_TRUE(outcome->ok) << c.why << ": " << outcome->message;
+        EXPECT_EQ(ReadWholeFile(file).value(), "new\r\n") << c.why;
+        if (fs::exists(entryBefore)) {
+            EXPECT_EQ(fs::symlink_status(file).type(), entryBefore.type()) << c.why << ": a link stays a link";
+            EXPECT_EQ(fs::status(file).permissions(), targetBefore.permissions()) << c.why << ": the mode is kept";
+        }
+    } else {
+        ASSERT_FALSE(outcome->ok) << c.why;
+        EXPECT_EQ(outcome->code, static_cast<int>(*c.refusal)) << c.why << ": " << outcome->message;
+        EXPECT_NE(outcome->message.find(c.reason), std::string::npos) << c.why << ": " << outcome->message;
+        const std::string path = file.string();
+        if (!path.empty()) {
+            const auto at = outcome->message.find(path);
+            EXPECT_TRUE(at != std::string::npos && outcome->message.find(path, at + 1) == std::string::npos)
+                << c.why << ": the path once in " << outcome->message;
+        }
+        EXPECT_EQ(snapshot(file), before) << c.why << ": nothing replaced";
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(dir.path()))
+        EXPECT_NE(entry.path().filename().string()[0], '.') << c.why << ": a temporary was left";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WhatIsInTheWay, AtomicWrite,
+    ::testing::Values(
+        AtomicWriteCase{"a regular file with an operator's mode",
+                        [](const fs::path& d) {
+                            std::ofstream(d / "a.par") << "old";
+                            fs::permissions(d / "a.par", fs::perms::owner_read | fs::perms::owner_write |
+                                                             fs::perms::group_read);
+                            return d / "a.par";
+                        },
+                        false, std::nullopt},
+        AtomicWriteCase{"a new file", [](const fs::path& d) { return d / "new.par"; }, false, std::nullopt},
+        AtomicWriteCase{"a chain of relative links into another folder",
+                        [](const fs::path& d) {
+                            fs::create_directory(d / "real");
+                            std::ofstream(d / "real" / "a.par") << "old";
+                            fs::create_symlink("real/a.par", d / "hop.par");
+                            fs::create_symlink("hop.par", d / "a.par");
+                            return d / "a.par";
+                        },
+                        false, std::nullopt},
+        AtomicWriteCase{"a FIFO would be replaced by a file",
+                        [](const fs::path& d) {
+                            ::mkfifo((d / "a.par").c_str(), 0644);
+                            return d / "a.par";
+                        },
+                        false, Errc::BadArgument, "not a regular file"},
+        AtomicWriteCase{"a folder",
+                        [](const fs::path& d) {
+                            fs::create_directory(d / "a.par");
+                            return d / "a.par";
+                        },
+                        false, Errc::BadArgument, "not a regular file"},
+        // As nobody, so that a fault can never replace the machine's /dev/null.
+        AtomicWriteCase{"a device node", [](const fs::path&) { return fs::path("/dev/null"); }, true,
+                        Errc::BadArgument, "not a regular file"},
+        AtomicWriteCase{"a read-only file in a folder the user may write",
+                        [](const fs::path& d) {
+                            std::ofstream(d / "a.par") << "old";
+                            fs::permissions(d / "a.par", fs::perms::owner_read | fs::perms::group_read |
+                                                             fs::perms::others_read);
+                            return d / "a.par";
+                        },
+                        true, Errc::Io, "Permission denied"},
+        AtomicWriteCase{"a writable file in a read-only folder",
+                        [](const fs::path& d) {
+                            fs::create_directory(d / "locked");
+                            std::ofstream(d / "locked" / "a.par") << "old";
+                            fs::permissions(d / "locked" / "a.par", fs::perms::all & ~fs::perms::owner_exec &
+                                                                        ~fs::perms::group_exec & ~fs::perms::others_exec);
+                            fs::permissions(d / "locked", fs::perms::all & ~fs::perms::owner_write &
+                                                              ~fs::perms::group_write & ~fs::perms::others_write);
+                            return d / "locked" / "a.par";
+                        },
+                        true, Errc::Io, "Permission denied"},
+        AtomicWriteCase{"a folder that does not exist", [](const fs::path& d) { return d / "no" / "a.par"; }, false,
+                        Errc::Io, "No such file or directory"},
+        AtomicWriteCase{"an empty name", [](const fs::path&) { return fs::path(); }, false, Errc::BadArgument,
+                        "not a file name"}));
 
 TEST(ReadWholeFile, RefusesWhatIsNotASmallRegularFile) {
     testing::TempDir dir;

@@ -2,8 +2,13 @@
 #include "files/log_file.h"
 
 #include <cmath>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -76,6 +81,28 @@ TEST(LogFile, StopsWhenTheFileWasDeletedAndNeverRecreatesIt) {
     settings.DataDir = "keep";
     EXPECT_FALSE(StartLog(dir / "missing" / "a.txt", {}, 8, settings));
     EXPECT_EQ(settings.DataDir, "keep");
+}
+
+TEST(LogFile, AFullDiskStopsTheRecordingWithoutATornRow) {
+    testing::TempDir dir;
+    Settings settings;
+    const fs::path log = dir / "a.txt";
+    ASSERT_TRUE(StartLog(log, {}, 8, settings));
+    ASSERT_TRUE(AppendLogRow(log, 500, 21.375, 4.5));
+    const std::string kept = slurp(log);
+    // A file-size limit a few bytes past the end stands in for a full disk: the kernel takes part
+    // of the row, then refuses. In a child, so the limit and the ignored SIGXFSZ stay there.
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{static_cast<rlim_t>(kept.size() + 5), static_cast<rlim_t>(kept.size() + 5)};
+        const bool refused = ::setrlimit(RLIMIT_FSIZE, &limit) == 0 && !AppendLogRow(log, 1000, -3, 12);
+        ::_exit(refused ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the row that did not fit is an error";
+    EXPECT_EQ(slurp(log), kept) << "the rows before stay, nothing of the new one";
 }
 
 } // namespace

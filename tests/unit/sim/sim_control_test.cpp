@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "sim/factory_image.h"
 
 namespace r4860::sim {
@@ -83,6 +87,53 @@ TEST(ControlCommands, LogMarkKeepsItsTextWithBlanks) {
     EXPECT_EQ(r.action, ControlAction::Mark);
     EXPECT_EQ(r.argument, "read starts here");
 }
+
+// The host's full write opens with EF 00 00, sends the blocks, then checksum B and checksum A by
+// 'L'; a transducer that checked its sums on every frame would report an EEPROM error half-way.
+struct SumCheckCase {
+    const char* why;
+    std::vector<const char*> steps;  // hex command data; "A" and "B": 'L' with the right checksum now
+    bool eepromError;
+};
+
+class ChecksumCheck : public ::testing::TestWithParam<SumCheckCase> {};
+
+TEST_P(ChecksumCheck, ReportsWrongSumsOnlyOnceAWriteIsOver) {
+    const auto& c = GetParam();
+    DeviceEngine engine(FactoryImage({}));
+    LineFaults faults;
+    for (const std::string_view step : c.steps) {
+        std::vector<std::uint8_t> data;
+        if (step == "A" || step == "B") {
+            const std::uint8_t sum = step == "A" ? ChecksumA(engine.memory()) : ChecksumB(engine.memory());
+            data = {'L', static_cast<std::uint8_t>(step == "A" ? 1 : 2), sum, sum, sum};
+        } else if (step.starts_with("ctl ")) {
+            ASSERT_EQ(InterpretControl(step.substr(4), engine, faults).text, "ok") << c.why;
+            continue;
+        } else {
+            for (std::size_t i = 0; i + 1 < step.size(); i += 2)
+                data.push_back(static_cast<std::uint8_t>(std::stoi(std::string(step.substr(i, 2)), nullptr, 16)));
+        }
+        const auto r = engine.execute(data);
+        ASSERT_TRUE(r.accepted) << c.why << ": " << step << " " << r.note;
+        if (r.reset) engine.reset();
+    }
+    EXPECT_EQ(engine.nextFrame(0.0).data[6] & 0x80, c.eepromError ? 0x80 : 0x00) << c.why;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ChecksumCheck,
+    ::testing::Values(SumCheckCase{"the factory image is consistent", {}, false},
+                      SumCheckCase{"on by default: a byte changed without its sum", {"4401000563"}, true},
+                      SumCheckCase{"switched off", {"ctl checksum-check off", "4401000563"}, false},
+                      SumCheckCase{"blocks of an opened write, sums not yet sent", {"EF0000", "4401000563"}, false},
+                      SumCheckCase{"a write that was wrong before it opened still shows it",
+                                   {"4401000563", "EF0000", "4401004011"}, true},
+                      SumCheckCase{"checksum B alone does not end the write", {"EF0000", "4401000563", "B"}, false},
+                      SumCheckCase{"the whole write with its sums", {"EF0000", "4401000563", "4401004011", "B", "A"}, false},
+                      SumCheckCase{"a write ended with a wrong checksum A",
+                                   {"EF0000", "4401000563", "B", "4C01000000"}, true},
+                      SumCheckCase{"a reset breaks the write off", {"EF0000", "4401000563", "72"}, true}));
 
 }  // namespace
 }  // namespace r4860::sim

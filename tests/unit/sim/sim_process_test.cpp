@@ -1,6 +1,9 @@
 // The real r4860-sim on its pty: pacing, gaps, acknowledgements, faults, unplugging, shutdown.
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -10,9 +13,15 @@
 #include <chrono>
 #include <fstream>
 #include <optional>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "protocol/frame_codec.h"
 #include "support/sim_on_pty.h"
+#include "support/temp_dir.h"
+
+extern char** environ;
 
 namespace r4860::testing {
 namespace {
@@ -72,6 +81,73 @@ bool validDeviceFrame(const Bytes& w) {
 }
 
 const Bytes kAck(protocol::kAckFrame.begin(), protocol::kAckFrame.end());
+
+// The data bytes of a device frame: address and length dropped, escapes undone, check dropped.
+Bytes deviceData(const Bytes& w) {
+    Bytes body;
+    for (std::size_t i = 3; i + 1 < w.size(); ++i) body.push_back(w[i] == protocol::kEsc ? w[++i] ^ protocol::kEscXor : w[i]);
+    if (body.size() == 9) body.pop_back();
+    return body;
+}
+
+struct Finished {
+    int exitCode = -1;
+    std::string out, err;
+};
+
+// r4860-sim run as a script runs it: arguments in, exit code and both outputs back.
+Finished runSimProgram(const std::vector<std::string>& args) {
+    std::vector<std::string> all = {R4860_SIM_PATH};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    int out[2], err[2];
+    if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return {};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+    pid_t pid = -1;
+    const int rc = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    ::close(err[1]);
+    Finished f;
+    // Until both ends close: a daemon that kept either open would hang a script's $(...).
+    pollfd fds[] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    std::string* texts[] = {&f.out, &f.err};
+    for (int open = 2; open > 0 && rc == 0 && ::poll(fds, 2, 5'000) > 0;) {
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+            char buf[1024];
+            const ssize_t n = ::read(fds[i].fd, buf, sizeof buf);
+            if (n > 0) texts[i]->append(buf, static_cast<std::size_t>(n));
+            if (n <= 0) fds[i].fd = -1, --open;
+        }
+    }
+    ::close(out[0]);
+    ::close(err[0]);
+    if (rc != 0) return f;
+    // One that is still running has not refused: end it, so the test fails instead of hanging.
+    int status = 0;
+    pid_t done = 0;
+    for (int waited = 0; (done = ::waitpid(pid, &status, WNOHANG)) == 0; ++waited) {
+        if (waited == 250) ::kill(pid, SIGKILL);
+        std::this_thread::sleep_for(20ms);
+    }
+    if (done == pid && WIFEXITED(status)) f.exitCode = WEXITSTATUS(status);
+    return f;
+}
+
+bool waitGone(const std::filesystem::path& p, std::chrono::milliseconds timeout = 5s) {
+    const auto until = std::chrono::steady_clock::now() + timeout;
+    while (std::filesystem::exists(std::filesystem::symlink_status(p))) {
+        if (std::chrono::steady_clock::now() >= until) return false;
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
 
 TEST(SimProcess, BroadcastsValidFramesAtFourThousandEightHundredBaud) {
     SimOnPty sim;
@@ -220,6 +296,81 @@ TEST(SimProcess, EndingRemovesTheLinkAndKeepsTheMemory) {
     const auto mem = next.memory();
     ASSERT_EQ(mem.size(), 2052u);
     EXPECT_EQ(Bytes(mem.begin() + 0x40, mem.begin() + 0x44), (Bytes{0xDE, 0xAD, 0xBE, 0xEF}));
+}
+
+TEST(SimProcess, ChecksumsAreCheckedUnlessSwitchedOff) {
+    const struct {
+        const char* why;
+        std::vector<std::string> args;
+        std::uint8_t eepromBit;
+    } cases[] = {
+        {"by default", {}, 0x80},
+        {"--check-sums is still accepted", {"--check-sums"}, 0x80},
+        {"--no-check-sums", {"--no-check-sums"}, 0x00},
+    };
+    for (const auto& c : cases) {
+        SimOptions o;
+        o.extraArgs = c.args;
+        SimOnPty sim(o);
+        ASSERT_TRUE(sim.ok()) << c.why << ": " << sim.startError();
+        HostEnd host(sim.slavePath());
+        ASSERT_EQ(deviceData(host.frame()).at(6) & 0x80, 0x00) << c.why << ": the factory sums are right";
+        ASSERT_EQ(sim.control("poke 5 63"), "ok");
+        (void)host.frame();  // may have been composed before the poke
+        EXPECT_EQ(deviceData(host.frame()).at(6) & 0x80, c.eepromBit) << c.why;
+    }
+}
+
+TEST(SimProcess, ASecondEmulatorForTheSameLinkRefusesAndLeavesTheFirstAlone) {
+    SimOnPty first;
+    ASSERT_TRUE(first.ok()) << first.startError();
+    for (const auto* how : {"--silent", "--daemon"}) {
+        const Finished second =
+            runSimProgram({how, "--link", first.linkPath().string(), "--control", (first.dir() / "2.sock").string()});
+        EXPECT_EQ(second.exitCode, 2) << how;
+        EXPECT_NE(second.err.find("already served by another r4860-sim (pid " + std::to_string(first.pid()) + ")"),
+                  std::string::npos)
+            << how << ": " << second.err;
+        EXPECT_EQ(std::filesystem::read_symlink(first.linkPath()).string(), first.slavePath()) << how;
+        EXPECT_TRUE(first.control("stats").starts_with("ok ")) << how;
+    }
+    // Someone repoints the link (a newer emulator, the operator): ending must not take theirs.
+    std::filesystem::remove(first.linkPath());
+    std::filesystem::create_symlink("/dev/null", first.linkPath());
+    first.stop();
+    EXPECT_EQ(std::filesystem::read_symlink(first.linkPath()), "/dev/null");
+    EXPECT_FALSE(std::filesystem::exists(first.linkPath().string() + ".lock")) << "the lock goes with its holder";
+}
+
+TEST(SimProcess, RunsInTheBackgroundAndAnswersControlLinesFromTheCommandLine) {
+    TempDir dir;
+    const auto link = dir / "ports/COM98";
+    const Finished started = runSimProgram({"--daemon", "--link", link.string(), "--silent"});
+    ASSERT_EQ(started.exitCode, 0) << started.err;
+    EXPECT_EQ(started.out.find_first_not_of("0123456789\n"), std::string::npos) << "only the pid: " << started.out;
+    EXPECT_TRUE(std::filesystem::is_symlink(link)) << "ready when the command returns";
+    const auto control = link.string() + ".ctl";
+    const struct {
+        const char* why;
+        std::vector<std::string> args;
+        int exitCode;
+        const char* outStart;
+    } cases[] = {
+        {"one word", {"ctl", "--control", control, "stats"}, 0, "ok frames="},
+        {"words joined into one line", {"ctl", "--control", control, "drop-acks", "next", "2"}, 0, "ok\n"},
+        {"one argument holding the line", {"ctl", "--control", control, "silence off"}, 0, "ok\n"},
+        {"an error reply fails the command", {"ctl", "--control", control, "explode"}, 1, "error "},
+        {"nobody listening", {"ctl", "--control", control + ".none", "stats"}, 1, ""},
+        {"no line", {"ctl", "--control", control}, 2, ""},
+    };
+    for (const auto& c : cases) {
+        const Finished f = runSimProgram(c.args);
+        EXPECT_EQ(f.exitCode, c.exitCode) << c.why << ": " << f.err;
+        EXPECT_TRUE(f.out.starts_with(c.outStart)) << c.why << ": " << f.out;
+    }
+    EXPECT_EQ(runSimProgram({"ctl", "--control", control, "quit"}).out, "ok\n");
+    EXPECT_TRUE(waitGone(link)) << "quit removes the link";
+    EXPECT_TRUE(waitGone(control)) << "and the control socket";
 }
 
 TEST(SimLog, ParsesWhatTheEmulatorWrites) {

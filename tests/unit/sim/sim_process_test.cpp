@@ -31,18 +31,15 @@ public:
             ::tcflush(m_fd, TCIFLUSH);
         }
     }
-    ~HostEnd() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
+    ~HostEnd() { if (m_fd >= 0) ::close(m_fd); }
     [[nodiscard]] bool ok() const { return m_fd >= 0; }
 
     // One byte, or nothing when the deadline passes or the device has gone.
-    std::optional<std::uint8_t> byte(std::chrono::milliseconds timeout) {
+    std::optional<std::uint8_t> byte(std::chrono::milliseconds timeout = 500ms) {
         pollfd p{m_fd, POLLIN, 0};
-        if (::poll(&p, 1, static_cast<int>(timeout.count())) <= 0 || !(p.revents & POLLIN)) return std::nullopt;
         std::uint8_t b = 0;
-        if (::read(m_fd, &b, 1) != 1) return std::nullopt;
-        return b;
+        if (::poll(&p, 1, static_cast<int>(timeout.count())) <= 0 || !(p.revents & POLLIN)) return std::nullopt;
+        return ::read(m_fd, &b, 1) == 1 ? std::optional(b) : std::nullopt;
     }
     // From the next START to its END.
     Bytes frame(std::chrono::milliseconds timeout = 500ms) {
@@ -54,11 +51,13 @@ public:
         }
         return {};
     }
-    void skipToEnd() {
-        while (auto b = byte(500ms))
-            if (*b == protocol::kEnd) return;
+    void send(const Bytes& wire) { ASSERT_EQ(::write(m_fd, wire.data(), wire.size()), ssize_t(wire.size())); }
+    // A command sent while a device frame is going out.
+    void sendMidFrame(const Bytes& data) {
+        while (byte() != protocol::kStart) {}
+        send(protocol::BuildCommandFrame(data));
+        while (auto b = byte()) if (*b == protocol::kEnd) return;
     }
-    void send(const Bytes& wire) { ASSERT_EQ(::write(m_fd, wire.data(), wire.size()), static_cast<ssize_t>(wire.size())); }
 
 private:
     int m_fd;
@@ -73,56 +72,44 @@ bool validDeviceFrame(const Bytes& w) {
 
 const Bytes kAck(protocol::kAckFrame.begin(), protocol::kAckFrame.end());
 
-TEST(SimProcess, BroadcastsValidFramesAtFourThousandEightHundredBaud) {
-    SimOnPty sim;
-    ASSERT_TRUE(sim.ok()) << sim.startError();
-    HostEnd host(sim.linkPath());
-    ASSERT_TRUE(host.ok());
-    ASSERT_FALSE(host.frame().empty());
-    const auto t0 = std::chrono::steady_clock::now();
-    int frames = 0;
-    for (; frames < 10; ++frames) {
-        const Bytes f = host.frame();
-        ASSERT_TRUE(validDeviceFrame(f)) << "frame " << frames;
+// An emulator on a fresh pty, with the host already in step with its frames.
+class SimProcess : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(sim.ok()) << sim.startError();
+        ASSERT_TRUE(host.ok());
+        ASSERT_FALSE(host.frame().empty());
     }
-    const double perFrameMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count() / frames;
+    SimOnPty sim;
+    HostEnd host{sim.linkPath()};
+};
+
+TEST_F(SimProcess, BroadcastsValidFramesAtFourThousandEightHundredBaud) {
+    const auto t0 = std::chrono::steady_clock::now();
+    for (int i = 0; i < 10; ++i) ASSERT_TRUE(validDeviceFrame(host.frame())) << "frame " << i;
+    const auto perFrame = (std::chrono::steady_clock::now() - t0) / 10;
     // 60 ms a frame by default; a frame of 13 bytes alone takes 27 ms at 4800 baud.
-    EXPECT_GT(perFrameMs, 45.0);
-    EXPECT_LT(perFrameMs, 120.0);
+    EXPECT_GT(perFrame, 45ms);
+    EXPECT_LT(perFrame, 120ms);
 }
 
-TEST(SimProcess, AcknowledgesACommandInTheGapAndAnswersAReadInTheNextFrame) {
-    SimOnPty sim;
-    ASSERT_TRUE(sim.ok()) << sim.startError();
-    HostEnd host(sim.slavePath());
-    ASSERT_FALSE(host.frame().empty());
+TEST_F(SimProcess, AcknowledgesACommandInTheGapAndAnswersAReadInTheNextFrame) {
     host.send(protocol::BuildCommandFrame(Bytes{'s', 0x00, 0x1C}));
     EXPECT_EQ(host.frame(), kAck) << "exactly C0 31 00 C1";
     const Bytes reply = host.frame();
     ASSERT_TRUE(validDeviceFrame(reply));
-    EXPECT_EQ(reply[3], 0x12) << "4747 high byte";
-    EXPECT_EQ(reply[4], 0x8B) << "4747 low byte";
-    EXPECT_EQ(reply[7], 0x00);
-    EXPECT_EQ(reply[8], 0x1C) << "the address is echoed";
+    EXPECT_EQ(Bytes(reply.begin() + 3, reply.begin() + 5), (Bytes{0x12, 0x8B})) << "4747";
+    EXPECT_EQ(Bytes(reply.begin() + 7, reply.begin() + 9), (Bytes{0x00, 0x1C})) << "the address is echoed";
     const auto rx = sim.receivedFrames();
     ASSERT_EQ(rx.size(), 1u);
     EXPECT_EQ(rx[0].outcome, "accepted");
     EXPECT_TRUE(rx[0].inGap);
-    EXPECT_EQ(rx[0].data, (Bytes{'s', 0x00, 0x1C}));
 }
 
-TEST(SimProcess, TakesOnlyImmediateCommandsWhileAFrameIsGoingOut) {
-    SimOnPty sim;
-    ASSERT_TRUE(sim.ok()) << sim.startError();
-    HostEnd host(sim.slavePath());
-    ASSERT_FALSE(host.frame().empty());
-    while (host.byte(500ms) != protocol::kStart) {}
-    host.send(protocol::BuildCommandFrame(Bytes{'D', 1, 0x00, 0x30, 0x77}));  // mid-frame, no bit 7
-    host.skipToEnd();
+TEST_F(SimProcess, TakesOnlyImmediateCommandsWhileAFrameIsGoingOut) {
+    host.sendMidFrame({'D', 1, 0x00, 0x30, 0x77});  // no bit 7
     EXPECT_NE(host.frame(), kAck);
-    while (host.byte(500ms) != protocol::kStart) {}
-    host.send(protocol::BuildCommandFrame(Bytes{0xC4, 1, 0x00, 0x31, 0x66}));  // mid-frame, bit 7
-    host.skipToEnd();
+    host.sendMidFrame({0xC4, 1, 0x00, 0x31, 0x66});  // bit 7
     EXPECT_EQ(host.frame(), kAck) << "the acknowledgement follows the frame";
     const auto mem = sim.memory();
     ASSERT_EQ(mem.size(), 2052u);
@@ -131,45 +118,29 @@ TEST(SimProcess, TakesOnlyImmediateCommandsWhileAFrameIsGoingOut) {
     const auto rx = sim.receivedFrames();
     ASSERT_EQ(rx.size(), 2u);
     EXPECT_EQ(rx[0].outcome, "ignored");
-    EXPECT_FALSE(rx[0].inGap);
     EXPECT_EQ(rx[1].outcome, "accepted");
 }
 
-TEST(SimProcess, RejectsAFrameWithABadChecksumSilently) {
-    SimOnPty sim;
-    ASSERT_TRUE(sim.ok()) << sim.startError();
-    HostEnd host(sim.slavePath());
-    ASSERT_FALSE(host.frame().empty());
+TEST_F(SimProcess, RejectsBadChecksumsSilentlyAndDropsOrCorruptsOnRequest) {
     Bytes wire = protocol::BuildCommandFrame(Bytes{'m', 16});
     wire[wire.size() - 2] ^= 0x01;
     host.send(wire);
     EXPECT_NE(host.frame(), kAck);
-    const auto rx = sim.receivedFrames();
-    ASSERT_EQ(rx.size(), 1u);
-    EXPECT_EQ(rx[0].outcome, "invalid");
-}
+    ASSERT_EQ(sim.receivedFrames().size(), 1u);
+    EXPECT_EQ(sim.receivedFrames()[0].outcome, "invalid");
 
-TEST(SimProcess, DropsAcknowledgementsAndCorruptsFramesOnRequest) {
-    SimOnPty sim;
-    ASSERT_TRUE(sim.ok()) << sim.startError();
-    HostEnd host(sim.slavePath());
     EXPECT_EQ(sim.control("drop-acks next 1"), "ok");
-    ASSERT_FALSE(host.frame().empty());
-    host.send(protocol::BuildCommandFrame(Bytes{'m', 16}));
-    EXPECT_NE(host.frame(), kAck) << "the first acknowledgement is withheld";
-    ASSERT_FALSE(host.frame().empty());
-    host.send(protocol::BuildCommandFrame(Bytes{'m', 16}));
-    EXPECT_EQ(host.frame(), kAck) << "the second one comes";
-
+    for (const bool acked : {false, true}) {
+        ASSERT_FALSE(host.frame().empty());
+        host.send(protocol::BuildCommandFrame(Bytes{'m', 16}));
+        EXPECT_EQ(host.frame() == kAck, acked) << "only the first acknowledgement is withheld";
+    }
     EXPECT_EQ(sim.control("corrupt 1"), "ok");
     (void)host.frame();  // may have started before the switch
     for (int i = 0; i < 5; ++i) EXPECT_FALSE(validDeviceFrame(host.frame())) << "frame " << i;
-    EXPECT_EQ(sim.control("corrupt 0"), "ok");
-    (void)host.frame();
-    EXPECT_TRUE(validDeviceFrame(host.frame()));
 }
 
-TEST(SimProcess, SilenceStopsTheLineUntilBroadcastingStarts) {
+TEST(SimProcessStart, SilenceStopsTheLineUntilBroadcastingStarts) {
     SimOptions o;
     o.silent = true;
     SimOnPty sim(o);
@@ -180,62 +151,33 @@ TEST(SimProcess, SilenceStopsTheLineUntilBroadcastingStarts) {
     EXPECT_TRUE(validDeviceFrame(host.frame()));
 }
 
-TEST(SimProcess, UnplugAndReplugKeepTheLinkUsable) {
-    SimOnPty sim;
-    ASSERT_TRUE(sim.ok()) << sim.startError();
-    {
-        HostEnd host(sim.linkPath());
-        ASSERT_FALSE(host.frame().empty());
-        EXPECT_EQ(sim.control("unplug"), "ok");
-        EXPECT_TRUE(host.frame(300ms).empty()) << "the device has gone";
-        EXPECT_TRUE(sim.control("slave-path").starts_with("error"));
-    }
+TEST_F(SimProcess, UnplugAndReplugKeepTheLinkUsable) {
+    EXPECT_EQ(sim.control("unplug"), "ok");
+    EXPECT_TRUE(host.frame(300ms).empty()) << "the device has gone";
+    EXPECT_TRUE(sim.control("slave-path").starts_with("error"));
     const std::string reply = sim.control("replug");
     ASSERT_TRUE(reply.starts_with("ok /dev/")) << reply;
     EXPECT_EQ(std::filesystem::read_symlink(sim.linkPath()).string(), reply.substr(3));
     HostEnd again(sim.linkPath());
-    ASSERT_TRUE(again.ok());
     EXPECT_TRUE(validDeviceFrame(again.frame()));
     const auto log = sim.log();
-    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const auto& e) { return e.kind == "unplug"; }));
-    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const auto& e) { return e.kind == "replug"; }));
+    for (const char* kind : {"unplug", "replug"})
+        EXPECT_TRUE(std::ranges::any_of(log, [kind](const auto& e) { return e.kind == kind; })) << kind;
 }
 
-TEST(SimProcess, EndingRemovesTheLinkAndKeepsTheMemory) {
-    SimOnPty sim;
-    ASSERT_TRUE(sim.ok()) << sim.startError();
-    ASSERT_TRUE(std::filesystem::is_symlink(sim.linkPath()));
+TEST_F(SimProcess, EndingRemovesTheLinkAndKeepsTheMemoryForTheNextStart) {
     EXPECT_EQ(sim.control("poke 40 DEADBEEF"), "ok");
     sim.stop();
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(sim.linkPath())));
     std::ifstream in(sim.memoryPath(), std::ios::binary);
-    const Bytes saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ASSERT_EQ(saved.size(), 2052u);
-    EXPECT_EQ(Bytes(saved.begin() + 0x40, saved.begin() + 0x44), (Bytes{0xDE, 0xAD, 0xBE, 0xEF}));
-
-    SimOptions o;  // and a new emulator starts from those bytes
-    o.memory = saved;
+    SimOptions o;
+    o.memory = Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(o.memory->size(), 2052u);
     SimOnPty next(o);
     ASSERT_TRUE(next.ok()) << next.startError();
     const auto mem = next.memory();
     ASSERT_EQ(mem.size(), 2052u);
     EXPECT_EQ(Bytes(mem.begin() + 0x40, mem.begin() + 0x44), (Bytes{0xDE, 0xAD, 0xBE, 0xEF}));
-}
-
-TEST(SimLog, ParsesWhatTheEmulatorWrites) {
-    const auto entries = ParseSimLog(
-        "time_us\tdir\tkind\toutcome\tgap\tdata\twire\tnote\n"
-        "12\trx\tcommand\taccepted\tgap\t73 00 1C\tC0 55 03 73 00 1C 70 C1\tanswer in the next frame\n"
-        "13\ttx\tack\tsent\t-\t\tC0 31 00 C1\t\n"
-        "14\ttx\tframe\tsent\t-\t00 01");  // unfinished last line
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0].timeUs, 12);
-    EXPECT_EQ(entries[0].code(), 's');
-    EXPECT_TRUE(entries[0].inGap);
-    EXPECT_EQ(entries[0].wire.size(), 8u);
-    EXPECT_EQ(entries[0].note, "answer in the next frame");
-    EXPECT_EQ(entries[1].wire, kAck);
-    EXPECT_TRUE(entries[1].data.empty());
 }
 
 }  // namespace

@@ -169,7 +169,7 @@ TEST(ImageCodec, BurnoutLockWinsOverTheHighBit) {
 }
 
 TEST(ImageCodec, ChecksumsCoverTheirAreas) {
-    auto r = signalInput(17, 5, "R4747");
+    auto r = thermocouple();  // linearized: area B holds the sensor's set
     r.Parametry.ZeroReg = 0.37, r.Parametry.GainReg = -1.21;
     const ConfigImage im = encoded(r);
     const auto sum = [&im](std::ptrdiff_t first, std::ptrdiff_t end) {

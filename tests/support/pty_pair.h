@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace r4860::testing {
@@ -63,10 +64,7 @@ public:
     }
 
     // Like pulling the adapter: the slave side sees a hang-up.
-    void closeMaster() {
-        if (m_master >= 0) ::close(m_master);
-        m_master = -1;
-    }
+    void closeMaster() { if (m_master >= 0) ::close(std::exchange(m_master, -1)); }
 
 private:
     int m_master = -1;

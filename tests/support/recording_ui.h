@@ -11,10 +11,7 @@ namespace r4860::testing {
 
 class RecordingUi : public UiHooks {
 public:
-    void beep(Beep kind) override {
-        std::lock_guard lock(m_mutex);
-        m_beeps.push_back(kind);
-    }
+    void beep(Beep kind) override { std::lock_guard lock(m_mutex); m_beeps.push_back(kind); }
     void showMessage(std::string_view text, MessageIcon icon) override {
         std::lock_guard lock(m_mutex);
         m_messages.emplace_back(text);
@@ -25,10 +22,7 @@ public:
         m_progress.push_back(percent);
         m_status.emplace_back(statusText);
     }
-    void setStatusText(std::string_view text) override {
-        std::lock_guard lock(m_mutex);
-        m_status.emplace_back(text);
-    }
+    void setStatusText(std::string_view text) override { std::lock_guard lock(m_mutex); m_status.emplace_back(text); }
 
     std::vector<Beep> beeps() const { std::lock_guard lock(m_mutex); return m_beeps; }
     std::vector<std::string> messages() const { std::lock_guard lock(m_mutex); return m_messages; }
@@ -37,11 +31,7 @@ public:
     std::vector<std::string> statusTexts() const { std::lock_guard lock(m_mutex); return m_status; }
     void clear() {
         std::lock_guard lock(m_mutex);
-        m_beeps.clear();
-        m_messages.clear();
-        m_icons.clear();
-        m_progress.clear();
-        m_status.clear();
+        m_beeps.clear(), m_messages.clear(), m_icons.clear(), m_progress.clear(), m_status.clear();
     }
 
 private:

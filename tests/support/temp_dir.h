@@ -11,16 +11,10 @@ class TempDir {
 public:
     TempDir() {
         std::random_device rd;
-        const auto base = std::filesystem::temp_directory_path();
-        for (;;) {
-            m_path = base / ("r4860-test-" + std::to_string(rd()));
-            if (std::filesystem::create_directory(m_path)) break;
-        }
+        do m_path = std::filesystem::temp_directory_path() / ("r4860-test-" + std::to_string(rd()));
+        while (!std::filesystem::create_directory(m_path));
     }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
+    ~TempDir() { std::error_code ec; std::filesystem::remove_all(m_path, ec); }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 

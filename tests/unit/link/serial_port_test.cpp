@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <numeric>
 #include <random>
 #include <thread>
 
@@ -35,12 +36,7 @@ protected:
 };
 
 TEST(CharTimes, FollowTheBaudRate) {
-    struct Case {
-        int baud;
-        unsigned charTimeMs, twoCharTimeMs;
-    };
-    for (const auto& [baud, one, two] :
-         {Case{1200, 9, 17}, Case{2400, 5, 9}, Case{4800, 3, 5}, Case{9600, 2, 3}}) {
+    for (const auto& [baud, one, two] : {std::tuple{1200, 9u, 17u}, {2400, 5u, 9u}, {4800, 3u, 5u}, {9600, 2u, 3u}}) {
         const CharTimes t = CharTimesForBaud(baud);
         EXPECT_EQ(t.charTimeMs, one) << baud;
         EXPECT_EQ(t.twoCharTimeMs, two) << baud;
@@ -64,7 +60,7 @@ TEST_F(SerialPortOnPty, WriteBlockSendsOneTo254BytesAndNothingElse) {
     EXPECT_TRUE(pty.read(50ms).empty()) << "a refused block sends nothing";
 
     std::vector<std::uint8_t> block(254);
-    for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<std::uint8_t>(i);
+    std::iota(block.begin(), block.end(), std::uint8_t{0});
     ASSERT_TRUE(port->WriteBlock(block));
     EXPECT_EQ(pty.read(), block) << "binary bytes pass unchanged (no CR/LF mapping)";
 }
@@ -96,8 +92,7 @@ TEST_F(SerialPortOnPty, MoreThan24WaitingBytesAreDrainedSoTheNextFrameStartsClea
     std::uint8_t b = 0;
     EXPECT_FALSE(port->ReadByte(b));
     pty.write({0xC0});
-    ASSERT_TRUE(port->WaitForInput(200ms));
-    ASSERT_TRUE(port->ReadByte(b));
+    ASSERT_TRUE(port->WaitForInput(200ms) && port->ReadByte(b));
     EXPECT_EQ(b, 0xC0) << "the old bytes are gone";
 
     pty.write(std::vector<std::uint8_t>(24, 0x22));
@@ -126,9 +121,8 @@ TEST_F(SerialPortOnPty, ReadByteEndsAfterFourCharTimesAndWaitForInputAtTheFirstB
 extern "C" void ignoreSignal(int) {}
 
 TEST_F(SerialPortOnPty, ASignalNeitherEndsNorStretchesAWait) {
-    struct sigaction action {};
+    struct sigaction action {}, previous {};
     action.sa_handler = ignoreSignal;   // no SA_RESTART: poll() really sees EINTR
-    struct sigaction previous {};
     ASSERT_EQ(::sigaction(SIGUSR1, &action, &previous), 0);
 
     const pthread_t waiter = pthread_self();
@@ -189,7 +183,7 @@ TEST(SerialPortReplug, APortWhoseDeviceVanishedIsReopenedWhenItComesBack) {
     pty->closeMaster();   // unplugged
     EXPECT_FALSE(port->WaitForInput(200ms));
     EXPECT_FALSE(port->deviceOpen());
-    const auto start = Clock::now();
+    auto start = Clock::now();
     EXPECT_FALSE(port->WaitForInput(300ms));
     EXPECT_GE(Clock::now() - start, 250ms) << "a lost device keeps the caller's rhythm, no spinning";
 
@@ -203,9 +197,8 @@ TEST(SerialPortReplug, APortWhoseDeviceVanishedIsReopenedWhenItComesBack) {
     EXPECT_EQ(port->devicePath(), replugged->slavePath());
 
     replugged->write({0xC1});
-    ASSERT_TRUE(port->WaitForInput(500ms));
     std::uint8_t b = 0;
-    ASSERT_TRUE(port->ReadByte(b));
+    ASSERT_TRUE(port->WaitForInput(500ms) && port->ReadByte(b));
     EXPECT_EQ(b, 0xC1) << "configured again: raw bytes pass";
     ASSERT_TRUE(port->WriteBlock(std::vector<std::uint8_t>{0x0A, 0xC0}));
     EXPECT_EQ(replugged->read(), (std::vector<std::uint8_t>{0x0A, 0xC0}));

@@ -42,6 +42,7 @@ std::atomic<bool> g_stop{false};
 std::atomic<int> g_stopSignal{0};
 std::atomic<int> g_stopRequests{0};
 std::atomic<bool> g_writing{false};               // a full write runs: the first stop only announces
+std::atomic<int> g_deferredSignal{0};             // that first stop, taken up once the write is done
 std::atomic<protocol::Link*> g_link{nullptr};     // the link a stop request cancels transfers on
 
 constexpr const char* kIncomplete =
@@ -63,7 +64,7 @@ struct Run {
     // Shows the outcome; the exit code when it failed.
     int report(const Outcome& outcome) {
         ui.endProgressLine();
-        if (stopped()) return kExitTransducer;   // the stop is what the operator hears about
+        if (stopped()) return outcome.ok ? kExitOk : kExitTransducer;   // the stop is what is heard of
         workflow::ShowOutcome(ui, outcome);
         return outcome.ok ? kExitOk : kExitTransducer;
     }
@@ -239,6 +240,7 @@ int commandWrite(const Options& o, Run& run, model::ConfigRecord& rec, const std
     g_writing = kind == workflow::WriteKind::Full;
     const auto result = protocol::RunTransferBlocking(run.session.link(), std::move(prepared.request), run.progress());
     g_writing = false;
+    if (const int deferred = g_deferredSignal.exchange(0); deferred != 0) RequestStop(deferred);
     if (const int rc = run.report(workflow::FinishWrite(result, kind, image)); rc != kExitOk) {
         // Once the transfer ran, any part of the configuration may have landed: say what to do.
         const bool ran = result.status != protocol::TransferStatus::Busy &&
@@ -247,6 +249,11 @@ int commandWrite(const Options& o, Run& run, model::ConfigRecord& rec, const std
         return rc;
     }
     run.ui.endProgressLine();
+    if (stopped()) {
+        std::printf("%s\n", LangText(kind == workflow::WriteKind::Full ? "Transducer programmed"
+                                                                        : "Information transferred").c_str());
+        return kExitTransducer;   // stopped before the read-back: nothing verified
+    }
     return finishWrite(o, run, image);
 }
 
@@ -378,9 +385,11 @@ struct LinkRegistration {
 void RequestStop(int signalNumber) noexcept {
     const int n = g_stopRequests.fetch_add(1) + 1;
     if (g_writing.load() && n == 1) {
+        g_deferredSignal = signalNumber;
         say("finishing the write to keep the transducer consistent; stop again to abort it");
         return;
     }
+    g_deferredSignal = 0;
     int none = 0;
     (void)g_stopSignal.compare_exchange_strong(none, signalNumber);
     g_stop = true;

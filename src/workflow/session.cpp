@@ -13,8 +13,11 @@ namespace r4860::workflow {
 Result<std::string> ResolvePortName(const std::string& port, const std::filesystem::path& portsFolder) {
     static const std::regex kCom("^[Cc][Oo][Mm]([0-9]{1,3})$");
     std::smatch m;
-    if (!std::regex_match(port, m, kCom)) return port;
-    return link::ResolvePortPath(std::stoi(m[1].str()), portsFolder);
+    if (std::regex_match(port, m, kCom)) return link::ResolvePortPath(std::stoi(m[1].str()), portsFolder);
+    // Anything else must be a path; a word such as "COMX" or "usb0" names no port.
+    if (port.find('/') == std::string::npos)
+        return makeError(Errc::BadArgument, port + ": not a port name (COM1..COM255 or a device path)");
+    return port;
 }
 
 std::string StatusText(const protocol::StatusFlags& s) {

@@ -15,7 +15,7 @@
 namespace r4860::workflow {
 
 // The device behind a port name: COMn (1..255) through the ports folder, or a path as given.
-// BadArgument for a COM name out of range.
+// BadArgument for a COM number out of range or a word that is neither.
 [[nodiscard]] Result<std::string> ResolvePortName(const std::string& port, const std::filesystem::path& portsFolder);
 
 // The status flags as one line of text: "ok", or the conditions joined by ", ".

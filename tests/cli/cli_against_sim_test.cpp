@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <functional>
+#include <thread>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -20,10 +24,12 @@ namespace r4860::testing {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 struct Run {
     int exitCode = -1;
     std::string out, err;
+    double seconds = 0;
 };
 
 std::string drain(int fd) {
@@ -40,17 +46,33 @@ std::string drain(int fd) {
     }
 }
 
+// How a test runs the tool: signals sent once `until` holds (300 ms apart), standard output
+// closed by its reader after the first line, or another user.
+struct RunHow {
+    std::function<bool()> until;
+    std::vector<int> signals;
+    std::function<void()> onTrigger;   // called once, when `until` first holds
+    bool closeAfterFirstLine = false;
+    uid_t user = 0;
+};
+
 // Runs r4860-cli with `args`; its settings folder is the emulator's, so COMn resolves there.
-Run runCli(const std::vector<std::string>& args) {
+Run runCli(const std::vector<std::string>& args, const RunHow& how = {}) {
     fs::path outFile = fs::temp_directory_path() / ("r4860-cli-out-" + std::to_string(::getpid()));
     fs::path errFile = outFile;
     errFile += ".err";
+    int pipeFds[2] = {-1, -1};
+    if (how.closeAfterFirstLine && ::pipe(pipeFds) != 0) return {};
+    const auto start = std::chrono::steady_clock::now();
     const pid_t pid = ::fork();
     if (pid == 0) {
-        const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int out = how.closeAfterFirstLine ? pipeFds[1] : ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
         ::dup2(out, STDOUT_FILENO);
         ::dup2(err, STDERR_FILENO);
+        if (how.closeAfterFirstLine) ::close(pipeFds[0]);   // or the reader's end never closes
+        if (how.user != 0 && (::setresgid(how.user, how.user, how.user) != 0 || ::setresuid(how.user, how.user, how.user) != 0))
+            ::_exit(126);
         std::vector<char*> argv{const_cast<char*>(R4860_CLI_PATH)};
         for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
@@ -58,13 +80,34 @@ Run runCli(const std::vector<std::string>& args) {
         ::_exit(127);
     }
     Run run;
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    if (how.closeAfterFirstLine) {
+        ::close(pipeFds[1]);
+        char c = 0;
+        while (::read(pipeFds[0], &c, 1) == 1 && c != '\n') run.out += c;
+        ::close(pipeFds[0]);   // as `| head -1` does
     }
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+    std::size_t sent = 0;
+    bool triggered = false;
+    int status = 0;
+    for (;;) {
+        const pid_t done = ::waitpid(pid, &status, WNOHANG);
+        if (done == pid) break;
+        if (!triggered && how.until && how.until()) {
+            triggered = true;
+            if (how.onTrigger) how.onTrigger();
+        }
+        if (triggered && sent < how.signals.size()) {
+            ::kill(pid, how.signals[sent++]);
+            std::this_thread::sleep_for(300ms);
+        }
+        if (std::chrono::steady_clock::now() - start > 90s) ::kill(pid, SIGKILL);
+        std::this_thread::sleep_for(10ms);
+    }
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     const int out = ::open(outFile.c_str(), O_RDONLY);
     const int err = ::open(errFile.c_str(), O_RDONLY);
-    run.out = drain(out);
+    if (!how.closeAfterFirstLine) run.out = drain(out);
     run.err = drain(err);
     ::close(out);
     ::close(err);
@@ -214,6 +257,135 @@ TEST_F(CliAgainstSim, SilentTransducerIsNoCommunication) {
     const auto run = runCli({"--port", port(), "info"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("No communication with transducer"), std::string::npos) << run.err;
+}
+
+int commandsWithCode(SimOnPty& sim, std::uint8_t code) {
+    const auto frames = sim.receivedFrames();
+    return static_cast<int>(std::count_if(frames.begin(), frames.end(), [code](const auto& f) { return f.code() == code; }));
+}
+
+bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST_F(CliAgainstSim, WhatIsProgrammedIsWhatTheFileSaysOrTheOperatorIsTold) {
+    ASSERT_EQ(runCli({"--port", port(), "read", "--par", file("a.par")}).exitCode, 0);
+    writeText(file("huge.par"), replaceLine(readText(file("a.par")), "MaxInput", "99999"));
+    const auto refused = runCli({"--port", port(), "write", file("huge.par")});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(has(refused.err, "MaxInput 99999 -> 850")) << refused.err;
+    EXPECT_FALSE(sawWriteCommand(sim));
+    const auto accepted = runCli({"--port", port(), "write", "--accept-repairs", file("huge.par")});
+    ASSERT_EQ(accepted.exitCode, 0) << accepted.err;
+    EXPECT_TRUE(has(accepted.err, "MaxInput 99999 -> 850")) << "still listed";
+    EXPECT_NEAR(decodeMemory(sim.memory()).Parametry.MaxInput, 850.0, 1e-3);
+    EXPECT_EQ(runCli({"--port", port(), "verify", file("huge.par")}).exitCode, 1) << "the file does not say 850";
+
+    writeText(file("b.par"), replaceLine(readText(file("a.par")), "MaxInput", "250"));
+    ASSERT_EQ(runCli({"--port", port(), "write", file("b.par")}).exitCode, 0);
+    const auto verified = runCli({"--port", port(), "verify", file("b.par")});
+    EXPECT_EQ(verified.exitCode, 0) << "the date the write stamped is information: " << verified.out;
+    EXPECT_TRUE(has(verified.out, "not compared")) << verified.out;
+    EXPECT_EQ(runCli({"--port", port(), "verify", "--compare-date", file("b.par")}).exitCode, 1);
+}
+
+TEST_F(CliAgainstSim, AnInterruptedWriteIsNamedAndAFullWriteRepairsIt) {
+    ASSERT_EQ(runCli({"--port", port(), "read", "--par", file("a.par")}).exitCode, 0);
+    writeText(file("b.par"), replaceLine(readText(file("a.par")), "MaxInput", "250"));
+    writeText(file("c.par"), replaceLine(readText(file("a.par")), "MaxInput", "180"));
+    const struct {
+        const char* why;
+        std::function<void()> act;
+        std::vector<int> signals;
+        int exitCode;
+        bool incomplete;
+    } cases[] = {
+        {"acknowledgements lost", [this] { sim.control("drop-acks 1"); }, {}, 1, true},
+        {"the line falls silent", [this] { sim.control("silence on"); }, {}, 1, true},
+        {"one Ctrl-C: the write is finished", {}, {SIGINT}, 130, false},
+        {"two Ctrl-C: the write is aborted", {}, {SIGINT, SIGINT}, 130, true},
+        {"the process killed", {}, {SIGKILL}, 128 + SIGKILL, false},
+    };
+    for (const auto& c : cases) {
+        const int before = commandsWithCode(sim, 0xC4);
+        RunHow how;
+        how.until = [&] { return commandsWithCode(sim, 0xC4) >= before + 10; };
+        how.onTrigger = c.act;
+        how.signals = c.signals;
+        const auto run = runCli({"--port", port(), "write", file("b.par")}, how);
+        sim.control("drop-acks 0");
+        sim.control("silence off");
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.why << "\n" << run.err;
+        EXPECT_EQ(has(run.err, "incomplete configuration"), c.incomplete) << c.why << "\n" << run.err;
+        if (c.signals.size() == 1 && c.signals[0] == SIGINT)
+            EXPECT_NEAR(decodeMemory(sim.memory()).Parametry.MaxInput, 250.0, 1e-3) << c.why << ": finished";
+        const auto repaired = runCli({"--port", port(), "write", file("c.par")});
+        EXPECT_EQ(repaired.exitCode, 0) << c.why << ": the repairing write\n" << repaired.err;
+        EXPECT_EQ(runCli({"--port", port(), "verify", file("c.par")}).exitCode, 0) << c.why;
+    }
+    // A transducer whose sums are wrong reports an EEPROM error; a complete write still repairs it.
+    const auto factory = sim.memory();
+    ASSERT_TRUE(has(sim.control("poke 0x05 77"), "ok"));
+    const auto repaired = runCli({"--port", port(), "write", file("b.par")});
+    EXPECT_EQ(repaired.exitCode, 0) << repaired.err;
+    const auto after = sim.memory();
+    EXPECT_TRUE(std::equal(factory.begin() + 28, factory.begin() + 35, after.begin() + 28))
+        << "model, calibration date and serial number are never touched";
+}
+
+TEST_F(CliAgainstSim, StopsSignalsAndClosedOutputsEndCommandsPromptly) {
+    ASSERT_EQ(runCli({"--port", port(), "read", "--par", file("a.par")}).exitCode, 0);
+    const struct {
+        const char* why;
+        std::vector<std::string> args;
+        std::vector<int> signals;
+        bool closeAfterFirstLine;
+        int exitCode;
+    } cases[] = {
+        {"Ctrl-C in monitor", {"monitor"}, {SIGINT}, false, 130},
+        {"SIGTERM during a read", {"read"}, {SIGTERM}, false, 143},
+        {"Ctrl-C during a verification", {"verify", file("a.par").string()}, {SIGINT}, false, 130},
+        {"monitor | head -1", {"monitor"}, {}, true, 0},
+        {"--seconds wins over a longer --interval", {"monitor", "--seconds", "1", "--interval", "30"}, {}, false, 0},
+    };
+    for (const auto& c : cases) {
+        const int before = commandsWithCode(sim, 's');
+        RunHow how;
+        how.until = [&] { return commandsWithCode(sim, 's') >= before + 3 || c.args[0] == "monitor"; };
+        how.signals = c.signals;
+        how.closeAfterFirstLine = c.closeAfterFirstLine;
+        std::vector<std::string> args{"--port", port()};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const auto run = runCli(args, how);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.why << "\n" << run.err;
+        EXPECT_LT(run.seconds, 8.0) << c.why;
+    }
+}
+
+TEST_F(CliAgainstSim, PortProblemsSayWhatToCheckAndReleaseThePort) {
+    writeText(file("plain.txt"), "x");
+    const struct {
+        const char* why;
+        std::string portName;
+        int exitCode;
+        const char* says;
+    } cases[] = {
+        {"a word that names no port", "COMX", 2, "not a port name"},
+        {"COM0 does not exist", "COM0", 2, "no such port number"},
+        {"a regular file", file("plain.txt").string(), 2, "not a serial device"},
+        {"an adapter not plugged in", "COM96", 1, "COM96 (/dev/ttyACM31): No such file or directory; is the adapter plugged in?"},
+    };
+    for (const auto& c : cases) {
+        const auto run = runCli({"--port", c.portName, "info"});
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.why << "\n" << run.err;
+        EXPECT_TRUE(has(run.err, c.says)) << c.why << "\n" << run.err;
+    }
+    // A port held exclusively is released completely: another user's command finds it free,
+    // although the emulator keeps its own side open.
+    fs::permissions(sim.slavePath(), fs::perms::all & ~(fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec));
+    ASSERT_EQ(runCli({"--port", sim.slavePath(), "info"}).exitCode, 0);
+    RunHow asNobody;
+    asNobody.user = 65534;
+    const auto second = runCli({"--port", sim.slavePath(), "info"}, asNobody);
+    EXPECT_EQ(second.exitCode, 0) << second.err;
 }
 
 }  // namespace

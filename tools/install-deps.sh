@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, only when some are missing (run as root).
+# Installs the Debian packages the project needs, only when some are missing (run as root).
+#   tools/install-deps.sh          everything the build and the tests need
+#   tools/install-deps.sh --run    only what building and running the tools needs
 set -euo pipefail
-packages=(cmake ninja-build g++ libgtest-dev clang libclang-rt-14-dev python3)
+packages=(cmake ninja-build g++)
+if [ "${1:-}" != "--run" ]; then
+  packages+=(libgtest-dev clang libclang-rt-14-dev python3)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -24,6 +24,7 @@ void printSlavePath(const std::string& path) {
 SimLoop::SimLoop(LoopSettings settings, DeviceEngine engine)
     : m_settings(std::move(settings)), m_engine(std::move(engine)), m_rng(m_settings.seed) {
     m_faults.silence = m_settings.silent;
+    m_faults.strictGap = m_settings.strict;
 }
 
 Status SimLoop::start() {
@@ -129,7 +130,14 @@ void SimLoop::sendDueBytes(std::int64_t now) {
 
 void SimLoop::openGap(std::int64_t txEnd) {
     m_phase = Phase::Gap;
-    m_gapUntilUs = std::max(m_nextFrameUs, txEnd + m_settings.timing.minGapUs);
+    m_listenUntilUs = txEnd + m_settings.timing.minGapUs;
+    m_gapUntilUs = std::max(m_nextFrameUs, m_listenUntilUs);
+}
+
+// Between frames the transducer takes a command; strictly, only within the listening gap after
+// what it sent last, even when the next frame is not yet due.
+bool SimLoop::listening(std::int64_t now) const {
+    return m_phase == Phase::Gap && (!m_faults.strictGap || now <= m_listenUntilUs);
 }
 
 void SimLoop::acknowledge(std::int64_t now) {
@@ -166,7 +174,7 @@ void SimLoop::readLine(std::int64_t now) {
     if (n <= 0) return;  // EAGAIN, or EIO while no slave is open: nothing to take
     std::vector<HostFrame> frames;
     for (ssize_t i = 0; i < n; ++i) {  // a command handled may close the gap for the next one
-        m_parser.feed(buf[i], now, m_phase == Phase::Gap, frames);
+        m_parser.feed(buf[i], now, listening(now), frames);
         for (const auto& f : frames) handleFrame(f, now);
         frames.clear();
     }
@@ -186,7 +194,7 @@ void SimLoop::handleFrame(const HostFrame& f, std::int64_t now) {
     const char* why = nullptr;
     if (m_faults.silence) why = "silent";
     else if (m_phase == Phase::Paused || m_phase == Phase::Unplugged) why = "restarting";
-    else if (!f.startedInGap && !immediate) why = "outside the gap";
+    else if (!f.startedInGap && (!immediate || m_faults.strictGap)) why = "outside the gap";
     if (why != nullptr) {
         ++m_stats.ignored;
         m_log.record(f.startUs, "rx", "command", "ignored", f.startedInGap, f.data, f.wire, why);

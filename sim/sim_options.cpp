@@ -30,6 +30,7 @@ Result<SimOptions> ParseSimOptions(const std::vector<std::string>& args) {
         if (a == "--no-link") { o.noLink = true; continue; }
         if (a == "--silent") { o.loop.silent = true; continue; }
         if (a == "--check-sums") { o.checkSums = true; continue; }
+        if (a == "--strict") { o.loop.strict = true; continue; }
         const std::string* v = value();
         if (v == nullptr) return bad(a, a.starts_with("--") ? "needs a value" : "unknown option");
         if (a == "--link") { o.loop.link = *v; continue; }
@@ -64,7 +65,7 @@ Result<SimOptions> ParseSimOptions(const std::vector<std::string>& args) {
             o.signal = x;
             continue;
         }
-        if (a == "--period-ms" || a == "--min-gap-ms") {
+        if (a == "--period-ms" || a == "--gap-ms" || a == "--min-gap-ms") {
             double ms = 0;
             if (!parseNumber(*v, ms) || ms < 1 || ms > 10000) return bad(a, "milliseconds 1..10000");
             (a == "--period-ms" ? o.loop.timing.periodUs : o.loop.timing.minGapUs) = std::llround(ms * 1000);
@@ -96,7 +97,9 @@ std::string SimUsage() {
            "  --silent            start without sending (control 'silence off' starts it)\n"
            "  --check-sums        report wrong checksums in memory as an EEPROM error\n"
            "  --period-ms N       frame period (default 60)\n"
-           "  --min-gap-ms N      shortest gap after any frame (default 20)\n"
+           "  --gap-ms N          listening gap after any frame (default 20; --min-gap-ms is the same)\n"
+           "  --strict            take a command only when its START comes within that gap, immediate\n"
+           "                      ones too (control 'strict on|off')\n"
            "  --seed N            seed of the fault dice (default 4800)\n"
            "  --verbose           developer trace on stderr\n"
            "  --help              this text\n";

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "sim/factory_image.h"
+#include "sim/sim_options.h"
 
 namespace r4860::sim {
 namespace {
@@ -33,6 +34,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ControlCase{"a rate that is not a number", "drop-acks half", "error", ControlAction::None},
                       ControlCase{"a count of acknowledgements", "drop-acks next 3", "ok", ControlAction::None},
                       ControlCase{"a switch needs on or off", "silence maybe", "error", ControlAction::None},
+                      ControlCase{"strict needs on or off", "strict", "error", ControlAction::None},
                       ControlCase{"model index out of its nibble", "model-index 16", "error", ControlAction::None},
                       ControlCase{"poke outside the memory", "poke 7FF 0102", "error", ControlAction::None},
                       ControlCase{"poke with odd hex", "poke 10 123", "error", ControlAction::None},
@@ -51,6 +53,10 @@ TEST(ControlCommands, SwitchFaultsAndConditions) {
     EXPECT_EQ(faults.dropAckNext, 3);
     EXPECT_EQ(run("silence on"), "ok");
     EXPECT_TRUE(faults.silence);
+    EXPECT_EQ(run("strict on"), "ok");
+    EXPECT_TRUE(faults.strictGap);
+    EXPECT_EQ(run("strict off"), "ok");
+    EXPECT_FALSE(faults.strictGap);
     EXPECT_EQ(run("broken-sensor on"), "ok");
     EXPECT_TRUE(engine.conditions().brokenSensor);
     EXPECT_EQ(run("eeprom-error on"), "ok");
@@ -82,6 +88,32 @@ TEST(ControlCommands, LogMarkKeepsItsTextWithBlanks) {
     const auto r = InterpretControl("log-mark  read starts here", engine, faults);
     EXPECT_EQ(r.action, ControlAction::Mark);
     EXPECT_EQ(r.argument, "read starts here");
+}
+
+TEST(SimOptions, SetTheLineTiming) {
+    struct Case {
+        const char* why;
+        std::vector<std::string> args;
+        bool ok;
+        std::int64_t periodUs, gapUs;
+        bool strict;
+    };
+    const Case cases[] = {
+        {"the defaults", {}, true, 60'000, 20'000, false},
+        {"the listening gap", {"--gap-ms", "10"}, true, 60'000, 10'000, false},
+        {"the older name of the gap", {"--min-gap-ms", "12.5"}, true, 60'000, 12'500, false},
+        {"a short period, strictly", {"--period-ms", "37", "--gap-ms", "10", "--strict"}, true, 37'000, 10'000, true},
+        {"no gap at all", {"--gap-ms", "0"}, false, 0, 0, false},
+        {"a gap without its value", {"--gap-ms"}, false, 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        auto parsed = ParseSimOptions(c.args);
+        ASSERT_EQ(parsed.ok(), c.ok) << c.why;
+        if (!c.ok) continue;
+        EXPECT_EQ(parsed->loop.timing.periodUs, c.periodUs) << c.why;
+        EXPECT_EQ(parsed->loop.timing.minGapUs, c.gapUs) << c.why;
+        EXPECT_EQ(parsed->loop.strict, c.strict) << c.why;
+    }
 }
 
 }  // namespace

@@ -35,6 +35,14 @@ constexpr int kReadMinCommands = 27, kVerifyMinCommands = 35, kWriteMinCommands 
 constexpr double kCharMs = 10000.0 / 4800.0;
 constexpr double kSendPauseMs = 1.0;   // the pause before every command frame
 
+// The emulator paces the line at real-time priority, as a transducer's own clock would: the
+// figures are then the host's, not the scheduler's on a busy machine.
+testing::SimOptions realtimeEmulator() {
+    testing::SimOptions options;
+    options.extraArgs = {"--realtime"};
+    return options;
+}
+
 struct Figures {
     bool ok = false;
     double workerMs = 0, callMs = 0;
@@ -163,7 +171,7 @@ private:
         return false;
     }
 
-    testing::SimOnPty m_sim;
+    testing::SimOnPty m_sim{realtimeEmulator()};
     Link m_link;
     NullUi m_ui;
     model::ConfigImage m_image{};

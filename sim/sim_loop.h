@@ -36,6 +36,7 @@ struct LoopSettings {
     std::uint32_t seed = 4800;
     bool silent = false;
     bool strict = false;   // start with LineFaults::strictGap on
+    bool realtime = false; // pace the line at real-time priority where the system allows it
 };
 
 struct LineStats {

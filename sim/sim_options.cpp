@@ -31,6 +31,7 @@ Result<SimOptions> ParseSimOptions(const std::vector<std::string>& args) {
         if (a == "--silent") { o.loop.silent = true; continue; }
         if (a == "--check-sums") { o.checkSums = true; continue; }
         if (a == "--strict") { o.loop.strict = true; continue; }
+        if (a == "--realtime") { o.loop.realtime = true; continue; }
         const std::string* v = value();
         if (v == nullptr) return bad(a, a.starts_with("--") ? "needs a value" : "unknown option");
         if (a == "--link") { o.loop.link = *v; continue; }
@@ -100,6 +101,7 @@ std::string SimUsage() {
            "  --gap-ms N          listening gap after any frame (default 20; --min-gap-ms is the same)\n"
            "  --strict            take a command only when its START comes within that gap, immediate\n"
            "                      ones too (control 'strict on|off')\n"
+           "  --realtime          pace the line at real-time priority where allowed\n"
            "  --seed N            seed of the fault dice (default 4800)\n"
            "  --verbose           developer trace on stderr\n"
            "  --help              this text\n";

@@ -29,9 +29,10 @@ bool readUnstuffed(link::SerialPort& port, std::uint8_t& byte) {
 // The transducer listens only for a short while after each of its frames. A frame that waited in
 // the input (it came during the pause after a wrong answer, say) still gives its data but is no
 // moment to send: that needs nothing come after its END, and the END arrived at most two
-// character times ago, so the command starts well inside the shortest gap.
+// character times ago, so the command starts well inside the shortest gap. The port's bound on
+// the arrival may lie up to one character early (it sleeps through whole characters), hence three.
 bool frameJustEnded(link::SerialPort& port) {
-    const auto window = std::chrono::microseconds(std::llround(2000.0 * port.charTimes().charTime));
+    const auto window = std::chrono::microseconds(std::llround(3000.0 * port.charTimes().charTime));
     return port.LastByteJustArrived(window);
 }
 

@@ -97,6 +97,11 @@ ControlReply InterpretControl(std::string_view line, DeviceEngine& engine, LineF
         faults.silence = w[1] == "on";
         return ok();
     }
+    if (cmd == "strict") {
+        if (w.size() != 2 || (w[1] != "on" && w[1] != "off")) return error("strict on|off");
+        faults.strictGap = w[1] == "on";
+        return ok();
+    }
     if (cmd == "corrupt" && w.size() == 2) return rate(w[1], faults.corruptRate);
     if (cmd == "drop-acks" && w.size() == 2) return rate(w[1], faults.dropAckRate);
     if (cmd == "drop-acks" && w.size() == 3 && w[1] == "next") {
@@ -160,7 +165,7 @@ ControlReply InterpretControl(std::string_view line, DeviceEngine& engine, LineF
 }
 
 std::string ControlHelp() {
-    return "corrupt P | drop-acks P | drop-acks next N | silence on|off | eeprom-error on|off | "
+    return "corrupt P | drop-acks P | drop-acks next N | silence on|off | strict on|off | eeprom-error on|off | "
            "broken-sensor on|off | out-of-range on|off | internal-error on|off | cal-mode on|off | "
            "checksum-check on|off | pulse new-average|large-error | model-index N|auto | signal X|auto | "
            "oscillator N | measurement | unplug | replug | slave-path | stats | dump-memory | poke ADDR HEX | "

@@ -15,6 +15,8 @@ struct LineFaults {
     double dropAckRate = 0.0;  // share of acknowledgements never sent
     int dropAckNext = 0;       // the next N acknowledgements are never sent
     bool silence = false;      // nothing is sent and nothing is accepted
+    bool strictGap = false;    // a command is taken only when its START comes inside the listening
+                               // gap after a frame or acknowledgement, immediate ones included
 };
 
 // What the loop itself has to do for a command that needs more than the engine.

@@ -1,6 +1,8 @@
 #include "sim/sim_loop.h"
 
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,6 +26,7 @@ void printSlavePath(const std::string& path) {
 SimLoop::SimLoop(LoopSettings settings, DeviceEngine engine)
     : m_settings(std::move(settings)), m_engine(std::move(engine)), m_rng(m_settings.seed) {
     m_faults.silence = m_settings.silent;
+    m_faults.strictGap = m_settings.strict;
 }
 
 Status SimLoop::start() {
@@ -42,6 +45,13 @@ Status SimLoop::start() {
 }
 
 void SimLoop::run(const volatile std::sig_atomic_t& stop) {
+    if (m_settings.realtime) {
+        // A transducer keeps its timing whatever the PC does; on a loaded machine only a real-time
+        // thread comes close. Below the link's own threads (40), so the host is never held up.
+        sched_param param{};
+        param.sched_priority = 30;
+        if (pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) != 0) Trace(kTag, "no real-time priority");
+    }
     sigset_t none;
     sigemptyset(&none);
     std::vector<pollfd> fds;
@@ -129,7 +139,14 @@ void SimLoop::sendDueBytes(std::int64_t now) {
 
 void SimLoop::openGap(std::int64_t txEnd) {
     m_phase = Phase::Gap;
-    m_gapUntilUs = std::max(m_nextFrameUs, txEnd + m_settings.timing.minGapUs);
+    m_listenUntilUs = txEnd + m_settings.timing.minGapUs;
+    m_gapUntilUs = std::max(m_nextFrameUs, m_listenUntilUs);
+}
+
+// Between frames the transducer takes a command; strictly, only within the listening gap after
+// what it sent last, even when the next frame is not yet due.
+bool SimLoop::listening(std::int64_t now) const {
+    return m_phase == Phase::Gap && (!m_faults.strictGap || now <= m_listenUntilUs);
 }
 
 void SimLoop::acknowledge(std::int64_t now) {
@@ -166,7 +183,7 @@ void SimLoop::readLine(std::int64_t now) {
     if (n <= 0) return;  // EAGAIN, or EIO while no slave is open: nothing to take
     std::vector<HostFrame> frames;
     for (ssize_t i = 0; i < n; ++i) {  // a command handled may close the gap for the next one
-        m_parser.feed(buf[i], now, m_phase == Phase::Gap, frames);
+        m_parser.feed(buf[i], now, listening(now), frames);
         for (const auto& f : frames) handleFrame(f, now);
         frames.clear();
     }
@@ -186,7 +203,7 @@ void SimLoop::handleFrame(const HostFrame& f, std::int64_t now) {
     const char* why = nullptr;
     if (m_faults.silence) why = "silent";
     else if (m_phase == Phase::Paused || m_phase == Phase::Unplugged) why = "restarting";
-    else if (!f.startedInGap && !immediate) why = "outside the gap";
+    else if (!f.startedInGap && (!immediate || m_faults.strictGap)) why = "outside the gap";
     if (why != nullptr) {
         ++m_stats.ignored;
         m_log.record(f.startUs, "rx", "command", "ignored", f.startedInGap, f.data, f.wire, why);

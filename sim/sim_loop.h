@@ -23,7 +23,7 @@ namespace r4860::sim {
 struct LineTiming {
     std::int64_t charUs = 2083;     // 10 bits at 4800 baud
     std::int64_t periodUs = 60'000; // from one frame start to the next
-    std::int64_t minGapUs = 20'000; // the gap after any frame, even when the next one is due
+    std::int64_t minGapUs = 20'000; // the listening gap after any frame, even when the next one is due
     std::int64_t resetUs = 150'000; // silence while the firmware restarts
 };
 
@@ -35,6 +35,8 @@ struct LoopSettings {
     LineTiming timing;
     std::uint32_t seed = 4800;
     bool silent = false;
+    bool strict = false;   // start with LineFaults::strictGap on
+    bool realtime = false; // pace the line at real-time priority where the system allows it
 };
 
 struct LineStats {
@@ -67,6 +69,7 @@ private:
     std::string control(std::string_view line);
     std::string stats() const;
     void openGap(std::int64_t txEnd);
+    [[nodiscard]] bool listening(std::int64_t now) const;
     std::int64_t nextWakeUs(std::int64_t now) const;
     void shutdown();
 
@@ -86,6 +89,7 @@ private:
     std::int64_t m_txDueUs = 0;
     int m_acksQueued = 0;
     std::int64_t m_gapUntilUs = 0;
+    std::int64_t m_listenUntilUs = 0;   // end of the listening gap after the last transmission
     std::int64_t m_nextFrameUs = 0;
     std::int64_t m_pauseUntilUs = 0;
     std::int64_t m_startUs = 0;

@@ -32,6 +32,8 @@ Result<SimOptions> ParseSimOptions(const std::vector<std::string>& args) {
         if (a == "--check-sums") { o.checkSums = true; continue; }
         if (a == "--no-check-sums") { o.checkSums = false; continue; }
         if (a == "--daemon") { o.daemon = true; continue; }
+        if (a == "--strict") { o.loop.strict = true; continue; }
+        if (a == "--realtime") { o.loop.realtime = true; continue; }
         const std::string* v = value();
         if (v == nullptr) return bad(a, a.starts_with("--") ? "needs a value" : "unknown option");
         if (a == "--link") { o.loop.link = *v; continue; }
@@ -66,7 +68,7 @@ Result<SimOptions> ParseSimOptions(const std::vector<std::string>& args) {
             o.signal = x;
             continue;
         }
-        if (a == "--period-ms" || a == "--min-gap-ms") {
+        if (a == "--period-ms" || a == "--gap-ms" || a == "--min-gap-ms") {
             double ms = 0;
             if (!parseNumber(*v, ms) || ms < 1 || ms > 10000) return bad(a, "milliseconds 1..10000");
             (a == "--period-ms" ? o.loop.timing.periodUs : o.loop.timing.minGapUs) = std::llround(ms * 1000);
@@ -120,7 +122,10 @@ std::string SimUsage() {
            "  --no-check-sums     never report wrong checksums in memory as an EEPROM error\n"
            "                      (by default they are, except while a write is under way)\n"
            "  --period-ms N       frame period (default 60)\n"
-           "  --min-gap-ms N      shortest gap after any frame (default 20)\n"
+           "  --gap-ms N          listening gap after any frame (default 20; --min-gap-ms is the same)\n"
+           "  --strict            take a command only when its START comes within that gap, immediate\n"
+           "                      ones too (control 'strict on|off')\n"
+           "  --realtime          pace the line at real-time priority where allowed\n"
            "  --seed N            seed of the fault dice (default 4800)\n"
            "  --verbose           developer trace on stderr\n"
            "  --help              this text\n";

@@ -59,11 +59,17 @@ speed_t speedFor(int baud) {
     }
 }
 
-int remainingMs(Clock::time_point deadline) {
-    const auto left = deadline - Clock::now();
-    if (left <= Clock::duration::zero()) return 0;
-    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
-    return static_cast<int>(std::min<long long>(ms, INT_MAX));
+// What is left until `deadline` for ppoll; a whole-millisecond poll() would round every short
+// wait up, and at 4800 baud that is half a character per wait.
+timespec remaining(Clock::time_point deadline) {
+    const auto left = std::max(Clock::duration::zero(), deadline - Clock::now());
+    const auto secs = std::chrono::floor<std::chrono::seconds>(left);
+    return {static_cast<time_t>(secs.count()),
+            static_cast<long>(std::chrono::duration_cast<std::chrono::nanoseconds>(left - secs).count())};
+}
+
+Clock::duration charSpan(const CharTimes& times) {
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double, std::milli>(times.charTime));
 }
 
 std::string kernelNameOf(const std::string& path) {
@@ -131,6 +137,7 @@ Status SerialPort::openDevice() {
     m_ftdi = ftdi.isFtdi;
     m_buffer.clear();
     m_head = 0;
+    forgetArrivals();
     m_haveCounts = false;
     m_noCounts = false;
     m_online.store(true, std::memory_order_release);
@@ -149,6 +156,10 @@ SerialPort::~SerialPort() {
     int lines = TIOCM_DTR | TIOCM_RTS;
     (void)::ioctl(fd, TIOCMBIC, &lines);
     if (::ioctl(fd, TIOCCBRK) != 0) (void)::ioctl(fd, TIOCCBRK);
+    // The exclusive mode belongs to the terminal, not to this descriptor: it outlives our close
+    // whenever another holder keeps the terminal open (the emulator's own side of a pty), and
+    // would refuse the next program of an ordinary user as "busy".
+    (void)::ioctl(fd, TIOCNXCL);
     m_fd.reset();
 }
 
@@ -198,13 +209,19 @@ Status SerialPort::applyTermios(int baud) {
 Result<CommStatus> SerialPort::ClearCommError() {
     const int fd = m_fd.get();
     if (fd < 0 || !m_online.load(std::memory_order_acquire)) return makeError(Errc::Io, m_path + ": device gone");
-    CommStatus status;
     int waiting = 0;
     if (::ioctl(fd, FIONREAD, &waiting) != 0) {
         const int err = errno;
         if (isGone(err)) markLost();
         return osError(m_path + ": FIONREAD", err);
     }
+    return errorWord(static_cast<std::size_t>(std::max(waiting, 0)));
+}
+
+Result<CommStatus> SerialPort::errorWord(std::size_t kernelQueued) {
+    const int fd = m_fd.get();
+    if (fd < 0 || !m_online.load(std::memory_order_acquire)) return makeError(Errc::Io, m_path + ": device gone");
+    CommStatus status;
     serial_icounter_struct counts{};
     if (m_noCounts) {
         // nothing to count: the error word stays 0
@@ -228,7 +245,7 @@ Result<CommStatus> SerialPort::ClearCommError() {
     } else if (isUnsupported(errno)) {
         m_noCounts = true;   // asked once per open: this is called for every byte
     }
-    status.queued = static_cast<std::size_t>(std::max(waiting, 0)) + (m_buffer.size() - m_head);
+    status.queued = kernelQueued + buffered();
     return status;
 }
 
@@ -240,6 +257,7 @@ void SerialPort::markLost() {
     const bool wasOnline = m_online.exchange(false, std::memory_order_acq_rel);
     m_buffer.clear();
     m_head = 0;
+    forgetArrivals();
     m_lastReviveAttempt = Clock::now();
     if (wasOnline && TraceEnabled()) Trace(kTag, m_path + ": device gone");
 }
@@ -273,11 +291,13 @@ bool SerialPort::fill() {
         m_head = 0;
     }
     std::uint8_t chunk[256];
+    std::size_t got = 0;
     for (;;) {
         const ssize_t n = ::read(fd, chunk, sizeof chunk);
         if (n > 0) {
             m_buffer.insert(m_buffer.end(), chunk, chunk + n);
-            if (static_cast<std::size_t>(n) < sizeof chunk) return true;
+            got += static_cast<std::size_t>(n);
+            if (static_cast<std::size_t>(n) < sizeof chunk) break;
             continue;
         }
         if (n == 0) {   // a hung-up tty reads as end of file
@@ -285,10 +305,22 @@ bool SerialPort::fill() {
             return false;
         }
         if (errno == EINTR) continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK) return true;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) break;
         if (isGone(errno)) markLost();
         return false;
     }
+    // The queue is empty now. What came since it was last seen empty arrived after that moment,
+    // and at the line's pace the newest byte no sooner than one character time per byte before it.
+    const auto now = Clock::now();
+    if (got > 0)
+        m_newestNotBefore = std::min(now, m_emptyAt + charSpan(m_times) * static_cast<long>(got - 1));
+    m_emptyAt = now;
+    return true;
+}
+
+void SerialPort::forgetArrivals() {
+    m_emptyAt = {};
+    m_newestNotBefore = {};
 }
 
 SerialPort::Wait SerialPort::pollFor(short events, Clock::time_point deadline) {
@@ -297,7 +329,8 @@ SerialPort::Wait SerialPort::pollFor(short events, Clock::time_point deadline) {
         const int fd = m_fd.get();
         if (fd < 0) return Wait::Failed;
         pollfd fds[] = {{fd, events, 0}, {m_wake.get(), POLLIN, 0}};
-        const int n = ::poll(fds, 2, remainingMs(deadline));
+        const timespec left = remaining(deadline);
+        const int n = ::ppoll(fds, 2, &left, nullptr);
         if (n < 0 && errno == EINTR) continue;   // a signal is neither data nor a time-out
         if (n < 0) return Wait::Failed;
         if (fds[1].revents & POLLIN) return Wait::Aborted;   // stays set until the owner drains it
@@ -306,7 +339,12 @@ SerialPort::Wait SerialPort::pollFor(short events, Clock::time_point deadline) {
             markLost();
             return Wait::Failed;
         }
-        if (fds[0].revents & events) return Wait::Ready;
+        if (fds[0].revents & events) {
+            // Every wait for input follows a read that emptied the queue, and this thread runs at
+            // real-time priority: what ends the wait has come just now.
+            if (events & POLLIN) m_emptyAt = Clock::now();
+            return Wait::Ready;
+        }
     }
 }
 
@@ -315,16 +353,19 @@ bool SerialPort::endBuffered() const {
            m_buffer.end();
 }
 
-std::size_t SerialPort::bytesStillExpected() const {
+// Bytes of the frame at the first START still to come: by its length byte once that is in,
+// before that `frameBytes`; 0 when there is no frame of the transducer to go by.
+std::size_t SerialPort::bytesStillExpected(std::size_t frameBytes) const {
     const auto begin = m_buffer.begin() + static_cast<std::ptrdiff_t>(m_head);
     const auto start = std::find(begin, m_buffer.end(), kFrameStart);
     const auto have = static_cast<std::size_t>(m_buffer.end() - start);
-    if (have < 3 || start[1] != kDeviceAddress) return 0;
-    const std::size_t whole = start[2] == kReplyLength ? kReplyFrameBytes : start[2] == 0 ? kAckFrameBytes : 0;
+    if (have == 0 || (have >= 2 && start[1] != kDeviceAddress)) return 0;
+    std::size_t whole = frameBytes;
+    if (have >= 3) whole = start[2] == kReplyLength ? kReplyFrameBytes : start[2] == 0 ? kAckFrameBytes : 0;
     return whole > have ? whole - have : 0;
 }
 
-bool SerialPort::WaitForInput(std::chrono::milliseconds timeout) {
+bool SerialPort::WaitForInput(std::chrono::milliseconds timeout, std::size_t frameBytes) {
     if (Aborting()) return false;
     if (!m_online.load(std::memory_order_acquire) && !reviveIfDue()) {
         Pause(timeout);   // the device is away: keep the caller's rhythm instead of spinning
@@ -344,34 +385,38 @@ bool SerialPort::WaitForInput(std::chrono::milliseconds timeout) {
     for (;;) {
         if (!fill()) return false;
         if (buffered() > 0) {
-            if (!gatherFrame()) return false;
+            if (!gatherFrame(frameBytes)) return false;
             if (!m_ftdi || endBuffered()) return !Aborting();
         }
         if (pollFor(POLLIN, deadline) != Wait::Ready) return false;
     }
 }
 
-// The line brings one byte per character time. Rather than waking for each, look every two
-// character times until END is there, the line has been quiet that long, or the queue is full:
-// a fraction of the wake-ups, and END is still seen within two character times of its arrival.
-bool SerialPort::gatherFrame() {
-    const auto quiet = std::chrono::milliseconds(std::max(1u, m_times.twoCharTimeMs));
-    std::size_t seen = buffered();
+// The line brings one byte per character time. Rather than waking for each, sleep until the
+// frame's last byte is due and look once; only a frame running late, or bytes that are no frame
+// of the transducer, are followed byte by byte, until END, a full queue, or two character times
+// without a byte. END is still seen within a fraction of a character time of its arrival.
+bool SerialPort::gatherFrame(std::size_t frameBytes) {
+    const auto quiet = 2 * charSpan(m_times);
     while (!endBuffered() && buffered() <= kInputQueueLimit) {
-        // Once the header is in, the rest of the frame takes a known time: sleep through it.
-        const auto rest = std::chrono::milliseconds(
-            static_cast<long>(std::ceil(static_cast<double>(bytesStillExpected()) * m_times.charTime)));
-        Pause(std::max(quiet, rest));
-        if (Aborting() || !fill()) return false;
-        if (buffered() == seen) break;
-        seen = buffered();
+        const std::size_t seen = buffered();
+        if (const std::size_t expected = bytesStillExpected(frameBytes); expected > 0) {
+            sleepFor(charSpan(m_times) * static_cast<long>(expected));
+            if (Aborting() || !fill()) return false;
+            if (buffered() > seen) continue;
+        }
+        const Wait waited = pollFor(POLLIN, Clock::now() + quiet);
+        if (waited == Wait::TimedOut) break;
+        if (waited != Wait::Ready || !fill()) return false;
     }
-    return true;
+    return !Aborting();
 }
 
 bool SerialPort::ReadByte(std::uint8_t& byte) {
     if (Aborting() || !m_online.load(std::memory_order_acquire)) return false;
-    auto status = ClearCommError();
+    // Bytes already taken from the device need no count of the device's queue; falling behind
+    // still shows, at the next wait or the next read that finds nothing buffered.
+    auto status = buffered() > 0 ? errorWord(0) : ClearCommError();
     if (!status) return false;
     if (status->errors & kCeBreak) return false;
     // With an FTDI adapter the wait ended on END, so nothing queued means an incomplete frame.
@@ -413,8 +458,16 @@ bool SerialPort::DrainInput() {
 bool SerialPort::PurgeInput() {
     m_buffer.clear();
     m_head = 0;
+    forgetArrivals();
     std::lock_guard lock(m_fdMutex);
-    return m_fd.valid() && ::tcflush(m_fd.get(), TCIFLUSH) == 0;
+    const bool purged = m_fd.valid() && ::tcflush(m_fd.get(), TCIFLUSH) == 0;
+    if (purged) m_emptyAt = Clock::now();
+    return purged;
+}
+
+bool SerialPort::LastByteJustArrived(std::chrono::microseconds within) {
+    if (Aborting() || buffered() > 0 || !fill() || buffered() > 0) return false;
+    return Clock::now() - m_newestNotBefore <= within;
 }
 
 bool SerialPort::PurgeOutput() {
@@ -456,13 +509,15 @@ bool SerialPort::WriteBlock(std::span<const std::uint8_t> bytes) {
     return written;
 }
 
-void SerialPort::Pause(std::chrono::milliseconds duration) {
+void SerialPort::Pause(std::chrono::microseconds duration) { sleepFor(duration); }
+
+void SerialPort::sleepFor(Clock::duration duration) {
     const auto deadline = Clock::now() + duration;
     for (;;) {
         pollfd fd{m_wake.get(), POLLIN, 0};
-        const int left = remainingMs(deadline);
-        if (left == 0) return;
-        const int n = ::poll(&fd, 1, left);
+        if (Clock::now() >= deadline) return;
+        const timespec left = remaining(deadline);
+        const int n = ::ppoll(&fd, 1, &left, nullptr);
         if (n < 0 && errno == EINTR) continue;
         if (n != 0) return;   // woken (or the eventfd failed): the pause ends
     }
@@ -513,6 +568,7 @@ bool SerialPort::AbortWorker(WorkerThread& worker) {
         if (ended) {
             m_buffer.clear();
             m_head = 0;
+            forgetArrivals();
             std::lock_guard lock(m_fdMutex);
             // A port whose device went away meanwhile has nothing left to purge.
             result = !m_fd.valid() || ::tcflush(m_fd.get(), TCIOFLUSH) == 0;

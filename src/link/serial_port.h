@@ -79,7 +79,9 @@ public:
     bool WriteBlock(std::span<const std::uint8_t> bytes);
     // True when bytes of a frame are there or about to be: any byte, or with an FTDI adapter an
     // END byte among those buffered. False on time-out, receive error, abort or a lost device.
-    bool WaitForInput(std::chrono::milliseconds timeout);
+    // `frameBytes` is the shortest frame the caller expects: once it starts, the wait sleeps
+    // until that many bytes are due instead of waking for each one.
+    bool WaitForInput(std::chrono::milliseconds timeout, std::size_t frameBytes = kAckFrameBytes);
     // One byte within 4 character times; on failure `byte` keeps its previous value. More than
     // 24 bytes waiting drains the input and fails; with an FTDI adapter an empty queue fails at once.
     bool ReadByte(std::uint8_t& byte);
@@ -90,8 +92,14 @@ public:
     bool PurgeOutput();
     // The comm-error call; an Error when the device has gone away.
     Result<CommStatus> ClearCommError();
-    // A pause that Interrupt() and AbortWorker() cut short.
-    void Pause(std::chrono::milliseconds duration);
+    // A pause that Interrupt() and AbortWorker() cut short; kept to the microsecond, not rounded
+    // up to whole milliseconds.
+    void Pause(std::chrono::microseconds duration);
+    // True when the last byte taken is the last that came and it arrived at most `within` ago.
+    // Its arrival is judged from the last moment the input was seen empty (a read that emptied
+    // it, or a wait that input ended) and the line's pace of one byte per character time; a byte
+    // that came while nobody looked (during a pause, say) counts as old.
+    bool LastByteJustArrived(std::chrono::microseconds within);
 
     // Ends `worker`, which may be blocked in this port's operations: every wait fails at once
     // while the abort is on; waits up to 10 s for the body to end, purges, and on success joins
@@ -118,12 +126,15 @@ private:
     void markLost();
     bool reviveIfDue();
     bool fill();
+    void forgetArrivals();
+    Result<CommStatus> errorWord(std::size_t kernelQueued);
     enum class Wait { Ready, TimedOut, Aborted, Failed };
     Wait pollFor(short events, std::chrono::steady_clock::time_point deadline);
+    void sleepFor(std::chrono::steady_clock::duration duration);
     bool endBuffered() const;
     [[nodiscard]] std::size_t buffered() const noexcept { return m_buffer.size() - m_head; }
-    bool gatherFrame();
-    std::size_t bytesStillExpected() const;
+    bool gatherFrame(std::size_t frameBytes);
+    std::size_t bytesStillExpected(std::size_t frameBytes) const;
     void wake();
     void clearWake();
     void setBreak(bool on);
@@ -150,6 +161,10 @@ private:
 
     std::vector<std::uint8_t> m_buffer;   // bytes read from the device, not yet taken
     std::size_t m_head = 0;
+    // When the device's queue was last read empty, and the earliest the newest byte read can
+    // have arrived: the two bound the age of a frame's END.
+    std::chrono::steady_clock::time_point m_emptyAt{};
+    std::chrono::steady_clock::time_point m_newestNotBefore{};
     bool m_haveCounts = false;
     bool m_noCounts = false;           // the driver has no TIOCGICOUNT (a pseudo-terminal)
     std::uint32_t m_frameCount = 0, m_overrunCount = 0, m_breakCount = 0, m_bufOverrunCount = 0;

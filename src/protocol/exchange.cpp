@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 
 #include "protocol/frame_codec.h"
 
@@ -23,6 +24,26 @@ bool readUnstuffed(link::SerialPort& port, std::uint8_t& byte) {
     if (!port.ReadByte(byte)) return false;
     byte ^= kEscXor;
     return true;
+}
+
+// The transducer listens only for a short while after each of its frames. A frame that waited in
+// the input (it came during the pause after a wrong answer, say) still gives its data but is no
+// moment to send: that needs nothing come after its END, and the END arrived at most two
+// character times ago, so the command starts well inside the shortest gap. The port's bound on
+// the arrival may lie up to one character early (it sleeps through whole characters), hence three.
+bool frameJustEnded(link::SerialPort& port) {
+    const auto window = std::chrono::microseconds(std::llround(3000.0 * port.charTimes().charTime));
+    return port.LastByteJustArrived(window);
+}
+
+// Receives until a frame has just ended, up to five frames (fewer when TransferRunning is
+// cleared); the last frame taken is in `rx`.
+bool receiveFrameJustEnded(Link& link, FrameBuffer& rx) {
+    for (int attempt = 0; attempt < kReceivesPerCycle; ++attempt) {
+        if (ReceiveFrame(link, rx) && frameJustEnded(*link.port())) return true;
+        if (!link.transferRunning()) return false;
+    }
+    return false;
 }
 
 }  // namespace
@@ -65,7 +86,7 @@ bool SendFrame(Link& link, const FrameBuffer& command, bool expectAck) {
 
 bool ReceiveFrame(Link& link, FrameBuffer& rx) {
     link::SerialPort* port = link.port();
-    if (port == nullptr || !port->WaitForInput(200ms)) return false;
+    if (port == nullptr || !port->WaitForInput(200ms, link::kReplyFrameBytes)) return false;
     std::uint8_t byte = 0;
     // Skip to START; after 25 other bytes go on as if it had come, the checks below decide.
     for (int i = 0; i < kStartSearchLimit; ++i) {
@@ -87,15 +108,7 @@ bool ReceiveFrame(Link& link, FrameBuffer& rx) {
 
 bool SendAfterFrame(Link& link, const FrameBuffer& command, FrameBuffer& rx, bool expectAck) {
     for (int cycle = 0; cycle < kSendCycles; ++cycle) {
-        bool framed = false;
-        for (int attempt = 0; attempt < kReceivesPerCycle; ++attempt) {
-            if (ReceiveFrame(link, rx)) {
-                framed = true;
-                break;
-            }
-            if (!link.transferRunning()) break;
-        }
-        if (!framed) return false;
+        if (!receiveFrameJustEnded(link, rx)) return false;
         if (SendFrame(link, command, expectAck)) return true;
         if (!link.transferRunning()) return false;
     }
@@ -103,7 +116,13 @@ bool SendAfterFrame(Link& link, const FrameBuffer& command, FrameBuffer& rx, boo
 }
 
 bool ReceiveThenSend(Link& link, const FrameBuffer& command, FrameBuffer& rx, bool expectAck) {
-    return ReceiveFrame(link, rx) && SendFrame(link, command, expectAck);
+    if (!ReceiveFrame(link, rx)) return false;
+    if (!frameJustEnded(*link.port())) {
+        // `rx` keeps the frame asked for; the command waits for one that ends while we listen.
+        FrameBuffer later{};
+        if (!receiveFrameJustEnded(link, later)) return false;
+    }
+    return SendFrame(link, command, expectAck);
 }
 
 bool SendImmediate(Link& link, const FrameBuffer& command, FrameBuffer& rx) {

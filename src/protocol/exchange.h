@@ -19,9 +19,11 @@ bool SendFrame(Link& link, const FrameBuffer& command, bool expectAck);
 bool ReceiveFrame(Link& link, FrameBuffer& rx);
 
 // Waits for a frame (up to 5 receives, fewer when TransferRunning is cleared), then sends;
-// up to 10 such cycles while the send fails and TransferRunning stays set.
+// up to 10 such cycles while the send fails and TransferRunning stays set. Only a frame whose
+// END arrived just now counts: one that had waited in the input is passed over.
 bool SendAfterFrame(Link& link, const FrameBuffer& command, FrameBuffer& rx, bool expectAck);
-// One receive, then one send when it succeeded.
+// One receive, then one send when it succeeded; when that frame had waited in the input, the
+// send follows the next frame that ends just now (`rx` keeps the first).
 bool ReceiveThenSend(Link& link, const FrameBuffer& command, FrameBuffer& rx, bool expectAck);
 // Sends a copy with bit 7 of the code set at once (acknowledged), falling back to
 // SendAfterFrame with that copy.

@@ -18,6 +18,7 @@ namespace layout = model::layout;
 constexpr int kLastMemoryAddress = static_cast<int>(layout::kMemorySize) - 1;
 constexpr int kCodeVersionAddress = 0x8000;
 constexpr int kReadRetries = 4;
+constexpr int kCodeVersionRetries = 3;
 
 // Full write: every 4-byte block up to 0xF8 that lies in a written range, then checksum C.
 constexpr int kLastBlockAddress = 0xFB;
@@ -84,6 +85,17 @@ bool readStep(TransferLine& line, ReplyData& reply, int previous, int next) {
     return false;
 }
 
+// The code version comes alone: its request, then its reply in the next frame. A lost or
+// corrupted reply is asked for again, so a noisy line costs time, not the read.
+bool readCodeVersion(TransferLine& line, Link& link, ReplyData& reply) {
+    for (int attempt = 0; attempt <= kCodeVersionRetries && link.transferRunning(); ++attempt) {
+        if (line.SendAfterFrame(readCommand(kCodeVersionAddress), reply, true) && line.ReceiveFrame(reply) &&
+            echoes(reply, kCodeVersionAddress))
+            return true;
+    }
+    return false;
+}
+
 bool readRanges(TransferLine& line, Link& link, const ReadRanges& ranges, model::ConfigImage& image) {
     const int total = ReadRangesTotal(ranges);
     ReplyData reply{};
@@ -115,8 +127,7 @@ bool readRanges(TransferLine& line, Link& link, const ReadRanges& ranges, model:
     } while (ok && next <= kLastMemoryAddress && next >= previous && link.transferRunning());
     if (!ok || next < 7) return ok;
 
-    if (!line.SendAfterFrame(readCommand(kCodeVersionAddress), reply, true) || !line.ReceiveFrame(reply)) return false;
-    if (!echoes(reply, kCodeVersionAddress)) return false;
+    if (!readCodeVersion(line, link, reply)) return false;
     std::copy_n(reply.begin(), 4, image.begin() + layout::kCodeVersion);
     return true;
 }

@@ -46,7 +46,7 @@ std::string drain(int fd) {
     }
 }
 
-// How a test runs the tool: signals sent once `until` holds (300 ms apart), standard output
+// How a test runs the tool: signals sent once `until` holds (30 ms apart), standard output
 // closed by its reader after the first line, or another user.
 struct RunHow {
     std::function<bool()> until;
@@ -98,7 +98,7 @@ Run runCli(const std::vector<std::string>& args, const RunHow& how = {}) {
         }
         if (triggered && sent < how.signals.size()) {
             ::kill(pid, how.signals[sent++]);
-            std::this_thread::sleep_for(300ms);
+            std::this_thread::sleep_for(30ms);   // a second one lands while the first is still being handled
         }
         if (std::chrono::steady_clock::now() - start > 90s) ::kill(pid, SIGKILL);
         std::this_thread::sleep_for(10ms);

@@ -118,6 +118,35 @@ TEST_F(SerialPortOnPty, ReadByteEndsAfterFourCharTimesAndWaitForInputAtTheFirstB
     writer.join();
 }
 
+TEST_F(SerialPortOnPty, TellsWhetherTheLastByteTakenHasJustArrived) {
+    struct Case {
+        const char* why;
+        std::vector<std::uint8_t> bytes;
+        bool whileWaiting;   // written while the port waits for input, else well before
+        bool fresh;
+    };
+    for (const auto& [why, bytes, whileWaiting, fresh] :
+         {Case{"a byte that came while the port waited", {0xC1}, true, true},
+          Case{"a byte that waited while nobody looked", {0xC1}, false, false},
+          Case{"more input after the byte taken", {0xC1, 0xC0}, true, false}}) {
+        if (!whileWaiting) {
+            pty.write(bytes);
+            std::this_thread::sleep_for(100ms);
+        }
+        std::thread writer([&, bytes = bytes, whileWaiting = whileWaiting] {
+            std::this_thread::sleep_for(30ms);
+            if (whileWaiting) pty.write(bytes);
+        });
+        std::uint8_t b = 0;
+        EXPECT_TRUE(port->WaitForInput(500ms)) << why;
+        EXPECT_TRUE(port->ReadByte(b)) << why;
+        // Generous against a busy machine, and still a fifth of the stale byte's age.
+        EXPECT_EQ(port->LastByteJustArrived(20ms), fresh) << why;
+        writer.join();
+        EXPECT_TRUE(port->PurgeInput());
+    }
+}
+
 extern "C" void ignoreSignal(int) {}
 
 TEST_F(SerialPortOnPty, ASignalNeitherEndsNorStretchesAWait) {

@@ -145,6 +145,38 @@ TEST_F(ExchangeOnPty, SendAfterFrameSendsInTheGapAfterAFrame) {
     EXPECT_TRUE(std::equal(kMeasurement.begin(), kMeasurement.end(), rx.begin() + 1)) << "the frame it waited for";
 }
 
+// A frame that waited in the input is no moment to send: the transducer stopped listening long
+// ago. SendAfterFrame takes the next frame instead; ReceiveThenSend keeps the waiting frame's
+// data (the reply it asked for) and sends after the next one.
+TEST_F(ExchangeOnPty, ACommandFollowsOnlyAFrameThatHasJustEnded) {
+    using Exchange = bool (*)(Link&, const FrameBuffer&, FrameBuffer&, bool);
+    const ReplyData waiting = {0x85, 0x48, 0x00, 0x00, 0x20, 0x00, 0x03, 0x01};
+    struct Case {
+        const char* why;
+        Exchange exchange;
+        ReplyData taken;
+    };
+    for (const auto& [why, exchange, taken] : {Case{"SendAfterFrame", SendAfterFrame, kMeasurement},
+                                               Case{"ReceiveThenSend", ReceiveThenSend, waiting}}) {
+        link.beginTransfer();
+        pty.write(BuildDeviceFrame(waiting));
+        std::this_thread::sleep_for(100ms);   // four times what the frame takes on the line
+        Bytes early, received;
+        std::thread transducer([&] {
+            std::this_thread::sleep_for(100ms);
+            early = pty.read(1ms, 5ms);
+            pty.write(BuildDeviceFrame(kMeasurement));
+            received = readCommand();
+            pty.write({0xC0, 0x31, 0x00, 0xC1});
+        });
+        EXPECT_TRUE(exchange(link, MakeCommand(Bytes{'s', 0x00, 0x24}), rx, true)) << why;
+        transducer.join();
+        EXPECT_TRUE(early.empty()) << why << ": sent after the frame that had waited";
+        EXPECT_EQ(received, BuildCommandFrame(Bytes{'s', 0x00, 0x24})) << why;
+        EXPECT_TRUE(std::equal(taken.begin(), taken.end(), rx.begin() + 1)) << why;
+    }
+}
+
 TEST_F(ExchangeOnPty, SendAfterFrameGivesUpWithoutFrames) {
     link.beginTransfer();
     const auto start = std::chrono::steady_clock::now();

@@ -11,6 +11,7 @@
 #include "sim/control_commands.h"
 #include "sim/factory_image.h"
 #include "sim/memory_map.h"
+#include "sim/sim_options.h"
 
 namespace r4860::sim {
 namespace {
@@ -146,7 +147,7 @@ TEST(ControlCommands, AnswerEveryLineAndSwitchWhatTheyName) {
     DeviceEngine engine(FactoryImage({}));
     LineFaults faults;
     const auto run = [&](const char* line) { return InterpretControl(line, engine, faults); };
-    for (const char* bad : {"corrupt 2", "drop-acks half", "silence maybe", "model-index 16", "poke 7FF 0102",
+    for (const char* bad : {"corrupt 2", "drop-acks half", "silence maybe", "strict", "model-index 16", "poke 7FF 0102",
                             "poke 10 123", "explode", "   "})
         EXPECT_TRUE(run(bad).text.starts_with("error")) << bad;
     EXPECT_EQ(run("unplug").action, ControlAction::Unplug);
@@ -155,12 +156,12 @@ TEST(ControlCommands, AnswerEveryLineAndSwitchWhatTheyName) {
     EXPECT_EQ(mark.action, ControlAction::Mark);
     EXPECT_EQ(mark.argument, "read starts here") << "the text keeps its blanks";
 
-    for (const char* ok : {"corrupt 0.25", "drop-acks next 3", "silence on", "broken-sensor on", "model-index 7",
-                           "signal 123.5", "poke 0x7FC C0C1CE00"})
+    for (const char* ok : {"corrupt 0.25", "drop-acks next 3", "silence on", "strict on", "broken-sensor on",
+                           "model-index 7", "signal 123.5", "poke 0x7FC C0C1CE00"})
         EXPECT_EQ(run(ok).text, "ok") << ok;
     EXPECT_DOUBLE_EQ(faults.corruptRate, 0.25);
     EXPECT_EQ(faults.dropAckNext, 3);
-    EXPECT_TRUE(faults.silence && engine.conditions().brokenSensor);
+    EXPECT_TRUE(faults.silence && faults.strictGap && engine.conditions().brokenSensor);
     EXPECT_EQ(engine.modelIndex(), 7);
     EXPECT_DOUBLE_EQ(*engine.conditions().signal, 123.5);
     const std::string dump = run("dump-memory").text;
@@ -217,6 +218,32 @@ INSTANTIATE_TEST_SUITE_P(
                       SumCheckCase{"a write ended with a wrong checksum A",
                                    {"EF0000", "4401000563", "B", "4C01000000"}, true},
                       SumCheckCase{"a reset breaks the write off", {"EF0000", "4401000563", "72"}, true}));
+
+TEST(SimOptions, SetTheLineTiming) {
+    struct Case {
+        const char* why;
+        std::vector<std::string> args;
+        bool ok;
+        std::int64_t periodUs, gapUs;
+        bool strict;
+    };
+    const Case cases[] = {
+        {"the defaults", {}, true, 60'000, 20'000, false},
+        {"the listening gap", {"--gap-ms", "10"}, true, 60'000, 10'000, false},
+        {"the older name of the gap", {"--min-gap-ms", "12.5"}, true, 60'000, 12'500, false},
+        {"a short period, strictly", {"--period-ms", "37", "--gap-ms", "10", "--strict"}, true, 37'000, 10'000, true},
+        {"no gap at all", {"--gap-ms", "0"}, false, 0, 0, false},
+        {"a gap without its value", {"--gap-ms"}, false, 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        auto parsed = ParseSimOptions(c.args);
+        ASSERT_EQ(parsed.ok(), c.ok) << c.why;
+        if (!c.ok) continue;
+        EXPECT_EQ(parsed->loop.timing.periodUs, c.periodUs) << c.why;
+        EXPECT_EQ(parsed->loop.timing.minGapUs, c.gapUs) << c.why;
+        EXPECT_EQ(parsed->loop.strict, c.strict) << c.why;
+    }
+}
 
 }  // namespace
 }  // namespace r4860::sim

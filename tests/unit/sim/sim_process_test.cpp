@@ -211,6 +211,49 @@ TEST(SimProcess, TakesOnlyImmediateCommandsWhileAFrameIsGoingOut) {
     EXPECT_EQ(rx[1].outcome, "accepted");
 }
 
+// A 30 ms gap in a 150 ms period leaves room on both sides of "late": a command 60 ms after END
+// is past the gap, yet the next frame is not due for another 60 ms.
+TEST(SimProcess, StrictlyTakesOnlyCommandsThatStartInsideTheGap) {
+    SimOptions options;
+    options.extraArgs = {"--period-ms", "150", "--gap-ms", "30", "--strict"};
+    SimOnPty sim(options);
+    ASSERT_TRUE(sim.ok()) << sim.startError();
+    HostEnd host(sim.slavePath());
+    ASSERT_FALSE(host.frame().empty());
+    struct Case {
+        const char* why;
+        const char* mode;
+        bool duringFrame;
+        std::chrono::milliseconds afterEnd;
+        Bytes command;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"at once after END", "strict on", false, 0ms, {'s', 0x00, 0x1C}, true},
+        {"past the gap, though no frame is due", "strict on", false, 60ms, {'s', 0x00, 0x1C}, false},
+        {"an immediate command while a frame goes out", "strict on", true, 0ms, {0xC4, 1, 0x00, 0x31, 0x66}, false},
+        {"past the gap, not strictly", "strict off", false, 60ms, {'s', 0x00, 0x1C}, true},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(sim.control(c.mode), "ok");
+        if (c.duringFrame) {
+            while (host.byte(500ms) != protocol::kStart) {}
+        } else {
+            host.skipToEnd();
+            std::this_thread::sleep_for(c.afterEnd);
+        }
+        host.send(protocol::BuildCommandFrame(c.command));
+        if (c.duringFrame) host.skipToEnd();
+        EXPECT_EQ(host.frame() == kAck, c.taken) << c.why;
+        const auto rx = sim.receivedFrames();
+        ASSERT_FALSE(rx.empty()) << c.why;
+        EXPECT_EQ(rx.back().outcome, c.taken ? "accepted" : "ignored") << c.why;
+        if (!c.taken) {
+            EXPECT_EQ(rx.back().note, "outside the gap") << c.why;
+        }
+    }
+}
+
 TEST(SimProcess, RejectsAFrameWithABadChecksumSilently) {
     SimOnPty sim;
     ASSERT_TRUE(sim.ok()) << sim.startError();

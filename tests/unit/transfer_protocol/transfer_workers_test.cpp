@@ -128,6 +128,8 @@ TEST(ReadImageWorker, RequestsInOrderAndTakesOnlyRepliesThatEchoTheAddress) {
          blocks({{0x00, 0x20}, {0x40, 0x78}}, {0xF8, 0xF8, 0x8000}), all},
         {"a lost frame is made good by asking for the unanswered block again", {5}, -1, 1,
          blocks({{0x00, 0x10}, {0x10, 0x20}, {0x40, 0x78}}, {0xF8, 0xF8, 0x8000}), all},
+        {"a lost code-version reply is asked for again", {27}, -1, 1,
+         blocks({{0x00, 0x20}, {0x40, 0x78}}, {0xF8, 0xF8, 0x8000, 0x8000}), all},
         {"a reply for another address fails the read, no request after it", {}, 0x48, 0,
          blocks({{0x00, 0x20}, {0x40, 0x4C}}), {{0x00, 0x23}, {0x40, 0x47}}}};
     for (const auto& c : cases) {

@@ -1,4 +1,6 @@
-// Named offsets of the configuration memory as the emulated firmware uses them.
+// Named offsets of the configuration memory as the emulated firmware uses them. Kept apart from
+// the host's model/image_layout.h on purpose: the emulator stands for the transducer, so a mistake
+// in the host's layout must show up as a difference against it, not be copied into it.
 #pragma once
 
 #include <cstddef>

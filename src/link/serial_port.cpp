@@ -349,7 +349,7 @@ SerialPort::Wait SerialPort::pollFor(short events, Clock::time_point deadline) {
 }
 
 bool SerialPort::endBuffered() const {
-    return std::find(m_buffer.begin() + static_cast<std::ptrdiff_t>(m_head), m_buffer.end(), kFrameEnd) !=
+    return std::find(m_buffer.begin() + static_cast<std::ptrdiff_t>(m_head), m_buffer.end(), kEnd) !=
            m_buffer.end();
 }
 
@@ -357,7 +357,7 @@ bool SerialPort::endBuffered() const {
 // before that `frameBytes`; 0 when there is no frame of the transducer to go by.
 std::size_t SerialPort::bytesStillExpected(std::size_t frameBytes) const {
     const auto begin = m_buffer.begin() + static_cast<std::ptrdiff_t>(m_head);
-    const auto start = std::find(begin, m_buffer.end(), kFrameStart);
+    const auto start = std::find(begin, m_buffer.end(), kStart);
     const auto have = static_cast<std::size_t>(m_buffer.end() - start);
     if (have == 0 || (have >= 2 && start[1] != kDeviceAddress)) return 0;
     std::size_t whole = frameBytes;

@@ -15,6 +15,7 @@
 
 #include "common/result.h"
 #include "common/unique_fd.h"
+#include "link/frame_bytes.h"
 #include "link/worker_thread.h"
 
 namespace r4860::link {
@@ -30,14 +31,6 @@ inline constexpr std::uint32_t kCeIoe = 0x0400;
 // More bytes than three replies waiting means the reader fell behind: drain and start clean.
 inline constexpr std::size_t kInputQueueLimit = 24;
 inline constexpr std::size_t kMaxWriteBlock = 254;
-inline constexpr std::uint8_t kFrameEnd = 0xC1;
-// What the link knows of the transducer's frames, to time its waits: START, its address, the
-// length (8 for every frame but the 4-byte acknowledgement), data, checksum, END.
-inline constexpr std::uint8_t kFrameStart = 0xC0;
-inline constexpr std::uint8_t kDeviceAddress = 0x31;
-inline constexpr std::uint8_t kReplyLength = 8;
-inline constexpr std::size_t kReplyFrameBytes = 13;   // unstuffed
-inline constexpr std::size_t kAckFrameBytes = 4;
 
 // A character is counted as 10 bit times.
 struct CharTimes {

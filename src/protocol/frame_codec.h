@@ -7,15 +7,17 @@
 #include <span>
 #include <vector>
 
+#include "link/frame_bytes.h"
+
 namespace r4860::protocol {
 
-inline constexpr std::uint8_t kStart = 0xC0;
-inline constexpr std::uint8_t kEnd = 0xC1;
-inline constexpr std::uint8_t kEsc = 0xCE;
-inline constexpr std::uint8_t kEscXor = 0x20;
-inline constexpr std::uint8_t kHostAddress = 0x55;
-inline constexpr std::uint8_t kDeviceAddress = 0x31;
-inline constexpr std::uint8_t kReplyLength = 8;
+using link::kDeviceAddress;
+using link::kEnd;
+using link::kEsc;
+using link::kEscXor;
+using link::kHostAddress;
+using link::kReplyLength;
+using link::kStart;
 inline constexpr std::size_t kMaxCommandData = 100;
 
 // What the transducer sends when it accepts a command: no data, no checksum.

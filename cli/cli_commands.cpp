@@ -398,8 +398,7 @@ void RequestStop(int signalNumber) noexcept {
 
 int StopSignal() noexcept { return g_stopSignal.load(); }
 
-int RunCommand(const Options& o, TerminalUi& ui) {
-    AppContext context;
+int RunCommand(const Options& o, TerminalUi& ui, AppContext& context) {
     files::LoadSettings(context.settings, files::DesktopRect{});
     // A file that cannot be used is refused before the line is touched.
     model::ConfigRecord fromFile;

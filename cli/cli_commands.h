@@ -3,6 +3,7 @@
 
 #include "cli_options.h"
 #include "terminal_ui.h"
+#include "workflow/app_context.h"
 
 namespace r4860::cli {
 
@@ -10,8 +11,8 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitTransducer = 1;  // no communication, EEPROM error, transfer, model, verification
 inline constexpr int kExitUsage = 2;       // bad usage or unreadable file
 
-// Runs the parsed command against the transducer on `options.port`.
-int RunCommand(const Options& options, TerminalUi& ui);
+// Runs the parsed command against the transducer on `options.port`, in the run's `context`.
+int RunCommand(const Options& options, TerminalUi& ui, workflow::AppContext& context);
 
 // A stop request from the operator (Ctrl-C, SIGTERM), called by the signal watcher thread. The
 // first one during a write only announces that the write is being finished; any other stops the

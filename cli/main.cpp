@@ -68,7 +68,8 @@ int main(int argc, char** argv) {
     {
         SignalWatcher watcher;
         r4860::cli::TerminalUi ui;
-        rc = r4860::cli::RunCommand(*options, ui);
+        r4860::workflow::AppContext context;   // the link, record, image, settings and state of this run
+        rc = r4860::cli::RunCommand(*options, ui, context);
     }
     if (const int signalNumber = r4860::cli::StopSignal(); signalNumber != 0) {
         std::fprintf(stderr, "r4860-cli: stopped\n");

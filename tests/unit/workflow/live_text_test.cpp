@@ -12,6 +12,7 @@ TEST(Showres, WritesTheValueWithItsUnitAndKeepsItsPlace) {
     const Case cases[] = {
         {"two decimals below 1000; the degree sign is one place", 999.994, kCelsius, " 999.99 \xC2\xB0" "C  "},
         {"one decimal from 1000 on", 1000.04, kCelsius, " 1000.0 \xC2\xB0" "C  "},
+        {"1000 itself has one decimal", 1000, kCelsius, " 1000.0 \xC2\xB0" "C  "},
         {"negative values round on one decimal too", -1234.56, kCelsius, "-1234.6 \xC2\xB0" "C  "},
         {"a short unit gets three blanks", 5, kVolt, "   5.00 V   "},
         {"eleven characters get one blank", 5, kOhm, "   5.00 Ohm "},

@@ -34,6 +34,11 @@ TEST(RangeEdits, AcceptInsideTheSensorAndRestoreTheOldValueOtherwise) {
     // A stale minimum fails its check again after a typing error: two boxes, as the window showed.
     EXPECT_EQ(MinInputEExit("x", Pt100(-200, 100)).messages, (Messages{kWrongFormat, kMinimumOutOfRange}));
     EXPECT_EQ(MinInputEExit("-5", Pt100(0, 100)).shown, "-5.00");
+    ConfigRecord converted = Pt100(0, 5);
+    converted.Czujnik = {17, 1, 0, 2};
+    converted.LiveRanges[15] = {3, 100};
+    EXPECT_EQ(MaxInputEExit("15", converted).messages, Messages{kMaximumOutOfRange}) << "bound by the table's row";
+    EXPECT_EQ(MinInputEExit("0.3", converted).messages, Messages{}) << "3 x 0.1 lies a bit above 0.3";
 }
 
 TEST(FilterEdits, StoreTenthsOnTheTransducersSteps) {

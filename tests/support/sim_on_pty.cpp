@@ -116,7 +116,6 @@ SimOnPty::SimOnPty(SimOptions options) : m_dir(freshDir()) {
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
-
     int out[2];
     if (::pipe2(out, O_CLOEXEC) != 0) {
         m_error = std::string("pipe: ") + std::strerror(errno);
@@ -132,11 +131,7 @@ SimOnPty::SimOnPty(SimOptions options) : m_dir(freshDir()) {
     if (rc != 0) {
         m_pid = -1;
         m_error = std::string("posix_spawn ") + argv[0] + ": " + std::strerror(rc);
-        return;
-    }
-    // The first line on stdout is the slave path, printed once everything is ready.
-    m_slavePath = readLine(m_stdout, Clock::now() + 10s);
-    if (m_slavePath.empty()) {
+    } else if ((m_slavePath = readLine(m_stdout, Clock::now() + 10s)).empty()) {  // printed once all is ready
         m_error = "r4860-sim did not report its pty";
         stop();
     }

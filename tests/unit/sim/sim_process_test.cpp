@@ -165,7 +165,7 @@ TEST(SimProcess, TheMemoryFileIsSavedAtTheEndAndLoadedAtTheStart) {
 TEST(SimLog, SkipsTheHeaderAndALineStillBeingWrittenAndKeepsWireAndNote) {
     const auto entries = ParseSimLog("time_us\tdir\tkind\toutcome\tgap\tdata\twire\tnote\n"
                                      "13\ttx\tack\tsent\t-\t\tC0 31 00 C1\tmark text\n"
-                                     "14\ttx\tframe\tsent\t-\t00 01");
+                                     "14\ttx\tframe\tsent\t-\t00\tC0 00 C1\tnote being writ");
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_TRUE(entries[0].timeUs == 13 && !entries[0].inGap && entries[0].data.empty());
     EXPECT_EQ(entries[0].wire, (Bytes{0xC0, 0x31, 0x00, 0xC1}));

@@ -9,12 +9,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <thread>
+#include <utility>
 
 #ifndef R4860_SIM_PATH
 #error "R4860_SIM_PATH must name the r4860-sim binary (link the r4860_sim_harness target)"
@@ -26,58 +27,47 @@ namespace r4860::testing {
 namespace {
 
 using namespace std::chrono_literals;
-
-std::vector<std::string_view> splitTabs(std::string_view line) {
-    std::vector<std::string_view> out;
-    for (std::size_t start = 0;;) {
-        const std::size_t tab = line.find('\t', start);
-        out.push_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
-        if (tab == std::string_view::npos) return out;
-        start = tab + 1;
-    }
-}
+using Clock = std::chrono::steady_clock;
 
 std::vector<std::uint8_t> parseHex(std::string_view text) {
     std::vector<std::uint8_t> out;
-    for (std::size_t i = 0; i < text.size();) {
-        if (text[i] == ' ') {
-            ++i;
-            continue;
-        }
+    for (std::size_t i = 0; i + 1 < text.size(); i += text[i] == ' ' ? 1 : 2) {
         unsigned v = 0;
-        const auto [end, ec] = std::from_chars(text.data() + i, text.data() + std::min(i + 2, text.size()), v, 16);
-        if (ec != std::errc()) return out;
+        if (text[i] == ' ') continue;
+        if (std::from_chars(text.data() + i, text.data() + i + 2, v, 16).ec != std::errc()) break;
         out.push_back(static_cast<std::uint8_t>(v));
-        i = static_cast<std::size_t>(end - text.data());
     }
     return out;
 }
 
-std::string readFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+// Everything up to the first line end, or "" when none comes before the deadline or the end.
+std::string readLine(int fd, Clock::time_point until) {
+    std::string text;
+    while (text.find('\n') == std::string::npos) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+        pollfd p{fd, POLLIN, 0};
+        char buf[8192];
+        if (left <= 0 || ::poll(&p, 1, static_cast<int>(left)) <= 0) return {};
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n <= 0) return {};
+        text.append(buf, static_cast<std::size_t>(n));
+    }
+    return text.substr(0, text.find('\n'));
 }
 
 std::filesystem::path freshDir() {
     std::random_device rd;
-    const auto base = std::filesystem::temp_directory_path();
-    for (;;) {
-        auto p = base / ("r4860-sim-" + std::to_string(rd()));
-        std::error_code ec;
+    for (std::error_code ec;;) {
+        auto p = std::filesystem::temp_directory_path() / ("r4860-sim-" + std::to_string(rd()));
         if (std::filesystem::create_directory(p, ec)) return p;
     }
 }
 
 bool waitExit(pid_t pid, std::chrono::milliseconds timeout) {
-    const auto until = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        int status = 0;
-        const pid_t r = ::waitpid(pid, &status, WNOHANG);
+    for (const auto until = Clock::now() + timeout;; std::this_thread::sleep_for(10ms)) {
+        const pid_t r = ::waitpid(pid, nullptr, WNOHANG);
         if (r == pid || (r < 0 && errno == ECHILD)) return true;
-        if (std::chrono::steady_clock::now() >= until) return false;
-        std::this_thread::sleep_for(10ms);
+        if (Clock::now() >= until) return false;
     }
 }
 
@@ -90,56 +80,42 @@ std::int64_t SteadyMicros() {
 
 std::vector<SimLogEntry> ParseSimLog(std::string_view text) {
     std::vector<SimLogEntry> out;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t eol = text.find('\n', pos);
-        if (eol == std::string_view::npos) break;  // a line still being written
-        const std::string_view line = text.substr(pos, eol - pos);
-        pos = eol + 1;
-        const auto f = splitTabs(line);
-        if (f.size() != 8) continue;
+    // The last line may still be being written: only whole lines count.
+    for (std::size_t pos = 0, eol; (eol = text.find('\n', pos)) != std::string_view::npos; pos = eol + 1) {
+        std::vector<std::string_view> f;
+        for (std::size_t at = pos, tab; f.size() < 9; at = tab + 1) {
+            tab = std::min(text.find('\t', at), eol);
+            f.push_back(text.substr(at, tab - at));
+            if (tab == eol) break;
+        }
         SimLogEntry e;
+        if (f.size() != 8) continue;
         const auto [end, ec] = std::from_chars(f[0].data(), f[0].data() + f[0].size(), e.timeUs);
         if (ec != std::errc() || end != f[0].data() + f[0].size()) continue;  // the header line
-        e.dir = f[1];
-        e.kind = f[2];
-        e.outcome = f[3];
-        e.inGap = f[4] == "gap";
-        e.data = parseHex(f[5]);
-        e.wire = parseHex(f[6]);
-        e.note = f[7];
+        e.dir = f[1], e.kind = f[2], e.outcome = f[3], e.inGap = f[4] == "gap";
+        e.data = parseHex(f[5]), e.wire = parseHex(f[6]), e.note = f[7];
         out.push_back(std::move(e));
     }
     return out;
 }
 
 SimOnPty::SimOnPty(SimOptions options) : m_dir(freshDir()) {
-    if (options.memory) {
-        std::ofstream out(memoryPath(), std::ios::binary);
-        out.write(reinterpret_cast<const char*>(options.memory->data()),
-                  static_cast<std::streamsize>(options.memory->size()));
-    }
-    std::vector<std::string> args = {R4860_SIM_PATH,
-                                     "--link", linkPath().string(),
-                                     "--control", (m_dir / "control.sock").string(),
-                                     "--log", logPath().string(),
-                                     "--memory", memoryPath().string(),
-                                     "--model", std::to_string(options.modelCode),
-                                     "--serial", std::to_string(options.serial),
-                                     "--cal-date", options.calDate,
-                                     "--code-version", options.codeVersion};
+    if (options.memory)
+        std::ofstream(memoryPath(), std::ios::binary)
+            .write(reinterpret_cast<const char*>(options.memory->data()), std::ssize(*options.memory));
+    std::vector<std::string> args = {R4860_SIM_PATH, "--link", linkPath().string(),
+        "--control", (m_dir / "control.sock").string(), "--log", logPath().string(),
+        "--memory", memoryPath().string(), "--model", std::to_string(options.modelCode),
+        "--serial", std::to_string(options.serial), "--cal-date", options.calDate,
+        "--code-version", options.codeVersion};
     if (options.silent) args.push_back("--silent");
-    if (options.signal) {
-        std::ostringstream s;
-        s.precision(17);
-        s << *options.signal;
-        args.insert(args.end(), {"--signal", s.str()});
-    }
+    char text[32];  // the shortest text that reads back as the same double
+    if (options.signal)
+        args.insert(args.end(), {"--signal", {text, std::to_chars(text, text + 32, *options.signal).ptr}});
     args.insert(args.end(), options.extraArgs.begin(), options.extraArgs.end());
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
-
     int out[2];
     if (::pipe2(out, O_CLOEXEC) != 0) {
         m_error = std::string("pipe: ") + std::strerror(errno);
@@ -155,23 +131,7 @@ SimOnPty::SimOnPty(SimOptions options) : m_dir(freshDir()) {
     if (rc != 0) {
         m_pid = -1;
         m_error = std::string("posix_spawn ") + argv[0] + ": " + std::strerror(rc);
-        return;
-    }
-    // The first line on stdout is the slave path, printed once everything is ready.
-    std::string line;
-    const auto until = std::chrono::steady_clock::now() + 10s;
-    while (line.find('\n') == std::string::npos) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
-        pollfd p{m_stdout, POLLIN, 0};
-        if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
-        char buf[256];
-        const ssize_t n = ::read(m_stdout, buf, sizeof buf);
-        if (n <= 0) break;
-        line.append(buf, static_cast<std::size_t>(n));
-    }
-    if (const auto eol = line.find('\n'); eol != std::string::npos) {
-        m_slavePath = line.substr(0, eol);
-    } else {
+    } else if ((m_slavePath = readLine(m_stdout, Clock::now() + 10s)).empty()) {  // printed once all is ready
         m_error = "r4860-sim did not report its pty";
         stop();
     }
@@ -192,42 +152,28 @@ std::string SimOnPty::control(std::string_view line) {
     std::strcpy(addr.sun_path, path.c_str());
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return {};
-    std::string reply;
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0) {
-        std::string text(line);
-        text.push_back('\n');
-        if (::send(fd, text.data(), text.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(text.size())) {
-            const auto until = std::chrono::steady_clock::now() + 5s;
-            while (reply.find('\n') == std::string::npos) {
-                const auto left =
-                    std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
-                pollfd p{fd, POLLIN, 0};
-                if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
-                char buf[8192];
-                const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
-                if (n <= 0) break;
-                reply.append(buf, static_cast<std::size_t>(n));
-            }
-        }
-    }
+    std::string reply, text = std::string(line) + "\n";
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0 &&
+        ::send(fd, text.data(), text.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(text.size()))
+        reply = readLine(fd, Clock::now() + 5s);
     ::close(fd);
-    const auto eol = reply.find('\n');
-    return eol == std::string::npos ? std::string() : reply.substr(0, eol);
+    return reply;
 }
 
-std::vector<SimLogEntry> SimOnPty::log() const { return ParseSimLog(readFile(logPath())); }
+std::vector<SimLogEntry> SimOnPty::log() const {
+    std::ifstream in(logPath(), std::ios::binary);
+    return ParseSimLog(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+}
 
 std::vector<SimLogEntry> SimOnPty::receivedFrames() const {
-    std::vector<SimLogEntry> out;
-    for (auto& e : log())
-        if (e.dir == "rx" && e.kind == "command") out.push_back(std::move(e));
+    auto out = log();
+    std::erase_if(out, [](const SimLogEntry& e) { return e.dir != "rx" || e.kind != "command"; });
     return out;
 }
 
 std::vector<SimLogEntry> SimOnPty::sentFrames() const {
-    std::vector<SimLogEntry> out;
-    for (auto& e : log())
-        if (e.dir == "tx") out.push_back(std::move(e));
+    auto out = log();
+    std::erase_if(out, [](const SimLogEntry& e) { return e.dir != "tx"; });
     return out;
 }
 
@@ -235,39 +181,31 @@ std::vector<std::uint8_t> SimOnPty::memory() {
     const std::string reply = control("dump-memory");
     if (!reply.starts_with("ok ")) return {};
     auto bytes = parseHex(std::string_view(reply).substr(3));
-    if (bytes.size() != 2052) return {};
-    return bytes;
+    return bytes.size() == 2052 ? bytes : std::vector<std::uint8_t>();
 }
 
 bool SimOnPty::waitFrames(int count, std::chrono::milliseconds timeout) {
-    const auto sent = [this]() -> long {
+    const auto sent = [this]() -> long {  // frames plus replies, -1 when the emulator does not answer
         const std::string s = control("stats");
-        long total = 0;
-        for (const char* key : {"frames=", "replies="}) {
+        long total = 0, v = 0;
+        for (const std::string_view key : {"frames=", "replies="}) {
             const auto at = s.find(key);
             if (at == std::string::npos) return -1;
-            long v = 0;
-            const char* p = s.data() + at + std::strlen(key);
-            std::from_chars(p, s.data() + s.size(), v);
+            std::from_chars(s.data() + at + key.size(), s.data() + s.size(), v);
             total += v;
         }
         return total;
     };
     const long start = sent();
-    if (start < 0) return false;
-    const auto until = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < until) {
+    for (const auto until = Clock::now() + timeout; start >= 0; std::this_thread::sleep_for(20ms)) {
         if (sent() >= start + count) return true;
-        std::this_thread::sleep_for(20ms);
+        if (Clock::now() >= until) return false;
     }
     return false;
 }
 
 bool SimOnPty::running() {
-    if (m_pid <= 0) return false;
-    int status = 0;
-    const pid_t r = ::waitpid(m_pid, &status, WNOHANG);
-    if (r == 0) return true;
+    if (m_pid > 0 && ::waitpid(m_pid, nullptr, WNOHANG) == 0) return true;
     m_pid = -1;
     return false;
 }
@@ -275,16 +213,10 @@ bool SimOnPty::running() {
 void SimOnPty::stop() {
     if (m_pid > 0) {
         ::kill(m_pid, SIGTERM);  // the emulator removes its link and saves its memory
-        if (!waitExit(m_pid, 3s)) {
-            ::kill(m_pid, SIGKILL);
-            waitExit(m_pid, 3s);
-        }
+        if (!waitExit(m_pid, 3s)) ::kill(m_pid, SIGKILL), waitExit(m_pid, 3s);
         m_pid = -1;
     }
-    if (m_stdout >= 0) {
-        ::close(m_stdout);
-        m_stdout = -1;
-    }
+    if (m_stdout >= 0) ::close(std::exchange(m_stdout, -1));
 }
 
 }  // namespace r4860::testing

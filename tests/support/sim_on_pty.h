@@ -1,23 +1,14 @@
 // The real r4860-sim on a fresh pseudo-terminal, for tests that need a transducer on the line.
-// Link the CMake target `r4860_sim_harness` (it knows where the emulator binary is and builds it
-// first); include "support/sim_on_pty.h".
+// Link the CMake target `r4860_sim_harness`: it knows the emulator binary and builds it first.
 //
 //   SimOnPty sim;                                  // started, broadcasting, link made
 //   OpenPort(sim.slavePath()) or OpenPort(sim.linkPath());
 //   sim.control("drop-acks next 3");               // "ok", "ok <value>" or "error <why>"
 //   for (const auto& f : sim.receivedFrames()) ... // every command frame the emulator saw
 //
-// Control commands (one line each, one reply line): corrupt P | drop-acks P | drop-acks next N |
-// silence on|off | eeprom-error on|off | broken-sensor on|off | out-of-range on|off |
-// internal-error on|off | cal-mode on|off | pulse new-average|large-error | model-index N|auto |
-// checksum-check on|off (wrong sums in memory show as an EEPROM error) | oscillator N (-8..7, what
-// '%' leaves at 0x27) | signal X|auto (X in the input's signal unit: ohm, mV, mA, V) | measurement |
-// unplug | replug | slave-path | dump-memory | poke ADDR HEX | save-memory | stats | log-mark TEXT |
-// help | quit.
-//
-// Line timing: a frame every 60 ms (--period-ms), the gap after any frame at least 20 ms
-// (--min-gap-ms); a command started in the gap is acknowledged at once and the next frame waits
-// for it; a command with bit 7 set that arrives while a frame goes out is acknowledged after it.
+// Control commands (one line each, one reply line): send "help" for the list. A frame goes out every
+// 60 ms (--period-ms) with a gap of at least 20 ms after each (--min-gap-ms); a command in the gap is
+// acknowledged at once, one with bit 7 set that arrives mid-frame after that frame.
 #pragma once
 
 #include <sys/types.h>
@@ -34,17 +25,15 @@ namespace r4860::testing {
 
 // One line of the emulator's frame log (tab-separated, one line per frame, flushed per line).
 struct SimLogEntry {
-    std::int64_t timeUs = 0;  // steady clock in microseconds; compare with SteadyMicros()
+    std::int64_t timeUs = 0;  // steady clock, as SteadyMicros()
     std::string dir;          // "rx" (from the host), "tx" (to the host), "mark", "event"
-    std::string kind;         // rx: "command" or "noise"; tx: "frame", "reply" (answer to 's') or "ack";
-                              // mark: "mark"; event: "unplug", "replug", "reset", "start", "stop"
-    std::string outcome;      // rx: "accepted", "ignored" (not in a gap, or silent), "refused"
-                              //     (well-formed but not a valid command), "invalid" (bad frame);
-                              // tx: "sent", "corrupted" (sent with a damaged byte), "dropped"
+    std::string kind;         // rx: command, noise; tx: frame, reply (to 's'), ack; event: unplug, ...
+    std::string outcome;      // rx: accepted, ignored (not in a gap, or silent), refused (no valid command),
+                              // invalid (bad frame); tx: sent, corrupted, dropped
     bool inGap = false;       // rx: the command began inside the gap after a frame
     std::vector<std::uint8_t> data;  // rx: unstuffed command data (code first); tx: data bytes
     std::vector<std::uint8_t> wire;  // the bytes as they were on the line
-    std::string note;                // free text (mark text, why refused, ...)
+    std::string note;                // mark text, why refused, ...
 
     [[nodiscard]] std::uint8_t code() const { return data.empty() ? 0 : data.front(); }
 };
@@ -70,7 +59,7 @@ public:
     // Starts the emulator and waits (up to 10 s) until its pty, link, control socket and log
     // are ready. It does not throw: check ok(), and startError() for why not.
     explicit SimOnPty(SimOptions options = {});
-    ~SimOnPty();  // SIGTERM, then SIGKILL after 3 s; always reaps the child
+    ~SimOnPty();  // stop(), then the folder goes
     SimOnPty(const SimOnPty&) = delete;
     SimOnPty& operator=(const SimOnPty&) = delete;
 
@@ -91,27 +80,22 @@ public:
     std::string control(std::string_view line);
     void startBroadcasting() { control("silence off"); }
 
-    // The log as written so far.
+    // The log as written so far; only the host's command frames (rx command); only the line's tx.
     [[nodiscard]] std::vector<SimLogEntry> log() const;
-    // Only the command frames from the host (dir rx, kind command), in arrival order.
     [[nodiscard]] std::vector<SimLogEntry> receivedFrames() const;
-    // Only what the emulator put on the line (dir tx).
     [[nodiscard]] std::vector<SimLogEntry> sentFrames() const;
-
     // The live configuration memory: 2048 bytes plus the 4 bytes at 0x8000 (empty on failure).
     [[nodiscard]] std::vector<std::uint8_t> memory();
 
-    // Waits until `count` more frames than now have been sent (for pacing a test without sleeps).
+    // Waits until `count` more frames than now have been sent: pacing without sleeps.
     bool waitFrames(int count, std::chrono::milliseconds timeout = std::chrono::seconds(5));
-
-    // Ends the emulator now (quit, then signals); later calls do nothing.
+    // Ends the emulator (SIGTERM, SIGKILL after 3 s) and reaps it; later calls do nothing.
     void stop();
     [[nodiscard]] bool running();
 
 private:
     std::filesystem::path m_dir;
-    std::string m_slavePath;
-    std::string m_error;
+    std::string m_slavePath, m_error;
     pid_t m_pid = -1;
     int m_stdout = -1;
 };

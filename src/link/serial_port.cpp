@@ -147,7 +147,7 @@ Status SerialPort::openDevice() {
 }
 
 SerialPort::~SerialPort() {
-    Interrupt();
+    interrupt();
     std::lock_guard lock(m_fdMutex);
     if (!m_fd.valid()) return;
     const int fd = m_fd.get();
@@ -168,7 +168,7 @@ Status SerialPort::Configure(int baud) {
     m_baud = baud;
     m_times = CharTimesForBaud(baud);
     if (auto applied = applyTermios(baud); !applied) return applied;
-    Pause(kSettlePause);
+    pause(kSettlePause);
     return {};
 }
 
@@ -191,7 +191,7 @@ Status SerialPort::applyTermios(int baud) {
 
     int lines = TIOCM_DTR | TIOCM_RTS;   // the transducer's interface is powered from them
     if (::ioctl(fd, TIOCMBIS, &lines) != 0 && !isUnsupported(errno)) return osError(m_path + ": TIOCMBIS", errno);
-    if (!PurgeInput()) return osError(m_path + ": tcflush", errno);
+    if (!purgeInput()) return osError(m_path + ": tcflush", errno);
 
     // The answer must fall into the transducer's short gap: ask the driver to pass each byte on.
     serial_struct serial{};
@@ -263,7 +263,7 @@ void SerialPort::markLost() {
 }
 
 bool SerialPort::reviveIfDue() {
-    if (Aborting() || Clock::now() - m_lastReviveAttempt < kReviveInterval) return false;
+    if (aborting() || Clock::now() - m_lastReviveAttempt < kReviveInterval) return false;
     m_lastReviveAttempt = Clock::now();
     if (m_comNumber != 0 && m_fromFolder) {
         // The folder's link is gone while the emulator or adapter is away; do not fall back to
@@ -280,7 +280,7 @@ bool SerialPort::reviveIfDue() {
     }
     m_reopens.fetch_add(1, std::memory_order_relaxed);
     if (TraceEnabled()) Trace(kTag, m_path + ": reopened");
-    return !Aborting();
+    return !aborting();
 }
 
 bool SerialPort::fill() {
@@ -325,7 +325,7 @@ void SerialPort::forgetArrivals() {
 
 SerialPort::Wait SerialPort::pollFor(short events, Clock::time_point deadline) {
     for (;;) {
-        if (Aborting()) return Wait::Aborted;
+        if (aborting()) return Wait::Aborted;
         const int fd = m_fd.get();
         if (fd < 0) return Wait::Failed;
         pollfd fds[] = {{fd, events, 0}, {m_wake.get(), POLLIN, 0}};
@@ -366,15 +366,15 @@ std::size_t SerialPort::bytesStillExpected(std::size_t frameBytes) const {
 }
 
 bool SerialPort::WaitForInput(std::chrono::milliseconds timeout, std::size_t frameBytes) {
-    if (Aborting()) return false;
+    if (aborting()) return false;
     if (!m_online.load(std::memory_order_acquire) && !reviveIfDue()) {
-        Pause(timeout);   // the device is away: keep the caller's rhythm instead of spinning
+        pause(timeout);   // the device is away: keep the caller's rhythm instead of spinning
         return false;
     }
     auto status = ClearCommError();
     if (!status) {
-        (void)PurgeInput();
-        Pause(10ms);
+        (void)purgeInput();
+        pause(10ms);
         return false;
     }
     if (status->errors & kCeBreak) return false;
@@ -386,7 +386,7 @@ bool SerialPort::WaitForInput(std::chrono::milliseconds timeout, std::size_t fra
         if (!fill()) return false;
         if (buffered() > 0) {
             if (!gatherFrame(frameBytes)) return false;
-            if (!m_ftdi || endBuffered()) return !Aborting();
+            if (!m_ftdi || endBuffered()) return !aborting();
         }
         if (pollFor(POLLIN, deadline) != Wait::Ready) return false;
     }
@@ -402,18 +402,18 @@ bool SerialPort::gatherFrame(std::size_t frameBytes) {
         const std::size_t seen = buffered();
         if (const std::size_t expected = bytesStillExpected(frameBytes); expected > 0) {
             sleepFor(charSpan(m_times) * static_cast<long>(expected));
-            if (Aborting() || !fill()) return false;
+            if (aborting() || !fill()) return false;
             if (buffered() > seen) continue;
         }
         const Wait waited = pollFor(POLLIN, Clock::now() + quiet);
         if (waited == Wait::TimedOut) break;
         if (waited != Wait::Ready || !fill()) return false;
     }
-    return !Aborting();
+    return !aborting();
 }
 
 bool SerialPort::ReadByte(std::uint8_t& byte) {
-    if (Aborting() || !m_online.load(std::memory_order_acquire)) return false;
+    if (aborting() || !m_online.load(std::memory_order_acquire)) return false;
     // Bytes already taken from the device need no count of the device's queue; falling behind
     // still shows, at the next wait or the next read that finds nothing buffered.
     auto status = buffered() > 0 ? errorWord(0) : ClearCommError();
@@ -426,7 +426,7 @@ bool SerialPort::ReadByte(std::uint8_t& byte) {
         return false;
     }
     if (status->errors & kReadErrors) {
-        (void)PurgeInput();
+        (void)purgeInput();
         return false;
     }
     const auto deadline = Clock::now() + std::chrono::milliseconds(4 * m_times.charTimeMs);
@@ -443,7 +443,7 @@ bool SerialPort::ReadByte(std::uint8_t& byte) {
 bool SerialPort::DrainInput() {
     std::size_t discarded = 0;
     while (discarded < kDrainLimit) {
-        if (Aborting() || !fill()) return false;
+        if (aborting() || !fill()) return false;
         const std::size_t available = m_buffer.size() - m_head;
         if (available == 0) break;
         const std::size_t take = std::min(available, kDrainLimit - discarded);
@@ -452,10 +452,10 @@ bool SerialPort::DrainInput() {
         auto status = ClearCommError();
         if (!status || status->errors != 0) break;
     }
-    return !Aborting();
+    return !aborting();
 }
 
-bool SerialPort::PurgeInput() {
+bool SerialPort::purgeInput() {
     m_buffer.clear();
     m_head = 0;
     forgetArrivals();
@@ -465,18 +465,18 @@ bool SerialPort::PurgeInput() {
     return purged;
 }
 
-bool SerialPort::LastByteJustArrived(std::chrono::microseconds within) {
-    if (Aborting() || buffered() > 0 || !fill() || buffered() > 0) return false;
+bool SerialPort::lastByteJustArrived(std::chrono::microseconds within) {
+    if (aborting() || buffered() > 0 || !fill() || buffered() > 0) return false;
     return Clock::now() - m_newestNotBefore <= within;
 }
 
-bool SerialPort::PurgeOutput() {
+bool SerialPort::purgeOutput() {
     std::lock_guard lock(m_fdMutex);
     return m_fd.valid() && ::tcflush(m_fd.get(), TCOFLUSH) == 0;
 }
 
 bool SerialPort::WriteBlock(std::span<const std::uint8_t> bytes) {
-    if (bytes.empty() || bytes.size() > kMaxWriteBlock || Aborting()) return false;
+    if (bytes.empty() || bytes.size() > kMaxWriteBlock || aborting()) return false;
     if (!m_online.load(std::memory_order_acquire) && !reviveIfDue()) return false;
     auto status = ClearCommError();
     if (!status || (status->errors & kWriteBlockingErrors)) return false;
@@ -503,13 +503,13 @@ bool SerialPort::WriteBlock(std::span<const std::uint8_t> bytes) {
     }
     if (!written) {
         // No partial frame may stay queued: the transducer would take its tail for a new frame.
-        (void)PurgeOutput();
-        Pause(100ms);
+        (void)purgeOutput();
+        pause(100ms);
     }
     return written;
 }
 
-void SerialPort::Pause(std::chrono::microseconds duration) { sleepFor(duration); }
+void SerialPort::pause(std::chrono::microseconds duration) { sleepFor(duration); }
 
 void SerialPort::sleepFor(Clock::duration duration) {
     const auto deadline = Clock::now() + duration;
@@ -540,7 +540,7 @@ void SerialPort::setBreak(bool on) {
     (void)::ioctl(m_fd.get(), on ? TIOCSBRK : TIOCCBRK);   // a pseudo-terminal has no break: ignored
 }
 
-void SerialPort::Interrupt() {
+void SerialPort::interrupt() {
     if (m_interrupted) return;
     m_interrupted = true;
     m_abortIo.store(true, std::memory_order_release);
@@ -553,18 +553,18 @@ bool SerialPort::AbortWorker(WorkerThread& worker) {
     bool result = false;
     // A port whose device has gone away still has its waits to cut short, so only an empty
     // slot skips the break-off.
-    if (worker.Occupied()) {
+    if (worker.occupied()) {
         setBreak(true);
         wake();   // every pending wait returns; the following ones fail because of the abort
-        const bool ended = worker.WaitEnded(kAbortWait);
+        const bool ended = worker.waitEnded(kAbortWait);
         setBreak(false);
         if (ended) {
-            worker.Join();
+            worker.join();
             std::lock_guard lock(m_fdMutex);
             if (m_fd.valid()) (void)::tcflush(m_fd.get(), TCIOFLUSH);
         }
         clearWake();
-        Pause(kSettlePause);
+        pause(kSettlePause);
         if (ended) {
             m_buffer.clear();
             m_head = 0;
@@ -573,7 +573,7 @@ bool SerialPort::AbortWorker(WorkerThread& worker) {
             // A port whose device went away meanwhile has nothing left to purge.
             result = !m_fd.valid() || ::tcflush(m_fd.get(), TCIOFLUSH) == 0;
         }
-        Pause(kSettlePause);
+        pause(kSettlePause);
         if (ended) {
             if (auto status = ClearCommError(); status && (status->errors & (kWaitErrors | kCeBreak)))
                 (void)ClearCommError();

@@ -59,7 +59,7 @@ public:
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;
     // Close: break, wake any waiter, drop DTR and RTS, close. Threads using the port must have
-    // been joined before (the owner interrupts them with Interrupt() and joins).
+    // been joined before (the owner interrupts them with interrupt() and joins).
     ~SerialPort();
 
     // Raw 8N1 at `baud` (1200, 2400, 4800 or 9600 and the other standard rates), no flow
@@ -81,18 +81,18 @@ public:
     // Discards what is waiting (up to 1024 bytes); false when interrupted or the device failed.
     bool DrainInput();
     // tcflush plus the port's own buffer.
-    bool PurgeInput();
-    bool PurgeOutput();
+    bool purgeInput();
+    bool purgeOutput();
     // The comm-error call; an Error when the device has gone away.
     Result<CommStatus> ClearCommError();
-    // A pause that Interrupt() and AbortWorker() cut short; kept to the microsecond, not rounded
+    // A pause that interrupt() and AbortWorker() cut short; kept to the microsecond, not rounded
     // up to whole milliseconds.
-    void Pause(std::chrono::microseconds duration);
+    void pause(std::chrono::microseconds duration);
     // True when the last byte taken is the last that came and it arrived at most `within` ago.
     // Its arrival is judged from the last moment the input was seen empty (a read that emptied
     // it, or a wait that input ended) and the line's pace of one byte per character time; a byte
     // that came while nobody looked (during a pause, say) counts as old.
-    bool LastByteJustArrived(std::chrono::microseconds within);
+    bool lastByteJustArrived(std::chrono::microseconds within);
 
     // Ends `worker`, which may be blocked in this port's operations: every wait fails at once
     // while the abort is on; waits up to 10 s for the body to end, purges, and on success joins
@@ -100,8 +100,8 @@ public:
     // the slot or the port is empty. Called by the thread that owns the slot, never by the worker.
     bool AbortWorker(WorkerThread& worker);
     // The first half of Close: abort on, break, wake every waiter. Stays on until destruction.
-    void Interrupt();
-    [[nodiscard]] bool Aborting() const noexcept { return m_abortIo.load(std::memory_order_acquire); }
+    void interrupt();
+    [[nodiscard]] bool aborting() const noexcept { return m_abortIo.load(std::memory_order_acquire); }
 
     [[nodiscard]] const std::string& devicePath() const noexcept { return m_path; }
     [[nodiscard]] bool ftdiPort() const noexcept { return m_ftdi; }

@@ -5,9 +5,9 @@
 
 namespace r4860::link {
 
-WorkerThread::~WorkerThread() { Join(); }
+WorkerThread::~WorkerThread() { join(); }
 
-Status WorkerThread::Start(std::function<int()> body) {
+Status WorkerThread::start(std::function<int()> body) {
     if (m_thread.joinable()) return makeError(Errc::Refused, "a thread is still in this slot");
     m_ended.reset();
     m_exitCode.store(kStillActive, std::memory_order_release);
@@ -30,12 +30,12 @@ Status WorkerThread::Start(std::function<int()> body) {
     return {};
 }
 
-bool WorkerThread::WaitEnded(std::chrono::milliseconds timeout) {
+bool WorkerThread::waitEnded(std::chrono::milliseconds timeout) {
     if (!m_thread.joinable()) return true;
     return m_ended.waitFor(timeout);
 }
 
-void WorkerThread::Join() {
+void WorkerThread::join() {
     if (m_thread.joinable()) m_thread.join();
 }
 

@@ -27,16 +27,16 @@ public:
     ~WorkerThread();
 
     // Fails (Refused) while the slot holds a thread that has not been joined.
-    Status Start(std::function<int()> body);
+    Status start(std::function<int()> body);
     // The slot holds a thread (running or ended) that has not been joined yet.
-    [[nodiscard]] bool Occupied() const noexcept { return m_thread.joinable(); }
-    [[nodiscard]] bool Ended() const { return m_ended.isSet(); }
+    [[nodiscard]] bool occupied() const noexcept { return m_thread.joinable(); }
+    [[nodiscard]] bool ended() const { return m_ended.isSet(); }
     // True when the body has returned within the time-out (or the slot is empty).
-    bool WaitEnded(std::chrono::milliseconds timeout);
+    bool waitEnded(std::chrono::milliseconds timeout);
     // kStillActive while the body runs, else its exit code (kExitFailed for an empty slot).
-    [[nodiscard]] int ExitCode() const noexcept { return m_exitCode.load(std::memory_order_acquire); }
+    [[nodiscard]] int exitCode() const noexcept { return m_exitCode.load(std::memory_order_acquire); }
     // Blocks until the body returns, then empties the slot; nothing happens on an empty slot.
-    void Join();
+    void join();
 
 private:
     std::thread m_thread;

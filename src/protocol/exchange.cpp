@@ -33,7 +33,7 @@ bool readUnstuffed(link::SerialPort& port, std::uint8_t& byte) {
 // the arrival may lie up to one character early (it sleeps through whole characters), hence three.
 bool frameJustEnded(link::SerialPort& port) {
     const auto window = std::chrono::microseconds(std::llround(3000.0 * port.charTimes().charTime));
-    return port.LastByteJustArrived(window);
+    return port.lastByteJustArrived(window);
 }
 
 // Receives until a frame has just ended, up to five frames (fewer when TransferRunning is
@@ -63,7 +63,7 @@ bool SendFrame(Link& link, const FrameBuffer& command, bool expectAck) {
     const bool oscillator = command[1] == kOscillatorCode;
     const Bytes frame = BuildCommandFrame(std::span<const std::uint8_t>(command.data() + 1, n));
 
-    port->Pause(1ms);
+    port->pause(1ms);
     if (!port->WriteBlock(frame)) return false;
     if (!expectAck) return true;
 
@@ -78,8 +78,8 @@ bool SendFrame(Link& link, const FrameBuffer& command, bool expectAck) {
     }
     if (!matched) {
         // Whatever came instead (a measurement frame, noise) must not be taken for the next frame's start.
-        (void)port->PurgeInput();
-        port->Pause(50ms);
+        (void)port->purgeInput();
+        port->pause(50ms);
     }
     return matched;
 }

@@ -52,12 +52,12 @@ int listenerLoop(Link& link) {
 
 Status Link::startListener() {
     if (!m_port) return makeError(Errc::Refused, "the link is not open");
-    if (m_listener.Occupied()) {
-        if (!m_listener.Ended()) return makeError(Errc::Refused, "the previous listener is still running");
-        m_listener.Join();
+    if (m_listener.occupied()) {
+        if (!m_listener.ended()) return makeError(Errc::Refused, "the previous listener is still running");
+        m_listener.join();
     }
     m_listenerRunning.store(true, std::memory_order_release);
-    if (auto started = m_listener.Start([this] { return listenerLoop(*this); }); !started) {
+    if (auto started = m_listener.start([this] { return listenerLoop(*this); }); !started) {
         m_listenerRunning.store(false, std::memory_order_release);
         return started;
     }
@@ -69,12 +69,12 @@ Status Link::startListener() {
 Status Link::stopListener() {
     m_listenerRunning.store(false, std::memory_order_release);
     Status result;
-    if (m_listener.Occupied()) {
+    if (m_listener.occupied()) {
         std::this_thread::sleep_for(50ms);
-        int code = m_listener.ExitCode();
-        if (code == link::kStillActive) code = m_listener.WaitEnded(200ms) ? m_listener.ExitCode() : link::kExitFailed;
+        int code = m_listener.exitCode();
+        if (code == link::kStillActive) code = m_listener.waitEnded(200ms) ? m_listener.exitCode() : link::kExitFailed;
         if (code == link::kExitOk) {
-            m_listener.Join();
+            m_listener.join();
         } else if (!m_port || !m_port->AbortWorker(m_listener)) {
             result = makeError(Errc::Io, "the listener could not be stopped");
         }
@@ -138,11 +138,11 @@ void Link::stop() {
 void Link::stopUnlocked() {
     m_listenerRunning.store(false, std::memory_order_release);
     m_transferRunning.store(false, std::memory_order_release);
-    if (m_port) m_port->Interrupt();
+    if (m_port) m_port->interrupt();
     // The eventfd wake-up makes every wait of both threads return, so these joins are prompt;
     // only then may the port go.
-    m_listener.Join();
-    m_transferWorker.Join();
+    m_listener.join();
+    m_transferWorker.join();
     m_port.reset();
     m_pollingOn.store(false, std::memory_order_release);
     resetExchangeState();

@@ -112,14 +112,14 @@ TransferStatus TransferJob::transfer() {
 
     m_link.beginTransfer();
     TransferStatus status = TransferStatus::Failed;
-    if (auto started = m_link.transferWorker().Start([this] {
+    if (auto started = m_link.transferWorker().start([this] {
             LinkTransferLine line(m_link);
             return m_request.worker(line, m_link, m_work);
         });
         started) {
         const bool stalled = relayProgress();
         const int exitCode = collectExitCode();
-        const bool joined = !m_link.transferWorker().Occupied();
+        const bool joined = !m_link.transferWorker().occupied();
         if (joined) m_result.image = m_work;   // a thread still running may yet write it
         if (cancelled()) status = TransferStatus::Cancelled;
         else if (stalled) status = TransferStatus::Stalled;
@@ -168,10 +168,10 @@ bool TransferJob::relayProgress() {
 // failed. The thread is joined whenever it has ended, before anyone else uses the port.
 int TransferJob::collectExitCode() {
     auto& worker = m_link.transferWorker();
-    if (!worker.Occupied()) return link::kExitFailed;   // broken off and joined: it did not complete
-    int code = worker.ExitCode();
-    if (code == link::kStillActive) code = worker.WaitEnded(kLateExitWait) ? worker.ExitCode() : link::kExitFailed;
-    if (worker.Ended()) worker.Join();
+    if (!worker.occupied()) return link::kExitFailed;   // broken off and joined: it did not complete
+    int code = worker.exitCode();
+    if (code == link::kStillActive) code = worker.waitEnded(kLateExitWait) ? worker.exitCode() : link::kExitFailed;
+    if (worker.ended()) worker.join();
     return code;
 }
 

@@ -113,24 +113,24 @@ TEST_F(SerialPortOnPty, WaitsEndOnTimeWhateverSignalsComeAndAtTheFirstByte) {
 
 TEST_F(SerialPortOnPty, AbortAndInterruptEndWhatIsUnderWay) {
     WorkerThread worker, empty;
-    ASSERT_TRUE(worker.Start([&] { return port->WaitForInput(10s) ? kExitOk : kExitFailed; }));
+    ASSERT_TRUE(worker.start([&] { return port->WaitForInput(10s) ? kExitOk : kExitFailed; }));
     std::this_thread::sleep_for(50ms);
     auto start = Clock::now();
     EXPECT_TRUE(port->AbortWorker(worker));
     EXPECT_LT(Clock::now() - start, 2s) << "woken at once, then the two settling pauses";
-    EXPECT_FALSE(worker.Occupied());
-    EXPECT_EQ(worker.ExitCode(), kExitFailed) << "the wait failed because of the abort";
-    EXPECT_FALSE(port->Aborting()) << "the port is usable again";
+    EXPECT_FALSE(worker.occupied());
+    EXPECT_EQ(worker.exitCode(), kExitFailed) << "the wait failed because of the abort";
+    EXPECT_FALSE(port->aborting()) << "the port is usable again";
     EXPECT_FALSE(port->AbortWorker(empty)) << "nothing to end";
     pty.write({0xC0, 0x31});
     ASSERT_TRUE(port->WaitForInput(500ms));
-    port->Interrupt();
+    port->interrupt();
     start = Clock::now();
     std::uint8_t b = 0;
     EXPECT_FALSE(port->WaitForInput(1s));
     EXPECT_FALSE(port->ReadByte(b)) << "not even the bytes already waiting";
     EXPECT_FALSE(port->WriteBlock(std::vector<std::uint8_t>{1}));
-    port->Pause(1s);
+    port->pause(1s);
     EXPECT_LT(Clock::now() - start, 100ms) << "an interrupted port fails everything at once";
 }
 
@@ -180,9 +180,9 @@ TEST_F(SerialPortOnPty, TellsWhetherTheLastByteTakenHasJustArrived) {
         EXPECT_TRUE(port->WaitForInput(500ms)) << why;
         EXPECT_TRUE(port->ReadByte(b)) << why;
         // Generous against a busy machine, and still a fifth of the stale byte's age.
-        EXPECT_EQ(port->LastByteJustArrived(20ms), fresh) << why;
+        EXPECT_EQ(port->lastByteJustArrived(20ms), fresh) << why;
         writer.join();
-        EXPECT_TRUE(port->PurgeInput());
+        EXPECT_TRUE(port->purgeInput());
     }
 }
 

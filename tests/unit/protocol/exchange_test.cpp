@@ -65,7 +65,7 @@ TEST_F(ExchangeOnPty, ReceiveFrameUnstuffsAfterNoiseAndDropsBadFrames) {
     struct Case { const char* why; Bytes wire; };
     for (const auto& [why, bad] : {Case{"the host's address", withByte(good, 1, kHostAddress)},
                                    Case{"an ack is no measurement", {0xC0, 0x31, 0x00, 0xC1}},
-                                   Case{"checksum", withByte(good, 11, 0)}, Case{"data", withByte(good, 5, 1)},
+                                   Case{"sum", withByte(good, 11, 0)}, Case{"data", withByte(good, 5, 1)},
                                    Case{"END missing", withByte(good, 12, 0x00)},
                                    Case{"cut short", {0xC0, 0x31, 0x08, 0x85}}, Case{"nothing", {}}}) {
         if (!bad.empty()) pty.write(bad);

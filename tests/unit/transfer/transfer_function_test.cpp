@@ -49,7 +49,6 @@ TEST(TransferFunction, APowerSeriesBecomesOnePolynomialOfTheNormalizedOutput) {
     EXPECT_EQ(tf.devCoef, (DevCoefArray{0.0, 2.0 / 100, 0.5 / 100, 0, 0, 0, 0, 0, 0.001 / 100, 0.0, 100.0}));
     const double x = tf.signal.min + 37 * tf.step();
     EXPECT_NEAR(tf.curve[37], (SeriesValue(r.LinCoef, 9, x) - 10.0) / 100.0, 1e-12);
-
     r = sensor(16, 8, 0.0, 100.0, {0, 1, 0, 0, 0, 0, 0, 0, 1e300, 0.0, 100.0});  // x^8 * 1e300 overflows beyond 1
     r.Table.points = {{0.0, 0.0}, {100.0, 100.0}};
     r.TransferCurve.fill(-3.0);
@@ -67,7 +66,6 @@ TEST(TransferFunction, LinearizationSendsTheSensorsSetOrTheIdentity) {
     auto user = sensor(15, 2, 0.0, 100.0, {}, 7);
     user.Table.points = {{0.0, 0.0}, {50.0, 2.0}, {100.0, 4.1}};
     EXPECT_EQ(compute(user).sensorLinSet, DefaultSensorLinSet()) << "the user sensor's table stays on the computer";
-
     auto none = sensor(10, 0, 0.0, 100.0, {}, 7);
     none.DevCoef.fill(7.0), none.TransferCurve.fill(0.25);
     const auto kept = compute(none);  // no conversion computes nothing, keeps the previous values
@@ -98,7 +96,6 @@ TEST(SampleSeries, Gives801PointsOrStopsAtTheFirstThatBreaksARule) {
     EXPECT_DOUBLE_EQ(r.Table.points[800].B, 10.0);
     r = sensor(17, 8, 0, 0, {100, -5, 0, 0, 0, 0, 0, 0, 0, 0.0, 20.0});
     EXPECT_TRUE(SampleSeries(r, message)) << "a series that falls strictly is monotonic too: " << message;
-
     struct Case { const char* why; std::uint8_t typ; LinCoefArray c; std::string message; std::size_t kept; };
     const std::string kNotMonotonic = "Transfer function is not monotonic", kOut = "Value out of range";
     const Case cases[] = {
@@ -126,22 +123,18 @@ TEST(RangeRules, NeedTheMinimumSpanAndAConversionRangeThatFitsTheInput) {
     EXPECT_FALSE(RangeSpanOk(r)) << "4 mV is the millivolt minimum, less the tolerance";
     r.Parametry.MaxInput = 4.01;
     EXPECT_TRUE(RangeSpanOk(r)) << "4.01 mV";
-    r = sensor(15, 2, 0.0, 100.0);
-    r.TableLoaded = true;  // loaded, but empty: the signal is NaN
+    r = sensor(15, 2, 0.0, 100.0), r.TableLoaded = true;  // loaded, but empty: the signal is NaN
     EXPECT_FALSE(RangeSpanOk(r)) << "an unevaluable range is never wide enough";
-
     // 0 .. 20 mA to 0 .. 2000: the result r comes from r / 100 mA.
-    for (const auto& [why, row15, ok] : {std::tuple{"the whole input range", TenthRange{0, 20000}, true},
-                                         {"25 mA is beyond the current input", TenthRange{0, 25000}, false},
-                                         {"a negative current is below it", TenthRange{-1000, 20000}, false},
-                                         {"0.1 mA of span is below the 1 mA minimum", TenthRange{0, 100}, false},
-                                         {"1 mA is enough", TenthRange{0, 1000}, true}}) {
+    for (const auto& [why, row15, ok] : {std::tuple{"0 .. 20 mA", TenthRange{0, 20000}, true},
+                                         {"25 mA", TenthRange{0, 25000}, false}, {"1 mA", TenthRange{0, 1000}, true},
+                                         {"-1 mA", TenthRange{-1000, 20000}, false},
+                                         {"0.1 mA of span, the minimum being 1", TenthRange{0, 100}, false}}) {
         r = sensor(17, 4, 0, 0, {0, 100, 0, 0, 0, 0, 0, 0, 0, 0.0, 20.0});
         r.LiveRanges[15] = row15;
         EXPECT_EQ(ConversionRangeOk(r, 17), ok) << why;
     }
-    r = sensor(17, 2, 0, 0);  // table conversion without a table: NaN signals
-    r.LiveRanges[15] = {0, 20000};
+    r = sensor(17, 2, 0, 0), r.LiveRanges[15] = {0, 20000};  // table conversion without a table: NaN signals
     EXPECT_FALSE(ConversionRangeOk(r, 17)) << "a signal that cannot be computed fails";
 }
 
@@ -157,8 +150,7 @@ TEST(SuggestFilter, NarrowRangesGetAWiderBandAndALongerTimeConstant) {
         EXPECT_EQ(std::pair(zakres, czas), std::pair(c.zakres, c.czas)) << c.why;
     }
     LangTable() = {"Transfer function=Funkcja przejscia", "is not monotonic=nie jest monotoniczna"};
-    EXPECT_EQ(TranslateRuleMessage(NotMonotonicMessage()), "Funkcja przejscia nie jest monotoniczna")
-        << "a two-key message is translated key by key";
+    EXPECT_EQ(TranslateRuleMessage(NotMonotonicMessage()), "Funkcja przejscia nie jest monotoniczna") << "by key";
     UseEnglishTable();
 }
 

@@ -51,8 +51,10 @@ TEST(Differences, NameEachItemWithBothValuesAndItsOffsets) {
         {"byte 2 is split by bits: mode nibble, burnout, mains; then the filter",
          [](R r) { r.Parametry.Burnout = 1, r.Parametry.Siec = 60, r.Parametry.FiltrCzas = 200;
                    r.Czujnik.Tryb = 6; }, nullptr,
-         {{"Sensor", "K, CJC", "K, no CJC", {2}}, {"Signal filter", "0.0 %, 0.0 s, 0 %", "0.0 %, 20.0 s, 0 %", {3}},
-          {"Net filter", "50 Hz", "60 Hz", {2}}, {"Output reaction to sensor burnout", "below 4mA", "above 20mA", {2}}}},
+         {{"Sensor", "K, CJC", "K, no CJC", {2}},
+          {"Signal filter", "0.0 %, 0.0 s, 0 %", "0.0 %, 20.0 s, 0 %", {3}},
+          {"Net filter", "50 Hz", "60 Hz", {2}},
+          {"Output reaction to sensor burnout", "below 4mA", "above 20mA", {2}}}},
         {"byte 7: sensor and linearization", nullptr, [](I, I a) { a[kLinAndType] = 1 << 5 | 9; },
          {{"Sensor", "K, CJC", "J, CJC", {7}}, {"linearization", "linearization", "none", {7}}}},
         {"other coefficients than ours, in both areas, as one item", nullptr,
@@ -75,7 +77,7 @@ TEST(Differences, NameEachItemWithBothValuesAndItsOffsets) {
           {"Configuration date", "09.12.2025", "10.12.2025", {kConfigDate + 1}},
           {"Checksums", "C 00", "C 32", {kChecksumC}}}},
         {"signature, unused bit, unmapped bytes; a value normalization hides has no texts", nullptr,
-         [](I, I a) { a[0] = 'X', a[kFlagsAndMode] |= 32, a[40] = 1, a[kAfterIdTag] = 1, a[kFilterRange] = 251; },
+         [](I, I a) { a[0] = 1, a[kFlagsAndMode] |= 32, a[40] = a[kAfterIdTag] = 1, a[kFilterRange] = 251; },
          {{"Signal filter", "", "", {kFilterRange}},
           {"other bytes", "", "", {0, kFlagsAndMode, 40, kAfterIdTag}}}},
     };
@@ -121,7 +123,8 @@ TEST(Repairs, ListEveryFieldNormalizationChanged) {
              p.RoomT = 70, p.ZeroReg = 2.5, p.GainReg = -3, p.FiltrZakres = 251, p.FiltrCzas = 401;
              p.FiltrLimit = -1, p.Burnout = 3, p.Siec = 0, p.Jednostki = 11;
          },
-         {{"RoomT", "70", "25", "outside -20 .. 60 \xC2\xB0" "C"}, {"ZeroReg", "2.5", "0", "outside -2 .. 2 %"},
+         {{"RoomT", "70", "25", "outside -20 .. 60 \xC2\xB0" "C"},
+          {"ZeroReg", "2.5", "0", "outside -2 .. 2 %"},
           {"GainReg", "-3", "0", "outside -2 .. 2 %"}, {"FiltrZakres", "251", "0", "outside 0 .. 250"},
           {"FiltrCzas", "401", "0", "outside 0 .. 400"}, {"FiltrLimit", "-1", "0", "outside 0 .. 100"},
           {"Burnout", "3", "0", "unknown burnout reaction"}, {"Siec", "0", "50", "neither 50 nor 60 Hz"},

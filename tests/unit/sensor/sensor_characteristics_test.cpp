@@ -18,10 +18,10 @@ double Signal(int code, double value) { return SensorSignal(ConfigRecord{}, code
 TEST(SensorSignal, MatchesPublishedValuesAndTheEdgeCases) {
     struct Case { const char* why; int code; double value, want, tolerance; };
     const Case cases[] = {
-        {"Pt100 at 0 degC is its constant term", 1, 0.0, 100.00272, 1e-12}, {"copper", 4, 100.0, 142.599985, 1e-9},
+        {"Pt100 at 0 degC: its constant term", 1, 0.0, 100.00272, 1e-12}, {"Cu", 4, 100.0, 142.599985, 1e-9},
         {"K's constant and exponential terms cancel at 0", 10, 0.0, 0.0, 1e-8},
         {"type C is not exactly zero at 0 degC (F = 32)", 7, 0.0, -0.000399, 5e-7},
-        {"E joins its segments at exactly zero", 8, 0.0, 0.0, 0.0}, {"code 19 passes through", 19, 12.5, 12.5, 0.0},
+        {"E joins its segments at exactly zero", 8, 0.0, 0.0, 0.0}, {"code 19 passes", 19, 12.5, 12.5, 0.0},
         // Published ITS-90 table values, mV, above and below zero.
         {"K 1000", 10, 1000, 41.276, 1e-3}, {"J 500", 9, 500, 27.393, 1e-3}, {"T 100", 14, 100, 4.279, 1e-3},
         {"E 100", 8, 100, 6.319, 1e-3}, {"N 100", 11, 100, 2.774, 1e-3}, {"R 1000", 12, 1000, 10.506, 1e-3},
@@ -52,7 +52,7 @@ TEST(ThermoEmf, ClampsToTheTypeLimitsAndPicksTheSegmentOfTheComparisonAtEachBoun
                            Limit{14, -270, 400}}) {
         EXPECT_EQ(std::pair(ThermoEmf(l.code, l.low - 90.0), ThermoEmf(l.code, l.high + 90.0)),
                   std::pair(ThermoEmf(l.code, l.low), ThermoEmf(l.code, l.high))) << "code " << l.code;
-        EXPECT_NE(ThermoEmf(l.code, l.high - 1.0), ThermoEmf(l.code, l.high)) << "code " << l.code << " flat inside";
+        EXPECT_NE(ThermoEmf(l.code, l.high - 1.0), ThermoEmf(l.code, l.high)) << l.code << " flat inside";
     }
     using namespace its90;
     struct Case { const char* why; int code; double t, chosen, other; };  // the segment to pick at t, its neighbour
@@ -105,8 +105,8 @@ TEST(TableSignal, InterpolatesLinearlyOrQuadraticallyByTheRule) {
     const PointTable kFalling = {{{4.0, 40.0}, {2.0, 30.0}, {1.0, 10.0}}};
     struct Case { const char* why; PointTable table; double y, want; };
     const Case cases[] = {
-        {"rising, below the first point: B1", kRising, 0.5, 10.0}, {"rising, above the last: Bn", kRising, 9.0, 40.0},
-        {"rising, inside the second interval", kRising, 3.0, 35.0}, {"falling, above: B1", kFalling, 5.0, 40.0},
+        {"rising, below the first point: B1", kRising, 0.5, 10.0}, {"rising, above: Bn", kRising, 9.0, 40.0},
+        {"rising, in the second interval", kRising, 3.0, 35.0}, {"falling, above: B1", kFalling, 5.0, 40.0},
         {"falling, inside the last interval", kFalling, 1.5, 20.0},
         {"10 points of a parabola: still linear", Sampled(10, 0.0, 1.0, Square), 2.5, 6.5},
         {"11 points: quadratic, exact", Sampled(11, 0.0, 1.0, Square), 2.5, 6.25},

@@ -40,8 +40,8 @@ TEST(Measurement, FactoryLinearizationFollowsThePt100AndMapsTheRangeOntoFourToTw
         EXPECT_NEAR(LinSetTemperature(m, Pt100Resistance(t)), t, 0.05) << t << " degC";
     // 4, 12 and 20 mA over the range; limited at 3.75 and 21.75 mA outside it.
     struct Row { double t; int counts; bool outOfRange; };
-    for (const Row& r : {Row{0.0, 0, false}, Row{50.0, 4096, false}, Row{100.0, 8192, false}, Row{-30.0, -128, true},
-                         Row{150.0, 9088, true}}) {
+    for (const Row& r : {Row{0.0, 0, false}, Row{50.0, 4096, false}, Row{100.0, 8192, false},
+                         Row{-30.0, -128, true}, Row{150.0, 9088, true}}) {
         const Measurement x = Evaluate(m, Pt100Resistance(r.t));
         EXPECT_NEAR(x.outputCounts, r.counts, 3) << r.t;
         EXPECT_NEAR(x.result, r.t, 0.05) << r.t;

@@ -37,7 +37,7 @@ public:
         if (m_pendingRead >= 0) {
             const int a = m_pendingRead, echo = a == wrongEchoFor ? a + 4 : a;
             std::copy_n(memory.begin() + (a == 0x8000 ? 2048 : a), 4, reply.begin());
-            reply[4] = static_cast<std::uint8_t>(echo >> 8), reply[5] = static_cast<std::uint8_t>(echo & 0xFF);
+            reply[4] = std::uint8_t(echo >> 8), reply[5] = std::uint8_t(echo & 0xFF);
         }
         m_pendingRead = -1;
         return true;
@@ -109,8 +109,8 @@ std::vector<int> blocks(std::initializer_list<std::pair<int, int>> spans, std::i
 TEST(ReadImageWorker, RequestsInOrderAndTakesOnlyRepliesThatEchoTheAddress) {
     const std::vector<std::pair<int, int>> all{{0x00, 0x23}, {0x40, 0x7B}, {0xF8, 0xFB}, {2048, 2051}};
     // `order` is the addresses asked for, `taken` the image bytes read; the rest stays 0.
-    const struct { const char* why; std::set<int> lostFrames; int wrongEchoFor, exitCode; std::vector<int> order;
-                   std::vector<std::pair<int, int>> taken; } cases[] = {
+    const struct { const char* why; std::set<int> lostFrames; int wrongEchoFor, exitCode;
+                   std::vector<int> order; std::vector<std::pair<int, int>> taken; } cases[] = {
         {"each block once, the last twice to collect it, then the code version", {}, -1, 1,
          blocks({{0x00, 0x20}, {0x40, 0x78}}, {0xF8, 0xF8, 0x8000}), all},
         {"a lost frame is made good by asking for the unanswered block again", {5}, -1, 1,
@@ -132,7 +132,8 @@ TEST(ReadImageWorker, RequestsInOrderAndTakesOnlyRepliesThatEchoTheAddress) {
             if (command[0] == 's') order.push_back(command[1] * 256 + command[2]);
         EXPECT_EQ(order, c.order) << c.why;
         model::ConfigImage want{};
-        for (const auto [first, last] : c.taken) std::copy_n(&device.memory[first], last - first + 1, &want[first]);
+        for (const auto& [first, last] : c.taken)
+            std::copy_n(&device.memory[first], last + 1 - first, &want[first]);
         EXPECT_TRUE(image == want) << c.why << ": the bytes read";
         EXPECT_EQ(!progress.empty() && progress.back() == 100, c.exitCode == 1) << c.why;
         EXPECT_FALSE(link.transferRunning()) << c.why;
@@ -155,7 +156,6 @@ TEST(WriteWorkers, SendTheOpeningTheBlocksByteFcAndTheRegistersThenCountToHundre
     EXPECT_EQ(device.commands, expected);
     ASSERT_GE(progress.size(), 2u);
     EXPECT_EQ(std::ranges::find(progress, 100), progress.end() - 1) << "100 % only once everything is sent";
-
     // The ID tag alone goes as four plain blocks after frames.
     Link userLink;
     ScriptedTransducer user(userLink);
@@ -171,7 +171,7 @@ TEST(WriteWorkers, SendTheOpeningTheBlocksByteFcAndTheRegistersThenCountToHundre
 
 TEST(WriteImageWorker, ResetsTheTransducerOnlyAfterAFailureWhileRunning) {
     const struct { const char* why; int unackedFrom, stopAfter; bool reset; } cases[] = {
-        {"a block never acknowledged", 5, -1, true}, {"the last register write never acknowledged", 40, -1, true},
+        {"a block never acknowledged", 5, -1, true}, {"the last register write unacknowledged", 40, -1, true},
         {"the opening never acknowledged", 0, -1, false}, {"aborted in the middle", 1000, 12, false},
         {"aborted while a block goes unacknowledged", 5, 6, false}};
     for (const auto& c : cases) {

@@ -62,7 +62,8 @@ TEST(CheckParam, GatesOnAShownAndCompleteConfigurationAndAsksForMissingTables) {
     const PanelState shown{.ParamsShown = true};
     using S = CheckParamStep;
     struct Case { PanelState panel; bool userData, silent; S step; std::optional<PanelMessage> message; };
-    for (const auto& c : {Case{{}, true, false, S::Refuse, kNoParameters}, Case{{}, true, true, S::Refuse, {}},
+    for (const auto& c : {Case{{}, true, false, S::Refuse, kNoParameters},
+                          Case{{}, true, true, S::Refuse, {}},
                           Case{shown, true, false, S::CompleteUserData, {}},
                           Case{shown, false, false, S::RunEdits, {}}}) {  // Print asks for no user data
         const auto d = CheckParam(table, c.panel, c.userData, c.silent);
@@ -73,7 +74,7 @@ TEST(CheckParam, GatesOnAShownAndCompleteConfigurationAndAsksForMissingTables) {
                           Row{{17, 1, 0, 2}, false, false, true}, Row{{16, 1, 0, 8}, false, false, true},
                           Row{{16, 1, 0, 3}, false, false, false},  // linear needs no table
                           Row{{10, 7, 0, 2}, false, false, false},  // nor does a thermocouple
-                          Row{{10, 7, 0, 2}, true, true, true}}) {  // missing coefficients cannot be completed
+                          Row{{10, 7, 0, 2}, true, true, true}}) {  // missing coefficients: not completable
         ConfigRecord r;
         r.Czujnik = c.sensor, r.TableLoaded = c.loaded;
         EXPECT_EQ(noTab(r, c.coefMissing), c.want) << int(c.sensor.Typ) << " Lin " << int(c.sensor.Lin);

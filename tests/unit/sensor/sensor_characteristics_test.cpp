@@ -18,12 +18,10 @@ double Signal(int code, double value) { return SensorSignal(ConfigRecord{}, code
 TEST(SensorSignal, MatchesPublishedValuesAndTheEdgeCases) {
     struct Case { const char* why; int code; double value, want, tolerance; };
     const Case cases[] = {
-        {"Pt100 at 0 degC is its constant term", 1, 0.0, 100.00272, 1e-12},
-        {"copper is linear", 4, 100.0, 142.599985, 1e-9},
+        {"Pt100 at 0 degC: its constant term", 1, 0.0, 100.00272, 1e-12}, {"Cu", 4, 100.0, 142.599985, 1e-9},
         {"K's constant and exponential terms cancel at 0", 10, 0.0, 0.0, 1e-8},
         {"type C is not exactly zero at 0 degC (F = 32)", 7, 0.0, -0.000399, 5e-7},
-        {"E joins its segments at exactly zero", 8, 0.0, 0.0, 0.0},
-        {"code 19 passes the value through", 19, 12.5, 12.5, 0.0},
+        {"E joins its segments at exactly zero", 8, 0.0, 0.0, 0.0}, {"code 19 passes", 19, 12.5, 12.5, 0.0},
         // Published ITS-90 table values, mV, above and below zero.
         {"K 1000", 10, 1000, 41.276, 1e-3}, {"J 500", 9, 500, 27.393, 1e-3}, {"T 100", 14, 100, 4.279, 1e-3},
         {"E 100", 8, 100, 6.319, 1e-3}, {"N 100", 11, 100, 2.774, 1e-3}, {"R 1000", 12, 1000, 10.506, 1e-3},
@@ -37,8 +35,8 @@ TEST(SensorSignal, MatchesPublishedValuesAndTheEdgeCases) {
         const auto& set = SensorLinTableFor(code);
         const auto& range = SensorRanges[static_cast<std::size_t>(code)];
         const double tolerance = code == 7 ? 5e-4 : 5e-6;  // type C's limits have three decimals
-        EXPECT_NEAR(Signal(code, range.low / 10.0), set[0], tolerance) << "code " << code << " low end";
-        EXPECT_NEAR(Signal(code, range.high / 10.0), set[1], tolerance) << "code " << code << " high end";
+        EXPECT_NEAR(Signal(code, range.low / 10.0), set[0], tolerance) << "code " << code;
+        EXPECT_NEAR(Signal(code, range.high / 10.0), set[1], tolerance) << "code " << code;
     }
 }
 
@@ -52,9 +50,9 @@ TEST(ThermoEmf, ClampsToTheTypeLimitsAndPicksTheSegmentOfTheComparisonAtEachBoun
     for (const Limit& l : {Limit{6, 0, 1820}, Limit{7, 0, 2320}, Limit{8, -270, 1000}, Limit{9, -210, 1200},
                            Limit{10, -270, 1372}, Limit{11, -270, 1300}, Limit{12, -50, 1768}, Limit{13, -50, 1768},
                            Limit{14, -270, 400}}) {
-        EXPECT_EQ(ThermoEmf(l.code, l.low - 90.0), ThermoEmf(l.code, l.low)) << "code " << l.code;
-        EXPECT_EQ(ThermoEmf(l.code, l.high + 90.0), ThermoEmf(l.code, l.high)) << "code " << l.code;
-        EXPECT_NE(ThermoEmf(l.code, l.high - 1.0), ThermoEmf(l.code, l.high)) << "code " << l.code << " not flat inside";
+        EXPECT_EQ(std::pair(ThermoEmf(l.code, l.low - 90.0), ThermoEmf(l.code, l.high + 90.0)),
+                  std::pair(ThermoEmf(l.code, l.low), ThermoEmf(l.code, l.high))) << "code " << l.code;
+        EXPECT_NE(ThermoEmf(l.code, l.high - 1.0), ThermoEmf(l.code, l.high)) << l.code << " flat inside";
     }
     using namespace its90;
     struct Case { const char* why; int code; double t, chosen, other; };  // the segment to pick at t, its neighbour
@@ -77,8 +75,7 @@ TEST(ThermoEmf, ClampsToTheTypeLimitsAndPicksTheSegmentOfTheComparisonAtEachBoun
 
 TEST(SensorSignal, SendsSignalInputsThroughTheConversion) {
     ConfigRecord rec;
-    rec.LinCoef = {2.0, 4.0};
-    rec.Table.points = {{0.0, 10.0}, {100.0, 20.0}};
+    rec.LinCoef = {2.0, 4.0}, rec.Table.points = {{0.0, 10.0}, {100.0, 20.0}};
     struct Route { const char* why; int code, lin; double want; };
     for (const Route& r : {Route{"resistance, linear conversion", 5, 4, (50.0 - 2.0) / 4.0},
                            Route{"mV, table", 16, 2, 15.0}, Route{"mA, power series by table", 17, 8, 15.0},
@@ -108,13 +105,11 @@ TEST(TableSignal, InterpolatesLinearlyOrQuadraticallyByTheRule) {
     const PointTable kFalling = {{{4.0, 40.0}, {2.0, 30.0}, {1.0, 10.0}}};
     struct Case { const char* why; PointTable table; double y, want; };
     const Case cases[] = {
-        {"rising, below the first point: B1", kRising, 0.5, 10.0},
-        {"rising, above the last point: Bn", kRising, 9.0, 40.0},
-        {"rising, inside the second interval", kRising, 3.0, 35.0},
-        {"falling, above the first point: B1", kFalling, 5.0, 40.0},
+        {"rising, below the first point: B1", kRising, 0.5, 10.0}, {"rising, above: Bn", kRising, 9.0, 40.0},
+        {"rising, in the second interval", kRising, 3.0, 35.0}, {"falling, above: B1", kFalling, 5.0, 40.0},
         {"falling, inside the last interval", kFalling, 1.5, 20.0},
         {"10 points of a parabola: still linear", Sampled(10, 0.0, 1.0, Square), 2.5, 6.5},
-        {"11 points of a parabola: quadratic, exact", Sampled(11, 0.0, 1.0, Square), 2.5, 6.25},
+        {"11 points: quadratic, exact", Sampled(11, 0.0, 1.0, Square), 2.5, 6.25},
         {"11 points, quadratic in the first interval", Sampled(11, 1.0, 1.0, Square), 1.5, 2.25},
         {"11 points falling, quadratic", Sampled(11, 10.0, -1.0, Square), 2.5, 6.25},
         {"slope 5 then 1 at the point above: linear",
@@ -140,8 +135,7 @@ TEST(TableSignal, ReproducesLinearDataOnRandomTables) {
         double a = start(rng);
         for (int k = 0; k < n; ++k, a += gap(rng)) t.points.push_back({a, m * a + c});
         if (rng() % 2) std::reverse(t.points.begin(), t.points.end());
-        const double lo = std::min(t.points.front().A, t.points.back().A);
-        const double hi = std::max(t.points.front().A, t.points.back().A);
+        const auto [lo, hi] = std::minmax(t.points.front().A, t.points.back().A);
         const double y = std::uniform_real_distribution<double>(lo - 10.0, hi + 10.0)(rng);
         const double want = m * std::clamp(y, lo, hi) + c;
         ASSERT_NEAR(TableSignal(t, y), want, 1e-9 * (1.0 + std::fabs(want))) << "case " << i << ", n " << n;

@@ -27,7 +27,9 @@ DeviceEngine factoryEngine(int model = 47) {
 }
 
 int outputCounts(const OutgoingFrame& f) { return f.data[4] << 8 | f.data[5]; }
-double result(const OutgoingFrame& f) { return DecodeDeviceFloat(std::span<const std::uint8_t, 4>(f.data.data(), 4)); }
+double result(const OutgoingFrame& f) {
+    return DecodeDeviceFloat(std::span<const std::uint8_t, 4>(&f.data[0], 4));
+}
 
 TEST(DeviceEngine, AcceptsAndAcknowledgesOnlyWellFormedCommands) {
     struct Case { const char* why; Bytes data; bool accepted, ack; };
@@ -38,18 +40,15 @@ TEST(DeviceEngine, AcceptsAndAcknowledgesOnlyWellFormedCommands) {
         {"write 1 byte, taken at once (bit 7)", {0xC4, 1, 0x00, 0xFC, 9}, true, true},
         {"write count disagrees with the bytes", {'D', 4, 0x00, 0x40, 1, 2, 3}, false, false},
         {"write past the end of the memory", {'D', 4, 0x07, 0xFE, 1, 2, 3, 4}, false, false},
-        {"register copies differ: a damaged command", {'L', 1, 0x5A, 0x5A, 0x5B}, false, false},
-        {"no register 3", {'L', 3, 0xA2, 0xA2, 0xA2}, false, false},
+        {"register copies differ", {'L', 1, 0x5A, 0x5A, 0x5B}, false, false},
+        {"no register 3", {'L', 3, 0xA2, 0xA2, 0xA2}, false, false}, {"unknown", {'q', 1}, false, false},
         {"corrections with a wrong sum", {'V', 5, 0x00, 0xF8, 0xFF, 0x6A, 0x00, 0x64, 0xCE}, false, false},
-        {"register selection, two bits", {'m', 3}, false, false},
+        {"register selection, two bits", {'m', 3}, false, false}, {"reset, never acked", {'r'}, true, false},
         {"service mode, wrong code", {'@', '7', '3', '1', '6'}, false, false},
-        {"reset is never acknowledged", {'r'}, true, false},
-        {"unknown command", {'q', 1}, false, false},
     };
     for (const auto& c : cases) {
         const auto r = factoryEngine().execute(c.data);
-        EXPECT_EQ(r.accepted, c.accepted) << c.why << " (" << r.note << ")";
-        EXPECT_EQ(r.ack, c.ack) << c.why;
+        EXPECT_EQ(std::pair(r.accepted, r.ack), std::pair(c.accepted, c.ack)) << c.why << ": " << r.note;
     }
 }
 
@@ -71,23 +70,14 @@ TEST(DeviceEngine, StoresRegistersAndCorrectionsWhereTheChecksumsExpectThem) {
     ASSERT_TRUE(e.execute(Bytes{'L', 1, 0x11, 0x11, 0x11}).accepted);
     ASSERT_TRUE(e.execute(Bytes{0xCC, 2, 0x22, 0x22, 0x22}).accepted);
     ASSERT_TRUE(e.execute(Bytes{'L', 0, 0x33, 0x33, 0x33}).accepted);
-    EXPECT_EQ(e.memory().byte(0x7E), 0x11) << "index 1 is checksum A";
-    EXPECT_EQ(e.memory().byte(0x7F), 0x22) << "index 2 is checksum B";
-    EXPECT_EQ(e.registerZero(), 0x33) << "index 0 stays inside the firmware";
-
+    // Index 1 is checksum A, index 2 checksum B, index 0 stays inside the firmware.
+    EXPECT_EQ(std::tuple(e.memory().byte(0x7E), e.memory().byte(0x7F), e.registerZero()), 
+              std::tuple(17, 34, 51));
     e = factoryEngine();  // ZeroReg -1.5 % (FF 6A), GainReg +1.0 % (00 64), sum CD.
     ASSERT_TRUE(e.execute(Bytes{'V', 5, 0x00, 0xF8, 0xFF, 0x6A, 0x00, 0x64, 0xCD}).accepted);
-    const auto& m = e.memory();
-    EXPECT_EQ((Bytes{m.byte(248), m.byte(249), m.byte(250), m.byte(251), m.byte(252)}),
-              (Bytes{0xFF, 0x6A, 0x00, 0x64, 0xCD}));
-    EXPECT_TRUE(ChecksumsValid(m));
-
-    e = factoryEngine();
-    e.conditions().checkSums = true;
-    EXPECT_EQ(e.nextFrame(0.0).data[6] & 0x80, 0x00) << "the factory image is consistent";
-    ASSERT_TRUE(e.execute(Bytes{'D', 1, 0x00, 0x05, 0x63}).accepted);
-    EXPECT_EQ(e.nextFrame(0.1).data[6] & 0x80, 0x80) << "byte 5 changed, checksum A not: an EEPROM error";
-
+    const auto image = e.memory().image();
+    EXPECT_EQ(Bytes(&image[248], &image[253]), (Bytes{0xFF, 0x6A, 0x00, 0x64, 0xCD}));
+    EXPECT_TRUE(ChecksumsValid(e.memory()));
     e.setOscillatorAdjustment(-2);
     ASSERT_TRUE(e.execute(Bytes{'%', 'K', 'Q', 'V', 'z'}).accepted);
     EXPECT_EQ(e.memory().byte(0x27) & 0x0F, 0x0E) << "the adjustment lands in the low nibble at 0x27";
@@ -98,7 +88,6 @@ TEST(DeviceEngine, StatusBytesCarryUnitModelAndConditions) {
     const Row rows[] = {
         {"factory 4747: degC (8), model index 0", 47, [](Conditions&) {}, 0x08, 0x00},
         {"model 37 is index 3", 37, [](Conditions&) {}, 0x08, 0x03},
-        {"model 20 is index 8", 20, [](Conditions&) {}, 0x08, 0x08},
         {"a model the table lacks", 55, [](Conditions&) {}, 0x08, 0x09},
         {"forced model index", 47, [](Conditions& c) { c.modelIndex = 5; }, 0x08, 0x05},
         {"EEPROM error is A bit 7", 47, [](Conditions& c) { c.eepromError = true; }, 0x88, 0x00},
@@ -112,8 +101,7 @@ TEST(DeviceEngine, StatusBytesCarryUnitModelAndConditions) {
         DeviceEngine e = factoryEngine(r.model);
         r.set(e.conditions());
         const auto f = e.nextFrame(0.0);
-        EXPECT_EQ(f.data[6], r.a) << r.why;
-        EXPECT_EQ(f.data[7], r.b) << r.why;
+        EXPECT_EQ(std::pair(f.data[6], f.data[7]), std::pair(r.a, r.b)) << r.why;
     }
     DeviceEngine e = factoryEngine();
     e.conditions().pulseNewAverage = true;
@@ -132,7 +120,6 @@ TEST(DeviceEngine, OutputAndResultFollowTheCommandsUntilUndone) {
     f = e.nextFrame(0.1);
     EXPECT_EQ(f.data[6] & 0x20, 0x00);
     EXPECT_NEAR(outputCounts(f), 4096, 5) << "50 degC of 0..100 is 12 mA again after a reset";
-
     ASSERT_TRUE(e.execute(Bytes{'m', 1}).accepted);
     EXPECT_NEAR(result(e.nextFrame(0.2)), *e.conditions().signal, 1e-4) << "register 1 is the input signal";
     ASSERT_TRUE(e.execute(Bytes{'Z', 0x85, 0x48, 0x00, 0x00}).accepted);  // 100.0: the top of 0..100
@@ -150,83 +137,62 @@ TEST(ControlCommands, AnswerEveryLineAndSwitchWhatTheyName) {
     for (const char* bad : {"corrupt 2", "drop-acks half", "silence maybe", "strict", "model-index 16", "poke 7FF 0102",
                             "poke 10 123", "explode", "   "})
         EXPECT_TRUE(run(bad).text.starts_with("error")) << bad;
-    EXPECT_EQ(run("unplug").action, ControlAction::Unplug);
-    EXPECT_EQ(run("quit").action, ControlAction::Quit);
+    using A = ControlAction;
+    EXPECT_EQ(std::pair(run("unplug").action, run("quit").action), std::pair(A::Unplug, A::Quit));
     const auto mark = run("log-mark  read starts here");
-    EXPECT_EQ(mark.action, ControlAction::Mark);
-    EXPECT_EQ(mark.argument, "read starts here") << "the text keeps its blanks";
-
+    EXPECT_EQ(std::pair(mark.action, mark.argument), std::pair(A::Mark, std::string("read starts here")));
     for (const char* ok : {"corrupt 0.25", "drop-acks next 3", "silence on", "strict on", "broken-sensor on",
                            "model-index 7", "signal 123.5", "poke 0x7FC C0C1CE00"})
         EXPECT_EQ(run(ok).text, "ok") << ok;
-    EXPECT_DOUBLE_EQ(faults.corruptRate, 0.25);
-    EXPECT_EQ(faults.dropAckNext, 3);
+    EXPECT_EQ(std::tuple(faults.corruptRate, faults.dropAckNext,
+                         engine.modelIndex(), *engine.conditions().signal),
+              std::tuple(0.25, 3, 7, 123.5));
     EXPECT_TRUE(faults.silence && faults.strictGap && engine.conditions().brokenSensor);
-    EXPECT_EQ(engine.modelIndex(), 7);
-    EXPECT_DOUBLE_EQ(*engine.conditions().signal, 123.5);
     const std::string dump = run("dump-memory").text;
     ASSERT_EQ(dump.size(), 3 + 2 * kImageFileSize);
     EXPECT_EQ(dump.substr(3 + 2 * 0x7FC, 8), "C0C1CE00") << "poke and dump show the same bytes";
     EXPECT_EQ(run("model-index auto").text + run("signal auto").text, "okok");
-    EXPECT_EQ(engine.modelIndex(), 0);
-    EXPECT_FALSE(engine.conditions().signal.has_value());
+    EXPECT_TRUE(engine.modelIndex() == 0 && !engine.conditions().signal);
 }
 
 // The host's full write opens with EF 00 00, sends the blocks, then checksum B and checksum A by
 // 'L'; a transducer that checked its sums on every frame would report an EEPROM error half-way.
-struct SumCheckCase {
-    const char* why;
-    std::vector<const char*> steps;  // hex command data; "A" and "B": 'L' with the right checksum now
-    bool eepromError;
-};
-
-class ChecksumCheck : public ::testing::TestWithParam<SumCheckCase> {};
-
-TEST_P(ChecksumCheck, ReportsWrongSumsOnlyOnceAWriteIsOver) {
-    const auto& c = GetParam();
-    DeviceEngine engine(FactoryImage({}));
-    LineFaults faults;
-    for (const std::string_view step : c.steps) {
-        std::vector<std::uint8_t> data;
-        if (step == "A" || step == "B") {
-            const std::uint8_t sum = step == "A" ? ChecksumA(engine.memory()) : ChecksumB(engine.memory());
-            data = {'L', static_cast<std::uint8_t>(step == "A" ? 1 : 2), sum, sum, sum};
-        } else if (step.starts_with("ctl ")) {
-            ASSERT_EQ(InterpretControl(step.substr(4), engine, faults).text, "ok") << c.why;
-            continue;
-        } else {
-            for (std::size_t i = 0; i + 1 < step.size(); i += 2)
-                data.push_back(static_cast<std::uint8_t>(std::stoi(std::string(step.substr(i, 2)), nullptr, 16)));
+TEST(ChecksumCheck, ReportsWrongSumsOnlyOnceAWriteIsOver) {
+    const Bytes open{0xEF, 0, 0}, byte5{0x44, 1, 0, 5, 0x63}, byte40{0x44, 1, 0, 0x40, 0x11}, reset{'r'};
+    const Bytes sumA{'L', 1}, sumB{'L', 2}, wrongA{'L', 1, 0, 0, 0};  // the sums are completed when sent
+    struct Case { const char* why; bool checkOff; std::vector<Bytes> steps; bool eepromError; };
+    const Case cases[] = {
+        {"on by default: a byte changed without its sum", false, {byte5}, true},
+        {"switched off", true, {byte5}, false},
+        {"blocks of an opened write, sums not yet sent", false, {open, byte5}, false},
+        {"a write that was wrong before it opened still shows it", false, {byte5, open, byte40}, true},
+        {"checksum B alone does not end the write", false, {open, byte5, sumB}, false},
+        {"the whole write with its sums", false, {open, byte5, byte40, sumB, sumA}, false},
+        {"a write ended with a wrong checksum A", false, {open, byte5, sumB, wrongA}, true},
+        {"a reset breaks the write off", false, {open, byte5, reset}, true},
+    };
+    for (const auto& c : cases) {
+        DeviceEngine engine(FactoryImage({}));
+        LineFaults faults;
+        ASSERT_TRUE(!c.checkOff || InterpretControl("checksum-check off", engine, faults).text == "ok");
+        EXPECT_EQ(engine.nextFrame(0.0).data[6] & 0x80, 0x00) << "the factory image is consistent";
+        for (Bytes data : c.steps) {
+            if (data.size() == 2) {
+                const auto& m = engine.memory();
+                const std::uint8_t sum = data[1] == 1 ? ChecksumA(m) : ChecksumB(m);
+                data = {'L', data[1], sum, sum, sum};
+            }
+            const auto r = engine.execute(data);
+            ASSERT_TRUE(r.accepted) << c.why << ": " << r.note;
+            if (r.reset) engine.reset();
         }
-        const auto r = engine.execute(data);
-        ASSERT_TRUE(r.accepted) << c.why << ": " << step << " " << r.note;
-        if (r.reset) engine.reset();
+        EXPECT_EQ(engine.nextFrame(0.1).data[6] & 0x80, c.eepromError ? 0x80 : 0x00) << c.why;
     }
-    EXPECT_EQ(engine.nextFrame(0.0).data[6] & 0x80, c.eepromError ? 0x80 : 0x00) << c.why;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, ChecksumCheck,
-    ::testing::Values(SumCheckCase{"the factory image is consistent", {}, false},
-                      SumCheckCase{"on by default: a byte changed without its sum", {"4401000563"}, true},
-                      SumCheckCase{"switched off", {"ctl checksum-check off", "4401000563"}, false},
-                      SumCheckCase{"blocks of an opened write, sums not yet sent", {"EF0000", "4401000563"}, false},
-                      SumCheckCase{"a write that was wrong before it opened still shows it",
-                                   {"4401000563", "EF0000", "4401004011"}, true},
-                      SumCheckCase{"checksum B alone does not end the write", {"EF0000", "4401000563", "B"}, false},
-                      SumCheckCase{"the whole write with its sums", {"EF0000", "4401000563", "4401004011", "B", "A"}, false},
-                      SumCheckCase{"a write ended with a wrong checksum A",
-                                   {"EF0000", "4401000563", "B", "4C01000000"}, true},
-                      SumCheckCase{"a reset breaks the write off", {"EF0000", "4401000563", "72"}, true}));
-
 TEST(SimOptions, SetTheLineTiming) {
-    struct Case {
-        const char* why;
-        std::vector<std::string> args;
-        bool ok;
-        std::int64_t periodUs, gapUs;
-        bool strict;
-    };
+    struct Case { const char* why; std::vector<std::string> args; bool ok; std::int64_t periodUs, gapUs;
+                  bool strict; };
     const Case cases[] = {
         {"the defaults", {}, true, 60'000, 20'000, false},
         {"the listening gap", {"--gap-ms", "10"}, true, 60'000, 10'000, false},
@@ -239,9 +205,9 @@ TEST(SimOptions, SetTheLineTiming) {
         auto parsed = ParseSimOptions(c.args);
         ASSERT_EQ(parsed.ok(), c.ok) << c.why;
         if (!c.ok) continue;
-        EXPECT_EQ(parsed->loop.timing.periodUs, c.periodUs) << c.why;
-        EXPECT_EQ(parsed->loop.timing.minGapUs, c.gapUs) << c.why;
-        EXPECT_EQ(parsed->loop.strict, c.strict) << c.why;
+        const auto& loop = parsed->loop;
+        EXPECT_EQ(std::tuple(loop.timing.periodUs, loop.timing.minGapUs, loop.strict),
+                  std::tuple(c.periodUs, c.gapUs, c.strict)) << c.why;
     }
 }
 

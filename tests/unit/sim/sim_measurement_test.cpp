@@ -19,10 +19,7 @@ using model::ConfigRecord;
 DeviceMemory factory() { return FactoryImage(FactorySettings{}); }
 
 TEST(FactoryImage, DecodesAsThePt100ConfigurationItClaims) {
-    FactorySettings s;
-    s.serial = 98765;
-    s.modelCode = 48;
-    const DeviceMemory mem = FactoryImage(s);
+    const DeviceMemory mem = FactoryImage(FactorySettings{.modelCode = 48, .serial = 98765});
     EXPECT_TRUE(ChecksumsValid(mem));
     model::ConfigImage image{};
     std::ranges::copy(mem.image(), image.begin());
@@ -41,15 +38,14 @@ TEST(Measurement, FactoryLinearizationFollowsThePt100AndMapsTheRangeOntoFourToTw
     // Each segment of the characteristic, and both of its boundaries.
     for (const double t : {-100.0, -50.0, 0.0, 25.0, 50.0, 99.0, 100.5, 200.0, 350.0, 400.0, 600.0, 849.0})
         EXPECT_NEAR(LinSetTemperature(m, Pt100Resistance(t)), t, 0.05) << t << " degC";
-    struct Row { const char* why; double t; int counts; bool outOfRange; };
-    for (const Row& r : {Row{"lower range value gives 4 mA", 0.0, 0, false}, Row{"middle, 12 mA", 50.0, 4096, false},
-                         Row{"upper range value gives 20 mA", 100.0, 8192, false},
-                         Row{"below the range is limited at 3.75 mA", -30.0, -128, true},
-                         Row{"above the range is limited at 21.75 mA", 150.0, 9088, true}}) {
+    // 4, 12 and 20 mA over the range; limited at 3.75 and 21.75 mA outside it.
+    struct Row { double t; int counts; bool outOfRange; };
+    for (const Row& r : {Row{0.0, 0, false}, Row{50.0, 4096, false}, Row{100.0, 8192, false},
+                         Row{-30.0, -128, true}, Row{150.0, 9088, true}}) {
         const Measurement x = Evaluate(m, Pt100Resistance(r.t));
-        EXPECT_NEAR(x.outputCounts, r.counts, 3) << r.why;
-        EXPECT_EQ(x.outOfRange, r.outOfRange) << r.why;
-        EXPECT_NEAR(x.result, r.t, 0.05) << r.why;
+        EXPECT_NEAR(x.outputCounts, r.counts, 3) << r.t;
+        EXPECT_NEAR(x.result, r.t, 0.05) << r.t;
+        EXPECT_EQ(x.outOfRange, r.outOfRange) << r.t;
     }
     for (const auto& [mA, counts] : {std::pair{4.0, 0}, {20.0, 8192}, {12.0, 4096}, {0.0, -128}, {30.0, 9088}})
         EXPECT_EQ(CountsForCurrent(mA), counts) << mA << " mA";
@@ -60,13 +56,11 @@ TEST(Measurement, CorrectionsBurnoutAndUnusableMemory) {
     m.setU16(map::kZeroCorr, static_cast<std::uint16_t>(-150));  // -1.50 %
     m.setU16(map::kGainCorr, 100);                                // +1.00 %
     EXPECT_NEAR(Evaluate(m, Pt100Resistance(50.0)).normalized, 1.01 * 0.5 - 0.015, 5e-4);
-
     EXPECT_EQ(BurnoutCounts(m), kMinCounts);
     m.setByte(map::kFlags, 0x80 | 0x40);
     EXPECT_EQ(BurnoutCounts(m), kMaxCounts);
     m.setByte(map::kFlags, 0x80 | 0x10);
     EXPECT_EQ(BurnoutCounts(m), 0) << "bit 4 wins over bit 7: locked at 4 mA";
-
     m.setByte(map::kLinType, 0x01);  // conversion code 0
     EXPECT_TRUE(Evaluate(m, 100.0).unusable);
     m = factory();
@@ -77,12 +71,8 @@ TEST(Measurement, CorrectionsBurnoutAndUnusableMemory) {
 ConfigRecord sensor(std::uint8_t typ, std::uint8_t tryb, std::uint8_t lin, double lo, double hi, int unit) {
     ConfigRecord r;
     r.Czujnik = {typ, tryb, 0, lin};
-    r.Parametry.MinInput = lo;
-    r.Parametry.MaxInput = hi;
-    r.Parametry.Siec = 50;
-    r.Parametry.Jednostki = unit;
-    r.Device = "R4747";
-    r.TableInputType = model::DerivedTableInputType(typ);
+    r.Parametry.MinInput = lo, r.Parametry.MaxInput = hi, r.Parametry.Siec = 50, r.Parametry.Jednostki = unit;
+    r.Device = "R4747", r.TableInputType = model::DerivedTableInputType(typ);
     return r;
 }
 
@@ -123,11 +113,9 @@ TEST(DeviceMemory, AnswersReadsAtEveryAddressAndSurvivesASaveAndLoad) {
     EXPECT_TRUE(m.write(2044, four));
     EXPECT_FALSE(m.write(2045, four)) << "the last byte would fall outside";
     EXPECT_EQ(m.byte(2045), 2) << "a refused write changes nothing";
-
     testing::TempDir dir;
-    std::mt19937 rng(2052);
     std::vector<std::uint8_t> img(kImageFileSize);
-    for (auto& b : img) b = static_cast<std::uint8_t>(rng());
+    for (std::mt19937 rng(2052); auto& b : img) b = static_cast<std::uint8_t>(rng());
     ASSERT_TRUE(m.setImage(img));
     ASSERT_TRUE(m.save(dir / "mem.bin"));
     DeviceMemory back;

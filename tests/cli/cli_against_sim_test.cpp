@@ -325,7 +325,6 @@ TEST_F(CliAgainstSim, AnInterruptedWriteIsNamedAndAFullWriteRepairsIt) {
         {"the line falls silent", [this] { sim.control("silence on"); }, {}, 1, true},
         {"one Ctrl-C: the write is finished", {}, {SIGINT}, 130, false},
         {"two Ctrl-C: the write is aborted", {}, {SIGINT, SIGINT}, 130, true},
-        {"the process killed", {}, {SIGKILL}, 128 + SIGKILL, false},
     };
     BlockCounter blocks(sim.logPath());
     for (const auto& c : cases) {

@@ -69,7 +69,8 @@ TEST(ParFileReading, FollowsTheRules) {
     const std::locale old = std::locale::global(std::locale(std::locale::classic(), new Comma));
     for (const char* name : {"de_DE.UTF-8", "pl_PL.UTF-8", "de_DE", "pl_PL"})
         if (std::setlocale(LC_NUMERIC, name)) break;  // where the machine has one
-    const auto zeroReg = LookupKey(sampleLines(), "ZeroReg");
+    const auto lines = sampleLines();   // the looked-up value points into these lines
+    const auto zeroReg = LookupKey(lines, "ZeroReg");
     std::setlocale(LC_NUMERIC, "C");
     std::locale::global(old);
     EXPECT_EQ(zeroReg, "-1.25") << "a comma-decimal locale, C++ or C, is not written";

@@ -1,0 +1,19 @@
+#include "qtbridge/frame_notifier.h"
+
+#include <QSocketNotifier>
+
+#include "protocol/link.h"
+
+namespace r4860::qtbridge {
+
+FrameNotifier::FrameNotifier(protocol::Link& link, QObject* parent)
+    : QObject(parent),
+      m_link(link),
+      m_notifier(new QSocketNotifier(link.frameNotifyFd(), QSocketNotifier::Read, this)) {
+    connect(m_notifier, &QSocketNotifier::activated, this, [this] {
+        // Several frames may have been stored since the last wake-up; one signal says so.
+        if (m_link.drainFrameNotifications() > 0) emit frameStored();
+    });
+}
+
+}  // namespace r4860::qtbridge

@@ -1,0 +1,27 @@
+// Turns the link's "a measurement frame was stored" notification into a Qt signal on the UI
+// thread, so a window can react to frames instead of only polling.
+#pragma once
+
+#include <QObject>
+
+namespace r4860::protocol {
+class Link;
+}
+class QSocketNotifier;
+
+namespace r4860::qtbridge {
+
+class FrameNotifier : public QObject {
+    Q_OBJECT
+public:
+    FrameNotifier(protocol::Link& link, QObject* parent = nullptr);
+
+signals:
+    void frameStored();
+
+private:
+    protocol::Link& m_link;
+    QSocketNotifier* m_notifier;
+};
+
+}  // namespace r4860::qtbridge

@@ -1,0 +1,47 @@
+#include "qtbridge/message_service.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include "qtbridge/qt_text.h"
+
+namespace r4860::qtbridge {
+namespace {
+
+QMessageBox::Icon BoxIcon(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Information: return QMessageBox::Information;
+        case MessageIcon::Exclamation: return QMessageBox::Warning;
+        case MessageIcon::Error: return QMessageBox::Critical;
+        case MessageIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+void QtMessageService::beep(Beep) {
+    // The desktop has one bell; the kinds only differed in the sound scheme.
+    QApplication::beep();
+}
+
+Answer QtMessageService::ask(QWidget* parent, const QString& text, MessageIcon icon, Buttons buttons) {
+    QMessageBox box(BoxIcon(icon), QStringLiteral("R4860.exe"), text, QMessageBox::NoButton, parent);
+    switch (buttons) {
+        case Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+        case Buttons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+        case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    }
+    switch (box.exec()) {
+        case QMessageBox::Ok: return Answer::Ok;
+        case QMessageBox::Yes: return Answer::Yes;
+        case QMessageBox::No: return Answer::No;
+        default: return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+    }
+}
+
+void QtUiHooks::showMessage(std::string_view text, MessageIcon icon) {
+    m_messages.show(m_parent, ToQString(text), icon);
+}
+
+}  // namespace r4860::qtbridge

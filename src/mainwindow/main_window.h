@@ -1,0 +1,233 @@
+// The main window: the configuration panel, the live panel, the menus and toolbar, the polling
+// tick and the file commands. It owns widgets and the main-window flags; every rule it applies
+// comes from the workflow layer, every file and transfer from the core.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "model/models.h"
+#include "protocol/measurement.h"
+#include "qtbridge/message_service.h"
+#include "qtbridge/transfer_runner.h"
+#include "workflow/app_context.h"
+#include "workflow/config_commands.h"
+#include "workflow/panel_rules.h"
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+class QToolBar;
+class QToolButton;
+
+namespace r4860::mainwindow {
+
+class UpDown;
+
+// The operator's file choices; tests script them so that no modal file dialog ever opens.
+class FileChooser {
+public:
+    virtual ~FileChooser() = default;
+    // The chosen file, or empty when the operator cancelled.
+    virtual QString openFile(QWidget* parent, const QString& dir, const QString& filter) = 0;
+    virtual QString saveFile(QWidget* parent, const QString& proposed, const QString& filter) = 0;
+};
+
+// The dialogs the window opens modally, so a test can replace them with scripted answers.
+struct DialogHooks {
+    // TTransdF: may change the model name; true on OK.
+    std::function<bool(QWidget* parent, std::string& device)> chooseType;
+    // TOgolneF: true on OK.
+    std::function<bool(QWidget* parent)> options;
+    // TPortS: runs the port dialog.
+    std::function<void(QWidget* parent)> portDialog;
+    // TProgwerF and TInfoF.
+    std::function<void(QWidget* parent)> version;
+    std::function<void(QWidget* parent)> info;
+};
+
+class TR4860F : public QMainWindow {
+    Q_OBJECT
+public:
+    TR4860F(workflow::AppContext& context, qtbridge::MessageService& messages, FileChooser& files,
+            QWidget* parent = nullptr);
+    ~TR4860F() override;
+
+    // Start-up after the splash: texts, the empty configuration, the stored port, Timer1.
+    // `startLink` opens the stored port and reports its own failure; false opens the port dialog.
+    void init(const std::function<bool()>& startLink);
+    void setDialogHooks(DialogHooks hooks) { m_dialogs = std::move(hooks); }
+
+    // Operations of the design, public so the tests drive them as the menus do.
+    void odnowa();
+    void pokaz(workflow::Kolory state);
+    void kolory(workflow::Kolory state);
+    void ShowCaption();
+    void StatBarTxt(const QString& text);
+    void FormLang();
+    bool CheckParam(bool checkUserData, bool silent);
+    bool nietypo();
+    void CheckDevice();
+    // After the options dialog's OK: the untitled name follows the language.
+    void languageChanged(bool wasUntitled);
+
+    [[nodiscard]] const QString& parFileName() const { return m_parFileName; }
+    [[nodiscard]] const workflow::PanelState& panelState() const { return m_panel; }
+    [[nodiscard]] QTimer* timer1() const { return m_timer1; }
+    [[nodiscard]] bool transferRunning() const { return m_transfer.running(); }
+
+public slots:
+    void Timer1Timer();
+    void Nowy1Click();
+    void Otworz1Click();
+    void Zachowaj1Click();
+    void Zapiszjako1Click();
+    void Drukuj1Click();
+    void PrintSetup1Click();
+    void Exit1Click();
+    void OdczytajTClick();
+    void SenSelClick();
+    void Ogolne1Click();
+    void Komunikacja1Click();
+    void DaneTech1Click();
+    void Wersja1Click();
+    void Info1Click();
+    void Status1Click();
+    void Pasek1Click();
+
+signals:
+    // A Read ended (ok or not); tests wait for it.
+    void readFinished(bool ok);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+
+private:
+    friend class TimerPause;
+    void buildMenus();
+    void buildToolBar();
+    void buildStatusBar();
+    void buildPanel(QWidget* central);
+    void buildParameterGroup(QWidget* group);
+    void buildInfoAndLive(QWidget* central);
+    void connectEdits();
+    QAction* menuItem(QMenu* menu, const char* name, const std::function<void()>& handler,
+                      const QKeySequence& shortcut = {});
+    QToolButton* toolButton(const char* name, int icon, const std::function<void()>& handler);
+
+    // The configuration panel.
+    void ReakcjaField();
+    void showPanelMessages(const std::vector<workflow::PanelMessage>& messages, QLineEdit* edit);
+    void MinInputEExit();
+    void MaxInputEExit();
+    void FiltrZakresEExit();
+    void FiltrCzasEExit();
+    void FiltrLimitEExit();
+    void FiltrLimitUpDownClick(bool up);
+    void FiltrLimitEChange(const QString& text);
+    void FiltrDobierzClick();
+    void BurnoutEChange(int index);
+    void SiecEChange(int index);
+    void KodEChange(const QString& text);
+    void OgolneEChange(const QString& text);
+    void markAqua(QWidget* widget);
+    bool TypSelect();
+    bool completeFromTable();
+    void setPanelEnabled(bool enabled);
+
+    // The live side.
+    void showres(const protocol::MeasurementSample& sample);
+    void showout(const protocol::MeasurementSample& sample);
+    void blankLive();
+    void noContactLive();
+    void applyEnabling();
+    void CheckAutoRead() {}  // Automatic read comes with the transducer commands.
+    void readTransducer(const std::function<void(bool)>& then);
+    void onTransferFinished(const protocol::TransferResult& result);
+    [[nodiscard]] workflow::LineState lineState() const;
+
+    void storePosition();
+    [[nodiscard]] QPoint mainTopLeft() const;
+    [[nodiscard]] bool untitled() const;
+    bool saveTo(const QString& file);
+    [[nodiscard]] QString parFilter() const;
+
+    workflow::AppContext& m_ctx;
+    qtbridge::MessageService& m_messages;
+    FileChooser& m_files;
+    qtbridge::QtUiHooks m_ui;
+    DialogHooks m_dialogs;
+    workflow::PanelState m_panel;
+    std::vector<model::ModelListRow> m_modelList = model::DefaultModelList();
+    QString m_parFileName;
+    QString m_logFileName;
+    QString m_statusBeforeCommand;
+    protocol::MeasurementSample m_sample;
+    qtbridge::TransferRunner m_transfer;
+    std::function<void(bool)> m_afterRead;
+    bool m_inEditExit = false;
+
+    QTimer* m_timer1 = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    std::map<QString, QAction*> m_actions;       // menu items by component name
+    std::map<QString, QMenu*> m_menus;
+    std::map<QString, QToolButton*> m_buttons;   // toolbar buttons by component name
+    QLabel* m_status[5] = {};
+    QProgressBar* m_progress = nullptr;
+
+    QGroupBox* m_senTypeG = nullptr;
+    QLabel* m_senTypeText = nullptr;
+    QPushButton* m_senSel = nullptr;
+    QGroupBox* m_parametryG = nullptr;
+    QLabel* m_jednostki = nullptr;
+    QLineEdit* m_minInput = nullptr;
+    QLineEdit* m_maxInput = nullptr;
+    QLabel* m_absMin = nullptr;
+    QLabel* m_absMax = nullptr;
+    QLineEdit* m_filtrZakres = nullptr;
+    QLineEdit* m_filtrCzas = nullptr;
+    QLineEdit* m_filtrLimit = nullptr;
+    UpDown* m_filtrLimitUpDown = nullptr;
+    QPushButton* m_filtrDobierz = nullptr;
+    QLabel* m_reakcja = nullptr;
+    QComboBox* m_burnout = nullptr;
+    QComboBox* m_siec = nullptr;
+    QLabel* m_regulZ = nullptr;
+    QLabel* m_regulG = nullptr;
+    QGroupBox* m_info = nullptr;
+    QLineEdit* m_kod = nullptr;
+    QLabel* m_serialTxt = nullptr;
+    QLabel* m_serial = nullptr;
+    QLabel* m_dataTxt = nullptr;
+    QLabel* m_data = nullptr;
+    QLineEdit* m_ogolne = nullptr;
+    QLabel* m_wynik = nullptr;
+    QLabel* m_output = nullptr;
+    std::map<QString, QLabel*> m_captions;       // labels whose text FormLang sets, by name
+};
+
+// Stops Timer1 for the length of a command or modal dialog and starts it again on every way
+// out, so that no tick re-enters a command and no early return leaves the polling dead.
+class TimerPause {
+public:
+    explicit TimerPause(TR4860F& window);
+    ~TimerPause();
+    TimerPause(const TimerPause&) = delete;
+    TimerPause& operator=(const TimerPause&) = delete;
+
+private:
+    QTimer* m_timer;
+    bool m_wasActive;
+};
+
+}  // namespace r4860::mainwindow

@@ -1,0 +1,148 @@
+// The file commands, the options and the help menu.
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPageSetupDialog>
+#include <QUrl>
+
+#include "common/lang_table.h"
+#include "files/app_paths.h"
+#include "files/par_file.h"
+#include "mainwindow/main_window.h"
+#include "qtbridge/qt_text.h"
+
+namespace r4860::mainwindow {
+
+using qtbridge::ToQString;
+using qtbridge::ToStd;
+using qtbridge::Tr;
+
+QString TR4860F::parFilter() const {
+    return Tr("Parameters files") + QStringLiteral(" (*.par);;") + Tr("All files") + QStringLiteral(" (*)");
+}
+
+bool TR4860F::untitled() const { return m_parFileName == Tr("No_name"); }
+
+void TR4860F::Nowy1Click() { odnowa(); }
+
+void TR4860F::Otworz1Click() {
+    TimerPause pause(*this);
+    storePosition();
+    const QString file = m_files.openFile(this, ToQString(m_ctx.settings.DataDir), parFilter());
+    if (file.isEmpty()) return;
+    m_parFileName = file;
+    if (files::ReadParFile(m_ctx.record, ToStd(file), m_ctx.settings)) {
+        m_panel.CoefMissing = false;
+        m_ctx.state.VerifyAllowed = false;
+        pokaz(m_ctx.state.Connected ? workflow::Kolory::AllChanged : workflow::Kolory::Shown);
+        return;
+    }
+    m_messages.beep(Beep::Exclamation);
+    m_messages.show(this, Tr("Corrupted or wrong data file") + QLatin1Char('!'), MessageIcon::Exclamation);
+    odnowa();
+}
+
+bool TR4860F::saveTo(const QString& file) {
+    if (!files::WriteParFile(m_ctx.record, ToStd(file), m_ctx.settings)) {
+        m_messages.beep(Beep::Exclamation);
+        m_messages.show(this, Tr("Cannot open file") + QStringLiteral(":\n") + file, MessageIcon::Exclamation);
+        return false;
+    }
+    m_parFileName = file;
+    ShowCaption();
+    return true;
+}
+
+void TR4860F::Zachowaj1Click() {
+    if (!CheckParam(true, false)) return;
+    if (untitled()) {
+        Zapiszjako1Click();
+        return;
+    }
+    saveTo(m_parFileName);
+}
+
+void TR4860F::Zapiszjako1Click() {
+    if (!CheckParam(true, false)) return;
+    TimerPause pause(*this);
+    storePosition();
+    QString proposed = m_parFileName;
+    if (!m_ctx.settings.DataDir.empty() && QFileInfo(proposed).isRelative()) {
+        proposed = ToQString(m_ctx.settings.DataDir) + QLatin1Char('/') + proposed;
+    }
+    QString file = m_files.saveFile(this, proposed, parFilter());
+    if (file.isEmpty()) return;
+    if (QFileInfo(file).suffix().isEmpty()) file += QStringLiteral(".par");
+    saveTo(file);
+}
+
+void TR4860F::Drukuj1Click() {
+    if (!CheckParam(false, false)) return;
+    TimerPause pause(*this);
+    storePosition();
+    QPrinter printer;
+    QPrintDialog dialog(&printer, this);
+    // The report itself comes with the printed report; the dialog is what the menu offers now.
+    dialog.exec();
+}
+
+void TR4860F::PrintSetup1Click() {
+    TimerPause pause(*this);
+    storePosition();
+    QPrinter printer;
+    QPageSetupDialog dialog(&printer, this);
+    dialog.exec();
+}
+
+void TR4860F::Exit1Click() { close(); }
+
+void TR4860F::Ogolne1Click() {
+    const bool wasUntitled = untitled();
+    bool ok = false;
+    {
+        TimerPause pause(*this);
+        storePosition();
+        if (m_dialogs.options) ok = m_dialogs.options(this);
+    }
+    if (ok) languageChanged(wasUntitled);
+}
+
+void TR4860F::languageChanged(bool wasUntitled) {
+    if (wasUntitled) m_parFileName = Tr("No_name");
+    FormLang();
+    ShowCaption();
+}
+
+void TR4860F::Komunikacja1Click() {
+    TimerPause pause(*this);
+    storePosition();
+    if (m_dialogs.portDialog) m_dialogs.portDialog(this);
+}
+
+void TR4860F::DaneTech1Click() {
+    const std::string name = LangText("R4860EN") + ".html";
+    const auto manual = files::FindDataFile(name);
+    const auto fallback = files::FindDataFile("R4860EN.html");
+    if (manual || fallback) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(ToQString((manual ? *manual : *fallback).string())));
+        return;
+    }
+    m_messages.beep(Beep::Exclamation);
+    m_messages.show(this, Tr("Cannot open file") + QStringLiteral(":\n") + ToQString(name), MessageIcon::Exclamation);
+}
+
+void TR4860F::Wersja1Click() {
+    TimerPause pause(*this);
+    storePosition();
+    if (m_dialogs.version) m_dialogs.version(this);
+}
+
+void TR4860F::Info1Click() {
+    TimerPause pause(*this);
+    storePosition();
+    if (m_dialogs.info) m_dialogs.info(this);
+}
+
+}  // namespace r4860::mainwindow

@@ -1,0 +1,193 @@
+// Start-up, the polling tick with the live panel, the model check and the Read the check may
+// ask for.
+#include <QAction>
+#include <QLabel>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolButton>
+
+#include "mainwindow/main_window.h"
+#include "common/lang_table.h"
+#include "protocol/commands.h"
+#include "qtbridge/qt_text.h"
+#include "qtbridge/window_place.h"
+#include "workflow/config_commands.h"
+#include "workflow/live_text.h"
+
+namespace r4860::mainwindow {
+
+using qtbridge::ToQString;
+using qtbridge::Tr;
+
+void TR4860F::init(const std::function<bool()>& startLink) {
+    move(qtbridge::OnSomeScreen(mainTopLeft(), size(), qtbridge::ScreenRects()));
+    for (int i = 2; i < 5; ++i) m_status[i]->clear();
+    FormLang();
+    if (m_panel.ParamsShown) odnowa();
+    StatBarTxt(Tr("No parameters"));
+    applyEnabling();
+    const bool linked = startLink ? startLink() : false;
+    show();
+    storePosition();
+    m_timer1->start();
+    if (!linked) {
+        // After the window is up, as Options > Communication would.
+        QTimer::singleShot(0, this, &TR4860F::Komunikacja1Click);
+    }
+}
+
+void TR4860F::ShowCaption() {
+    setWindowTitle(ToQString(workflow::ShowCaptionText(m_ctx.record.Device, m_modelList, qtbridge::ToStd(m_parFileName),
+                                                       LangText("Unspecified type"))));
+}
+
+void TR4860F::Timer1Timer() {
+    if (m_ctx.link.pollingOn() && !m_transfer.running()) {
+        TimerPause pause(*this);
+        const bool ok = protocol::GetSample(m_ctx.link, m_sample);
+        switch (workflow::PollTick(m_ctx.state, ok, m_timer1->interval())) {
+            case workflow::LivePanels::ShowSample:
+                showres(m_sample);
+                showout(m_sample);
+                CheckAutoRead();
+                CheckDevice();
+                // The diagram's step comes here once the diagram exists.
+                break;
+            case workflow::LivePanels::Blank: blankLive(); break;
+            case workflow::LivePanels::NoContact: noContactLive(); break;
+            case workflow::LivePanels::Unchanged: break;
+        }
+        protocol::ReportCommandFailure(m_ctx.link, m_ui);
+    }
+    applyEnabling();
+}
+
+void TR4860F::showres(const protocol::MeasurementSample& sample) {
+    const workflow::ResultPanelText r = workflow::showres(sample, m_ctx.link.status);
+    QFont f = m_wynik->font();
+    f.setPointSize(r.fontSize);
+    m_wynik->setFont(f);
+    m_wynik->setAlignment((r.align == workflow::PanelAlign::Centre ? Qt::AlignHCenter : Qt::AlignRight) |
+                          Qt::AlignVCenter);
+    m_wynik->setText(ToQString(r.text));
+}
+
+void TR4860F::showout(const protocol::MeasurementSample& sample) {
+    const workflow::OutputPanelText o = workflow::showout(sample, m_ctx.link.status);
+    QPalette p = m_output->palette();
+    p.setColor(QPalette::WindowText, o.colour == workflow::TextColour::Red ? QColor(Qt::red) : QColor(Qt::black));
+    m_output->setPalette(p);
+    m_output->setText(ToQString(o.text));
+}
+
+void TR4860F::blankLive() {
+    m_wynik->clear();
+    m_output->clear();
+}
+
+void TR4860F::noContactLive() {
+    showres(m_sample);  // font and alignment of a value
+    const workflow::ResultPanelText r = workflow::NoContactResult();
+    QFont f = m_wynik->font();
+    f.setPointSize(r.fontSize);
+    m_wynik->setFont(f);
+    m_wynik->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_wynik->setText(ToQString(workflow::kNoContactText));
+    m_output->setText(ToQString(workflow::kNoContactText));
+}
+
+void TR4860F::applyEnabling() {
+    const workflow::MainWindowEnabling e = workflow::EnablingFor(m_ctx.state, m_ctx.link.status.EepromError, m_panel);
+    const auto enable = [this](const char* name, bool on) {
+        if (auto a = m_actions.find(QLatin1String(name)); a != m_actions.end()) a->second->setEnabled(on);
+        if (auto b = m_buttons.find(QLatin1String(name)); b != m_buttons.end()) b->second->setEnabled(on);
+    };
+    enable("RegulacjaT", e.RegulacjaT);
+    enable("Regulacja1", e.Regulacja1);
+    enable("Odswierz1", e.Odswierz1);
+    enable("Odczytaj1", e.Odczytaj1);
+    enable("OdczytajT", e.OdczytajT);
+    enable("Wykres1T", e.Wykres1T);
+    enable("Weryfikuj1", e.Weryfikuj1);
+    enable("Wykres1", e.Wykres1);
+    enable("ZapiszT", e.ZapiszT);
+    enable("Ustawienia1", e.Ustawienia1);
+    enable("Reset1", e.Reset1);
+    enable("Blokada1", e.Blokada1);
+}
+
+void TR4860F::CheckDevice() {
+    const workflow::DeviceCheck check = workflow::CheckDevice(m_ctx.record.Device, m_ctx.link.status.TypeIndex);
+    if (check.kind == workflow::DeviceCheck::Kind::Consistent) return;
+    if (check.kind == workflow::DeviceCheck::Kind::Adopt) {
+        m_ctx.record.Device = check.modelName;
+        ShowCaption();
+        return;
+    }
+    TimerPause pause(*this);
+    if (m_messages.ask(this, ToQString(workflow::DeviceMismatchText()), MessageIcon::None,
+                       qtbridge::Buttons::OkCancel) != qtbridge::Answer::Ok) {
+        return;  // the box comes back at the next poll while this transducer stays
+    }
+    readTransducer([this](bool) {
+        m_parFileName = Tr("No_name");
+        ShowCaption();
+    });
+}
+
+workflow::LineState TR4860F::lineState() const {
+    workflow::LineState line;
+    line.connected = m_ctx.state.Connected;
+    line.eepromError = m_ctx.link.status.EepromError;
+    line.typeIndex = m_ctx.link.status.TypeIndex;
+    line.rtPriority = m_ctx.settings.RTPriority;
+    return line;
+}
+
+void TR4860F::OdczytajTClick() { readTransducer({}); }
+
+void TR4860F::readTransducer(const std::function<void(bool)>& then) {
+    if (m_transfer.running()) {
+        m_messages.beep(Beep::Asterisk);
+        return;
+    }
+    const workflow::Prepared prepared = workflow::PrepareRead(lineState(), m_ctx.image);
+    if (prepared.refused) {
+        workflow::ShowOutcome(m_ui, *prepared.refused);
+        if (then) then(false);
+        emit readFinished(false);
+        return;
+    }
+    m_statusBeforeCommand = m_status[0]->text().mid(1);
+    m_timer1->stop();
+    m_ctx.state.TransferOn = true;
+    m_afterRead = then;
+    m_progress->setValue(0);
+    m_progress->show();
+    m_transfer.start(m_ctx.link, prepared.request);
+}
+
+void TR4860F::onTransferFinished(const protocol::TransferResult& result) {
+    m_progress->hide();
+    m_ctx.state.TransferOn = false;
+    const workflow::ReadOutcome r = workflow::FinishRead(result, m_ctx.record, m_ctx.image);
+    if (r.outcome.ok) {
+        m_panel.CoefMissing = r.coefMissing;
+        m_ctx.state.ConfigRead = true;
+        m_ctx.state.VerifyAllowed = false;
+        pokaz(workflow::Kolory::Shown);
+    }
+    if (r.outcome.beep) m_messages.beep(*r.outcome.beep);
+    if (!r.outcome.message.empty()) m_messages.show(this, ToQString(r.outcome.message), r.outcome.icon);
+    if (r.outcome.restoreStatus) {
+        StatBarTxt(m_statusBeforeCommand);
+    } else if (!r.outcome.status.empty()) {
+        StatBarTxt(ToQString(r.outcome.status));
+    }
+    m_timer1->start();
+    if (auto then = std::exchange(m_afterRead, {})) then(r.outcome.ok);
+    emit readFinished(r.outcome.ok);
+}
+
+}  // namespace r4860::mainwindow

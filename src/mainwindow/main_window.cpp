@@ -111,6 +111,8 @@ void TR4860F::buildMenus() {
 
     QMenu* konfig = menu(nullptr, "Konfig1");
     QMenu* ustawienia = menu(konfig, "Ustawienia1");
+    // The submenu is enabled as a whole through its own item.
+    ustawienia->menuAction()->setObjectName(QStringLiteral("Ustawienia1"));
     m_actions[QStringLiteral("Ustawienia1")] = ustawienia->menuAction();
     // Ctrl+C and Ctrl+Z are the design's shortcuts; a focused edit still gets copy and undo,
     // because a line edit claims its standard keys before a window shortcut fires.

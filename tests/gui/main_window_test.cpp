@@ -1,0 +1,293 @@
+// The main window against the real emulator: start-up, the polling tick, the model check, the
+// panel's validation and the file commands, with effects checked in the record, the files on
+// disk and the emulator's frame log.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+#include <memory>
+
+#include "common/lang_table.h"
+#include "files/app_paths.h"
+#include "files/language_file.h"
+#include "files/par_file.h"
+#include "mainwindow/main_window.h"
+#include "support/recording_messages.h"
+#include "support/sim_on_pty.h"
+#include "support/temp_dir.h"
+
+using namespace r4860;
+using mainwindow::TR4860F;
+using testing::RecordingMessages;
+
+namespace {
+
+class ScriptedFiles final : public mainwindow::FileChooser {
+public:
+    QString openFile(QWidget*, const QString&, const QString&) override { return take(opened); }
+    QString saveFile(QWidget*, const QString& proposed, const QString&) override {
+        proposals << proposed;
+        return take(saved);
+    }
+    QStringList opened, saved, proposals;
+
+private:
+    static QString take(QStringList& list) { return list.isEmpty() ? QString() : list.takeFirst(); }
+};
+
+// One window over a fresh context, with the emulator on COM99 when a transducer is wanted.
+struct Harness {
+    explicit Harness(std::optional<testing::SimOptions> sim) {
+        if (sim) {
+            this->sim = std::make_unique<testing::SimOnPty>(*sim);
+            files::OverrideSettingsDir(this->sim->dir());
+            context.settings.ComPort = 99;
+        }
+        window = std::make_unique<TR4860F>(context, messages, files);
+        window->init([this] {
+            return this->sim && context.link.start(99, protocol::kDefaultBaudIndex, files::PortsDir()).ok();
+        });
+        // The tests tick by hand, so that every tick has a known cause.
+        window->timer1()->stop();
+    }
+    ~Harness() {
+        window.reset();
+        context.link.stop();
+    }
+    template <class W>
+    W* find(const char* name) const { return window->findChild<W*>(QLatin1String(name)); }
+    // Ticks until a sample shows (each tick after a new frame), at most `ticks` times.
+    bool tickUntilConnected(int ticks = 40) {
+        for (int i = 0; i < ticks && !context.state.Connected; ++i) {
+            if (sim) sim->waitFrames(1);
+            window->Timer1Timer();
+        }
+        return context.state.Connected;
+    }
+    QString wynik() const { return find<QLabel>("Wynikp")->text(); }
+
+    std::unique_ptr<testing::SimOnPty> sim;
+    workflow::AppContext context;
+    RecordingMessages messages;
+    ScriptedFiles files;
+    std::unique_ptr<TR4860F> window;
+};
+
+// A Pt100 configuration on disk, as an operator would have saved it.
+QString WritePt100(const std::filesystem::path& dir, files::Settings& settings) {
+    model::ConfigRecord rec;
+    model::SetEmptyRecord(rec);
+    rec.Czujnik = {1, 2, 0, 1};
+    rec.Parametry.MinInput = 0.0;
+    rec.Parametry.MaxInput = 100.0;
+    rec.Parametry.FiltrZakres = 123;
+    rec.Parametry.Jednostki = 8;
+    rec.Device = "R4747";
+    const auto path = dir / "pt100.par";
+    if (!files::WriteParFile(rec, path, settings).ok()) return {};
+    return QString::fromStdString(path.string());
+}
+
+QColor Base(const QWidget* w) { return w->palette().color(QPalette::Base); }
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { UseEnglishTable(); }
+
+    void startsEmptyWithoutTransducer() {
+        Harness h(std::nullopt);
+        QCOMPARE(h.window->windowTitle(), QStringLiteral("Unspecified type"));
+        QCOMPARE(h.find<QLabel>("StatusPanel0")->text(), QStringLiteral(" No parameters"));
+        for (const char* name : {"OdczytajT", "Wykres1T", "ZapiszT", "RegulacjaT"}) {
+            QVERIFY2(!h.find<QToolButton>(name)->isEnabled(), name);
+        }
+        for (const char* name : {"Regulacja1", "Ustawienia1", "Reset1", "Blokada1"}) {
+            QVERIFY2(!h.find<QAction>(name)->isEnabled(), name);
+        }
+        for (const char* name : {"MinInputE", "MaxInputE", "FiltrZakresE", "KodE"}) {
+            QVERIFY2(!h.find<QLineEdit>(name)->isEnabled(), name);
+        }
+        // Save with nothing shown refuses before any file dialog.
+        h.window->Zachowaj1Click();
+        QCOMPARE(h.messages.texts(), QStringList{QStringLiteral("No parameters!")});
+        QVERIFY(h.files.proposals.isEmpty());
+    }
+
+    void firstPollAdoptsTheModelAndReads() {
+        Harness h(testing::SimOptions{.modelCode = 20});
+        QVERIFY(h.sim->ok());
+        QVERIFY(h.tickUntilConnected());
+        QCOMPARE(h.window->windowTitle(), QStringLiteral("R4720 - No_name"));
+        QVERIFY(h.wynik().endsWith(QLatin1Char(' ')));  // padded so the value stays put
+        QVERIFY(h.find<QToolButton>("OdczytajT")->isEnabled());
+
+        QSignalSpy done(h.window.get(), &TR4860F::readFinished);
+        h.window->OdczytajTClick();
+        QVERIFY(h.window->transferRunning());
+        QVERIFY(done.wait(30000));
+        QCOMPARE(done.takeFirst().at(0).toBool(), true);
+        QVERIFY(h.window->panelState().ParamsShown);
+        QVERIFY(h.find<QLineEdit>("MinInputE")->isEnabled());
+        QVERIFY(h.window->timer1()->isActive());  // polling goes on after the transfer
+        int reads = 0;
+        for (const auto& f : h.sim->receivedFrames()) reads += f.code() == 's';
+        QVERIFY2(reads >= 100 / 4, qPrintable(QString::number(reads)));  // the displayed ranges, 4 bytes each
+        QCOMPARE(h.find<QLabel>("SerialE")->text(), QStringLiteral("1234"));
+
+        // Read leaves it untitled: Save asks for a name and the file lands with its extension.
+        testing::TempDir dir;
+        const QString target = QString::fromStdString((dir.path() / "read").string());
+        h.files.saved << target;
+        h.window->Zachowaj1Click();
+        QCOMPARE(h.files.proposals.size(), 1);
+        QVERIFY(h.files.proposals[0].endsWith(QStringLiteral("No_name")));
+        QVERIFY(QFile::exists(target + QStringLiteral(".par")));
+        QVERIFY(h.window->windowTitle().endsWith(QStringLiteral("read.par")));
+    }
+
+    void modelMismatchAsksAgainUntilRead() {
+        Harness h(testing::SimOptions{.modelCode = 20});
+        h.context.record.Device = "R4747";
+        h.messages.answers = {qtbridge::Answer::Cancel, qtbridge::Answer::Cancel};
+        QVERIFY(h.tickUntilConnected());
+        QCOMPARE(h.messages.boxes.size(), 1u);
+        QVERIFY(h.messages.boxes[0].text.startsWith(QStringLiteral("Type of transducer inconsistency! New data")));
+        QCOMPARE(h.messages.boxes[0].buttons, qtbridge::Buttons::OkCancel);
+        h.sim->waitFrames(1);
+        h.window->Timer1Timer();
+        QCOMPARE(h.messages.boxes.size(), 2u);
+        QCOMPARE(QString::fromStdString(h.context.record.Device), QStringLiteral("R4747"));
+    }
+
+    void lossOfContactBlanksThenQuestionMarks() {
+        Harness h(testing::SimOptions{});
+        QVERIFY(h.tickUntilConnected());
+        QVERIFY(!h.wynik().isEmpty());
+        QCOMPARE(h.sim->control("silence on"), std::string("ok"));
+        QTest::qWait(300);        // a margin for a frame that was already on the line
+        h.window->Timer1Timer();  // which this tick may still take
+        for (int miss = h.context.state.PollFailCount; miss < 12; ++miss) {
+            h.window->Timer1Timer();
+            QVERIFY(!h.context.state.Connected);
+            QVERIFY(h.wynik().isEmpty());
+        }
+        h.window->Timer1Timer();  // silence for the limit: question marks
+        QCOMPARE(h.wynik(), QStringLiteral("???        "));
+        QCOMPARE(h.find<QLabel>("Outputp")->text(), QStringLiteral("???        "));
+        QVERIFY(!h.find<QToolButton>("OdczytajT")->isEnabled());
+        h.sim->startBroadcasting();
+        QVERIFY(h.tickUntilConnected());
+        QVERIFY(h.wynik() != QStringLiteral("???        "));
+    }
+
+    void openColoursByConnectionAndKeepsPolling() {
+        for (const bool connected : {false, true}) {
+            Harness h(connected ? std::optional(testing::SimOptions{}) : std::nullopt);
+            testing::TempDir dir;
+            if (connected) QVERIFY(h.tickUntilConnected());
+            h.files.opened << WritePt100(dir.path(), h.context.settings);
+            h.window->timer1()->start();
+            h.window->Otworz1Click();
+            QVERIFY(h.window->timer1()->isActive());
+            QVERIFY(h.window->panelState().ParamsShown);
+            const QColor expected = connected ? QColor(0, 255, 255) : QColor(Qt::white);
+            QCOMPARE(Base(h.find<QLineEdit>("MinInputE")), expected);
+            QCOMPARE(Base(h.find<QLineEdit>("KodE")), expected);
+            QCOMPARE(h.find<QLineEdit>("FiltrZakresE")->text(), QStringLiteral("12.3"));
+            // A file that went away: the message, the empty panel, and the timer runs again.
+            h.files.opened << QString::fromStdString((dir.path() / "gone.par").string());
+            h.messages.clear();
+            h.window->Otworz1Click();
+            QCOMPARE(h.messages.texts(), QStringList{QStringLiteral("Corrupted or wrong data file!")});
+            QVERIFY(!h.window->panelState().ParamsShown);
+            QVERIFY(h.window->timer1()->isActive());
+        }
+    }
+
+    void languageChangeRenamesUntitled() {
+        Harness h(std::nullopt);
+        QCOMPARE(h.window->parFileName(), QStringLiteral("No_name"));
+        std::string language = "Polski";
+        QVERIFY(files::LoadLanguage(language, files::DataSearchDirs()));
+        h.window->languageChanged(true);
+        QCOMPARE(h.window->parFileName(), QString::fromStdString(LangText("No_name")));
+        QVERIFY(h.window->parFileName() != QStringLiteral("No_name"));
+        QCOMPARE(h.find<QPushButton>("SenSel")->text(), QString::fromStdString(LangText("Select")));
+    }
+
+    void editsValidate_data() {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("min format") << "MinInputE" << "1x" << "0.00" << "Wrong format!";
+        QTest::newRow("min bound") << "MinInputE" << "-100.01" << "0.00" << "Minimum out of range!";
+        QTest::newRow("min at bound") << "MinInputE" << "-100" << "-100.00" << "";
+        QTest::newRow("min comma") << "MinInputE" << "-5,5" << "-5.50" << "";
+        QTest::newRow("max bound") << "MaxInputE" << "850.01" << "100.00" << "Maximum out of range!";
+        QTest::newRow("span") << "MaxInputE" << "1" << "100.00" << "Input range too small!";
+        QTest::newRow("range in") << "FiltrZakresE" << "25.04" << "25.0" << "";
+        QTest::newRow("range out") << "FiltrZakresE" << "25.06" << "12.3" << "Out of range!";
+        QTest::newRow("time step") << "FiltrCzasE" << "2.0" << "1.9" << "";
+        QTest::newRow("time out") << "FiltrCzasE" << "40.1" << "0.0" << "Out of range!";
+        QTest::newRow("limit raised") << "FiltrLimitE" << "10" << "25" << "";
+        QTest::newRow("limit zero") << "FiltrLimitE" << "0" << "0" << "";
+        QTest::newRow("limit out") << "FiltrLimitE" << "101" << "0" << "Out of range!";
+    }
+    void editsValidate() {
+        QFETCH(QString, edit);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(QString, message);
+        Harness h(std::nullopt);
+        testing::TempDir dir;
+        h.files.opened << WritePt100(dir.path(), h.context.settings);
+        h.window->Otworz1Click();
+        h.messages.clear();
+        auto* e = h.find<QLineEdit>(qPrintable(edit));
+        e->setText(typed);
+        QTest::keyClick(e, Qt::Key_Return);
+        QCOMPARE(e->text(), shown);
+        QCOMPARE(h.messages.texts(), message.isEmpty() ? QStringList{} : QStringList{message});
+        if (!message.isEmpty()) QCOMPARE(h.messages.beeps.front(), Beep::Exclamation);
+        // What the edit shows is what the record holds: save and read the file back.
+        model::ConfigRecord back;
+        const auto path = dir.path() / "back.par";
+        QVERIFY(files::WriteParFile(h.context.record, path, h.context.settings).ok());
+        QVERIFY(files::ReadParFile(back, path, h.context.settings).ok());
+        const auto& p = back.Parametry;
+        const double value = edit == "MinInputE" ? p.MinInput : edit == "MaxInputE" ? p.MaxInput
+                           : edit == "FiltrZakresE" ? p.FiltrZakres * 0.1 : edit == "FiltrCzasE" ? p.FiltrCzas * 0.1
+                           : p.FiltrLimit;
+        QCOMPARE(QString::number(value, 'f', 2).toDouble(), shown.toDouble());
+    }
+
+    void shortcutsLeaveEditsTheirKeys() {
+        Harness h(std::nullopt);
+        int typeDialogs = 0;
+        h.window->setDialogHooks({.chooseType = [&](QWidget*, std::string&) { return ++typeDialogs, false; }});
+        testing::TempDir dir;
+        h.files.opened << WritePt100(dir.path(), h.context.settings);
+        h.window->Otworz1Click();
+        h.window->show();
+        QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
+        auto* kod = h.find<QLineEdit>("KodE");
+        kod->setFocus();
+        kod->selectAll();
+        QTest::keyClick(kod, Qt::Key_C, Qt::ControlModifier);  // copy, not Sensors
+        QCOMPARE(typeDialogs, 0);
+        h.find<QPushButton>("SenSel")->setFocus();
+        QTest::keyClick(h.find<QPushButton>("SenSel"), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(typeDialogs, 1);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

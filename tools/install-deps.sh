@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only when some are missing (run as root).
 #   tools/install-deps.sh          everything the build and the tests need
-#   tools/install-deps.sh --run    only what building and running the tools needs
+#   tools/install-deps.sh --run    only what building and running the tools and the windows needs
 set -euo pipefail
-packages=(cmake ninja-build g++)
+# The windows need Qt 6 and, for "Arial", its metric-compatible Liberation fonts; xvfb runs them
+# where there is no display.
+packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation xvfb xauth)
 if [ "${1:-}" != "--run" ]; then
   packages+=(libgtest-dev clang libclang-rt-14-dev python3)
 fi

@@ -234,15 +234,14 @@ void TR4860F::buildParameterGroup(QWidget* g) {
     caption("Maksimum", {8, 74, 100, 20});
     m_maxInput = Edit(g, "MaxInputE", {110, 72, 70, 24});
     m_absMax = Label(g, "AbsMaxE", {184, 74, 56, 20});
-    m_reakcja = Label(g, "Reakcja", {8, 100, 236, 20});
-    m_reakcja->setWordWrap(true);
+    m_reakcja = Label(g, "Reakcja", {8, 98, 236, 20});
     m_burnout = new QComboBox(g);
     m_burnout->setObjectName(QStringLiteral("BurnoutE"));
-    m_burnout->setGeometry(110, 120, 130, 24);
-    caption("SiecTxt", {8, 148, 100, 16})->setWordWrap(true);
+    m_burnout->setGeometry(8, 118, 170, 24);
+    caption("SiecTxt", {8, 146, 150, 20});
     m_siec = new QComboBox(g);
     m_siec->setObjectName(QStringLiteral("SiecE"));
-    m_siec->setGeometry(110, 146, 130, 20);
+    m_siec->setGeometry(160, 144, 80, 22);
 
     // Right: the signal filter and the corrections.
     caption("Filtry", {252, 18, 200, 18})->setStyleSheet(QStringLiteral("font-weight: bold"));
@@ -258,11 +257,11 @@ void TR4860F::buildParameterGroup(QWidget* g) {
     m_filtrDobierz = new QPushButton(g);
     m_filtrDobierz->setObjectName(QStringLiteral("FiltrDobierz"));
     m_filtrDobierz->setGeometry(380, 110, 80, 24);
-    caption("RegulT", {252, 142, 110, 20});
-    caption("RegulZT", {362, 136, 40, 16});
-    m_regulZ = Label(g, "RegulZV", {400, 136, 60, 16});
-    caption("RegulGT", {362, 150, 40, 16});
-    m_regulG = Label(g, "RegulGV", {400, 150, 60, 16});
+    caption("RegulT", {248, 136, 214, 16});
+    caption("RegulZT", {256, 150, 50, 16});
+    m_regulZ = Label(g, "RegulZV", {296, 150, 50, 16});
+    caption("RegulGT", {350, 150, 74, 16});
+    m_regulG = Label(g, "RegulGV", {422, 150, 44, 16});
     m_regulZ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_regulG->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
@@ -276,18 +275,18 @@ void TR4860F::buildInfoAndLive(QWidget* central) {
         m_captions[QLatin1String(name)] = l;
         return l;
     };
-    caption("KodTxt", {8, 18, 90, 20});
-    m_kod = Edit(m_info, "KodE", {100, 16, 130, 22});
+    caption("KodTxt", {8, 18, 140, 20});
+    m_kod = Edit(m_info, "KodE", {150, 16, 120, 22});
     m_kod->setAlignment(Qt::AlignLeft);
     m_kod->setMaxLength(static_cast<int>(model::kMaxKod));
-    caption("OgolneTxt", {8, 42, 90, 20});
-    m_ogolne = Edit(m_info, "OgolneE", {100, 40, 130, 22});
+    caption("OgolneTxt", {8, 42, 140, 20});
+    m_ogolne = Edit(m_info, "OgolneE", {150, 40, 120, 22});
     m_ogolne->setAlignment(Qt::AlignLeft);
     m_ogolne->setReadOnly(true);
-    m_serialTxt = caption("SerialTxt", {244, 18, 120, 20});
-    m_serial = Label(m_info, "SerialE", {366, 18, 100, 20});
-    m_dataTxt = caption("DataTxt", {244, 42, 120, 20});
-    m_data = Label(m_info, "DataE", {366, 42, 100, 20});
+    m_serialTxt = caption("SerialTxt", {280, 18, 110, 20});
+    m_serial = Label(m_info, "SerialE", {392, 18, 76, 20});
+    m_dataTxt = caption("DataTxt", {280, 42, 110, 20});
+    m_data = Label(m_info, "DataE", {392, 42, 76, 20});
 
     auto* tlo = new QWidget(central);
     tlo->setObjectName(QStringLiteral("Tlo"));

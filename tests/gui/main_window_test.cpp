@@ -92,6 +92,12 @@ QString WritePt100(const std::filesystem::path& dir, files::Settings& settings) 
     return QString::fromStdString(path.string());
 }
 
+testing::SimOptions Model(int code) {
+    testing::SimOptions options;
+    options.modelCode = code;
+    return options;
+}
+
 QColor Base(const QWidget* w) { return w->palette().color(QPalette::Base); }
 
 }  // namespace
@@ -121,7 +127,7 @@ private slots:
     }
 
     void firstPollAdoptsTheModelAndReads() {
-        Harness h(testing::SimOptions{.modelCode = 20});
+        Harness h(Model(20));
         QVERIFY(h.sim->ok());
         QVERIFY(h.tickUntilConnected());
         QCOMPARE(h.window->windowTitle(), QStringLiteral("R4720 - No_name"));
@@ -153,7 +159,7 @@ private slots:
     }
 
     void modelMismatchAsksAgainUntilRead() {
-        Harness h(testing::SimOptions{.modelCode = 20});
+        Harness h(Model(20));
         h.context.record.Device = "R4747";
         h.messages.answers = {qtbridge::Answer::Cancel, qtbridge::Answer::Cancel};
         QVERIFY(h.tickUntilConnected());
@@ -272,7 +278,9 @@ private slots:
     void shortcutsLeaveEditsTheirKeys() {
         Harness h(std::nullopt);
         int typeDialogs = 0;
-        h.window->setDialogHooks({.chooseType = [&](QWidget*, std::string&) { return ++typeDialogs, false; }});
+        mainwindow::DialogHooks hooks;
+        hooks.chooseType = [&](QWidget*, std::string&) { return ++typeDialogs, false; };
+        h.window->setDialogHooks(hooks);
         testing::TempDir dir;
         h.files.opened << WritePt100(dir.path(), h.context.settings);
         h.window->Otworz1Click();

@@ -38,7 +38,10 @@ TTransdF::TTransdF(std::string& device, std::vector<model::ModelListRow> modelLi
     m_wybierzL->setSortingEnabled(true);
     for (const auto& row : m_modelList)
         if (row.value != kNotOffered) m_wybierzL->addItem(ToQString(row.value));
-    m_wybierzL->setMinimumHeight(m_wybierzL->sizeHintForRow(0) * 4 + 2 * m_wybierzL->frameWidth());
+    // A few rows and the widest name: the list's own size hint is meant for long lists.
+    const int frame = 2 * m_wybierzL->frameWidth();
+    m_wybierzL->setFixedSize(m_wybierzL->fontMetrics().horizontalAdvance(QStringLiteral("MMMMMMMM")) + frame,
+                             std::max(m_wybierzL->sizeHintForRow(0), 16) * 5 + frame);
 
     m_okButt = new QPushButton(QStringLiteral("OK"), this);
     m_okButt->setObjectName(QStringLiteral("OKbutt"));

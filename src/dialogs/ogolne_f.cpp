@@ -67,7 +67,8 @@ TOgolneF::TOgolneF(files::Settings& settings, qtbridge::MessageService& messages
     m_noweE = PasswordEdit("NoweE", hasloG);
     // The settings file keeps only printable ASCII passwords; anything else would be lost at exit
     // and the next run would silently fall back to the default.
-    m_noweE->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[\\x20-\\x7E]*")), m_noweE));
+    const QRegularExpression printable(QStringLiteral("[\\x20-\\x7E]*"));
+    m_noweE->setValidator(new QRegularExpressionValidator(printable, m_noweE));
     auto* passwordGrid = new QGridLayout(hasloG);
     passwordGrid->addWidget(stareT, 0, 0);
     passwordGrid->addWidget(m_stareE, 0, 1);

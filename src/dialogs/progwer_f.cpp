@@ -37,8 +37,8 @@ TProgwerF::TProgwerF(QPoint mainTopLeft, QWidget* parent) : QDialog(parent) {
     layout->addWidget(image1, 0, 0, 3, 1, Qt::AlignTop);
     layout->addWidget(progname, 0, 1);
     layout->addWidget(NamedLabel(QStringLiteral("v 1.05"), "wersja", this), 1, 1);
-    layout->addWidget(NamedLabel(QStringLiteral("Configuration tool for R4860 transmitters, free to use"), "Copywr", this),
-                      2, 1);
+    const QString notice = QStringLiteral("Configuration tool for R4860 transmitters, free to use");
+    layout->addWidget(NamedLabel(notice, "Copywr", this), 2, 1);
     setFixedSize(sizeHint());
     qtbridge::PlaceDialog(*this, mainTopLeft, kOffset);
 }

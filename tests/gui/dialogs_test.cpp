@@ -40,7 +40,9 @@ T* Child(QWidget& window, const char* name) {
     return child;
 }
 
-void Click(QWidget& window, const char* button) { QTest::mouseClick(Child<QPushButton>(window, button), Qt::LeftButton); }
+void Click(QWidget& window, const char* button) {
+    QTest::mouseClick(Child<QPushButton>(window, button), Qt::LeftButton);
+}
 
 // Every key translated as "T:" + key, or all but the last key (which makes the file invalid).
 void WriteLanguage(const std::filesystem::path& file, bool complete) {
@@ -335,7 +337,8 @@ void DialogsTest::infoWindowsCloseAsTheyShould() {
     QTest::mouseClick(Child<QLabel>(version, "Copywr"), Qt::LeftButton);
     QVERIFY(!version.isVisible());
 
-    for (const auto& [key, result] : {std::pair{Qt::Key_Return, QDialog::Accepted}, {Qt::Key_Escape, QDialog::Rejected}}) {
+    for (const auto& [key, result] :
+         {std::pair{Qt::Key_Return, QDialog::Accepted}, std::pair{Qt::Key_Escape, QDialog::Rejected}}) {
         Twitryna splash({}, nullptr);
         splash.setVersion(QStringLiteral("v 1.05"));
         splash.show();

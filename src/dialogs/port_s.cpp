@@ -1,0 +1,193 @@
+#include "dialogs/port_s.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "files/app_paths.h"
+#include "link/port_list.h"
+#include "qtbridge/message_service.h"
+#include "qtbridge/qt_text.h"
+#include "qtbridge/window_place.h"
+#include "workflow/app_context.h"
+
+namespace r4860::dialogs {
+namespace {
+
+const QPoint kOffset(87, 80);
+// Gives an adapter that was just closed time to settle before it (or its neighbour) is opened.
+constexpr int kSwitchPauseMs = 1000;
+constexpr int kMaxPortDigits = 5;
+
+void ReportFailedPort(qtbridge::MessageService& messages, QWidget* parent, int port) {
+    messages.beep(Beep::Asterisk);
+    messages.show(parent, qtbridge::WithNumber(qtbridge::Tr("COM%d initialization failed") + QLatin1Char('!'), port),
+                  MessageIcon::None);
+}
+
+}  // namespace
+
+using qtbridge::Tr;
+
+bool StartUpLink(workflow::AppContext& context, qtbridge::MessageService& messages, QWidget* parent) {
+    const int port = context.settings.ComPort;
+    if (context.link.start(port, protocol::kDefaultBaudIndex, files::PortsDir())) return true;
+    ReportFailedPort(messages, parent, port);
+    return false;
+}
+
+QString PortEntryText(const link::FoundPort& port) {
+    QString text = qtbridge::ToQString(port.label());
+    if (port.comNumber >= 0 && port.comNumber < 10) text.insert(3, QLatin1Char(' '));
+    return text;
+}
+
+int PortNumberOfEntry(QStringView entry) {
+    if (!entry.startsWith(QLatin1String("COM"))) return 0;
+    qsizetype at = 3;
+    while (at < entry.size() && entry[at] == QLatin1Char(' ')) ++at;
+    int number = 0, digits = 0;
+    for (; at < entry.size() && entry[at].isDigit() && digits < kMaxPortDigits; ++at, ++digits)
+        number = number * 10 + entry[at].digitValue();
+    // "COM12x" is not COM12: the number must end where the text or a blank does.
+    if (digits == 0 || (at < entry.size() && entry[at] != QLatin1Char(' '))) return 0;
+    return number;
+}
+
+TPortS::TPortS(workflow::AppContext& context, qtbridge::MessageService& messages, QPoint mainTopLeft,
+               QWidget* parent)
+    : QDialog(parent), m_context(context), m_messages(messages) {
+    setObjectName(QStringLiteral("TPortS"));
+    setWindowTitle(Tr("Serial port"));
+    if (m_context.link.pollingOn()) m_workingPort = m_context.settings.ComPort;
+
+    auto* wybierz = new QLabel(Tr("Select"), this);
+    wybierz->setObjectName(QStringLiteral("Wybierz"));
+    m_listaRS = new QComboBox(this);
+    m_listaRS->setObjectName(QStringLiteral("ListaRS"));
+    m_listaRS->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_relPriorB = new QCheckBox(Tr("Force highest priority"), this);
+    m_relPriorB->setObjectName(QStringLiteral("RelPriorB"));
+    m_relPriorB->setToolTip(Tr("Use when other processes disturb communication"));
+    m_okButt = new QPushButton(QStringLiteral("OK"), this);
+    m_okButt->setObjectName(QStringLiteral("OKbutt"));
+    m_okButt->setDefault(true);
+    m_cancelButt = new QPushButton(Tr("Cancel"), this);
+    m_cancelButt->setObjectName(QStringLiteral("Cancelbutt"));
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(wybierz, 0, 0);
+    layout->addWidget(m_listaRS, 1, 0, 1, 3);
+    layout->addWidget(m_relPriorB, 2, 0, 1, 3);
+    layout->setColumnStretch(0, 1);
+    layout->addWidget(m_okButt, 3, 1);
+    layout->addWidget(m_cancelButt, 3, 2);
+
+    // Laid over the controls while the port changes, outside the layout so the size stays.
+    m_panel2 = new QFrame(this);
+    m_panel2->setObjectName(QStringLiteral("Panel2"));
+    m_panel2->setFrameShape(QFrame::Panel);
+    m_panel2->setFrameShadow(QFrame::Raised);
+    m_panel2->setAutoFillBackground(true);
+    auto* wiadomosc1 = new QLabel(Tr("Switching the serial port"), m_panel2);
+    wiadomosc1->setObjectName(QStringLiteral("Wiadomosc1"));
+    auto* wiadomosc2 = new QLabel(Tr("Please wait") + QStringLiteral("..."), m_panel2);
+    wiadomosc2->setObjectName(QStringLiteral("Wiadomosc2"));
+    auto* panelLayout = new QVBoxLayout(m_panel2);
+    panelLayout->addStretch(1);
+    panelLayout->addWidget(wiadomosc1, 0, Qt::AlignHCenter);
+    panelLayout->addWidget(wiadomosc2, 0, Qt::AlignHCenter);
+    panelLayout->addStretch(1);
+    m_panel2->hide();
+
+    connect(m_okButt, &QPushButton::clicked, this, &TPortS::OKbuttClick);
+    connect(m_cancelButt, &QPushButton::clicked, this, &TPortS::reject);
+    fillPorts();
+    m_relPriorB->setChecked(m_context.settings.RTPriority);
+    const QSize panelNeeds = m_panel2->sizeHint() + QSize(24, 24);
+    setFixedSize(sizeHint().expandedTo(panelNeeds));
+    qtbridge::PlaceDialog(*this, mainTopLeft, kOffset);
+    m_listaRS->setFocus();
+}
+
+void TPortS::fillPorts() {
+    // Already in COM number order, one entry per number: numeric order also holds past COM99,
+    // where sorting the texts would put COM100 before COM20.
+    for (const link::FoundPort& port : link::FindPorts(files::PortsDir())) m_listaRS->addItem(PortEntryText(port));
+    const int wanted = m_context.settings.ComPort & 0xFF;
+    for (int i = 0; i < m_listaRS->count(); ++i) {
+        if (PortNumberOfEntry(m_listaRS->itemText(i)) == wanted) {
+            m_listaRS->setCurrentIndex(i);
+            return;
+        }
+    }
+    if (m_listaRS->count() == 0) return;
+    m_listaRS->setCurrentIndex(0);
+    m_context.settings.ComPort = 0;
+}
+
+void TPortS::OKbuttClick() {
+    int port = m_context.settings.ComPort;
+    if (m_listaRS->currentIndex() >= 0) {
+        if (const int chosen = PortNumberOfEntry(m_listaRS->currentText()); chosen > 0) port = chosen;
+    }
+    if (!m_context.link.pollingOn()) {
+        startOn(port);
+        return;
+    }
+    if (port == m_context.settings.ComPort) {
+        m_context.settings.RTPriority = m_relPriorB->isChecked();
+        accept();
+        return;
+    }
+    setSwitching(true);
+    m_context.link.stop();
+    // The pause runs on the event loop: the window keeps painting and nothing sleeps.
+    QTimer::singleShot(kSwitchPauseMs, this, [this, port] { startOn(port); });
+}
+
+void TPortS::startOn(int port) {
+    if (m_context.link.start(port, protocol::kDefaultBaudIndex, files::PortsDir())) {
+        m_context.settings.ComPort = static_cast<std::uint16_t>(port);
+        m_context.settings.RTPriority = m_relPriorB->isChecked();
+        m_switching = false;
+        accept();
+        return;
+    }
+    m_switchFailed = true;
+    ReportFailedPort(m_messages, this, port);
+    setSwitching(false);
+    m_listaRS->setFocus();
+}
+
+void TPortS::setSwitching(bool on) {
+    m_switching = on;
+    for (QWidget* control : {static_cast<QWidget*>(m_listaRS), static_cast<QWidget*>(m_relPriorB),
+                             static_cast<QWidget*>(m_okButt), static_cast<QWidget*>(m_cancelButt)})
+        control->setEnabled(!on);
+    if (on) {
+        m_panel2->setGeometry(rect().adjusted(6, 6, -6, -6));
+        m_panel2->raise();
+        m_panel2->show();
+    } else {
+        m_panel2->hide();
+    }
+}
+
+void TPortS::reject() {
+    if (m_switching) return;
+    if (m_switchFailed && m_workingPort > 0 && !m_context.link.isOpen()) {
+        if (m_context.link.start(m_workingPort, protocol::kDefaultBaudIndex, files::PortsDir()))
+            m_context.settings.ComPort = static_cast<std::uint16_t>(m_workingPort);
+        else
+            ReportFailedPort(m_messages, this, m_workingPort);
+    }
+    QDialog::reject();
+}
+
+}  // namespace r4860::dialogs

@@ -1,0 +1,66 @@
+// The serial port dialog and the opening of the stored port at start-up: the operator picks the
+// COM port the transducer hangs on, and the link moves over to it.
+#pragma once
+
+#include <QDialog>
+#include <QPoint>
+#include <QString>
+#include <QStringView>
+
+namespace r4860::link {
+struct FoundPort;
+}
+namespace r4860::qtbridge {
+class MessageService;
+}
+namespace r4860::workflow {
+struct AppContext;
+}
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QPushButton;
+
+namespace r4860::dialogs {
+
+// Opens the stored port at 4800 baud; on failure the operator hears and reads why, and the
+// tool goes on without a link. Returns whether the link runs.
+bool StartUpLink(workflow::AppContext& context, qtbridge::MessageService& messages, QWidget* parent);
+
+// "COM 1  /dev/ttyS0": one digit gets a blank after COM so the list reads COM 1 .. COM 9, COM10.
+[[nodiscard]] QString PortEntryText(const link::FoundPort& port);
+// The COM number an entry starts with (blanks after COM allowed, any number of digits);
+// 0 when it does not start with COM and a number.
+[[nodiscard]] int PortNumberOfEntry(QStringView entry);
+
+class TPortS : public QDialog {
+    Q_OBJECT
+public:
+    TPortS(workflow::AppContext& context, qtbridge::MessageService& messages, QPoint mainTopLeft,
+           QWidget* parent = nullptr);
+
+public slots:
+    // Refused while the switch is under way; after a failed switch it reopens the port that
+    // worked before, so leaving the dialog never leaves the tool without its link.
+    void reject() override;
+
+private:
+    void fillPorts();
+    void OKbuttClick();
+    void startOn(int port);
+    void setSwitching(bool on);
+
+    workflow::AppContext& m_context;
+    qtbridge::MessageService& m_messages;
+    // The port the link ran on when the dialog opened (0: none), before the list may clear ComPort.
+    int m_workingPort = 0;
+    bool m_switchFailed = false;
+    bool m_switching = false;
+    QComboBox* m_listaRS;
+    QCheckBox* m_relPriorB;
+    QPushButton* m_okButt;
+    QPushButton* m_cancelButt;
+    QFrame* m_panel2;
+};
+
+}  // namespace r4860::dialogs

@@ -1,21 +1,55 @@
 #include "mainwindow/app_dialogs.h"
 
-#include "files/app_paths.h"
+#include "dialogs/info_f.h"
+#include "dialogs/ogolne_f.h"
+#include "dialogs/port_s.h"
+#include "dialogs/progwer_f.h"
+#include "dialogs/transd_f.h"
+#include "dialogs/witryna.h"
 #include "qtbridge/qt_text.h"
 
 namespace r4860::mainwindow {
+namespace {
 
-bool RunSplash(workflow::AppContext&) { return true; }
+QPoint MainTopLeft(const workflow::AppContext& context) {
+    return {context.settings.MainLeft, context.settings.MainTop};
+}
 
-DialogHooks AppDialogHooks(workflow::AppContext&, qtbridge::MessageService&) { return {}; }
+}  // namespace
+
+bool RunSplash(workflow::AppContext& context) {
+    dialogs::Twitryna splash(MainTopLeft(context));
+    splash.setVersion(QStringLiteral("v 1.05"));
+    return splash.exec() == QDialog::Accepted;
+}
+
+DialogHooks AppDialogHooks(workflow::AppContext& context, qtbridge::MessageService& messages) {
+    DialogHooks hooks;
+    hooks.chooseType = [&context, &messages](QWidget* parent, std::string& device) {
+        dialogs::TTransdF dialog(device, model::DefaultModelList(), messages, MainTopLeft(context), parent);
+        return dialog.exec() == QDialog::Accepted;
+    };
+    hooks.options = [&context, &messages](QWidget* parent) {
+        dialogs::TOgolneF dialog(context.settings, messages, MainTopLeft(context), parent);
+        return dialog.exec() == QDialog::Accepted;
+    };
+    hooks.portDialog = [&context, &messages](QWidget* parent) {
+        dialogs::TPortS dialog(context, messages, MainTopLeft(context), parent);
+        dialog.exec();
+    };
+    hooks.version = [&context](QWidget* parent) {
+        dialogs::TProgwerF dialog(MainTopLeft(context), parent);
+        dialog.exec();
+    };
+    hooks.info = [&context](QWidget* parent) {
+        dialogs::TInfoF dialog(MainTopLeft(context), parent);
+        dialog.exec();
+    };
+    return hooks;
+}
 
 bool StartLinkAtStartUp(workflow::AppContext& context, qtbridge::MessageService& messages, QWidget* parent) {
-    const int port = context.settings.ComPort;
-    if (context.link.start(port, protocol::kDefaultBaudIndex, files::PortsDir())) return true;
-    messages.beep(Beep::Asterisk);
-    messages.show(parent, qtbridge::WithNumber(qtbridge::Tr("COM%d initialization failed") + QLatin1Char('!'), port),
-                  MessageIcon::Information);
-    return false;
+    return dialogs::StartUpLink(context, messages, parent);
 }
 
 }  // namespace r4860::mainwindow

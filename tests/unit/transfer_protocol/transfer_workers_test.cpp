@@ -145,7 +145,8 @@ TEST(WriteUserBlockWorker, SendsTheIdTagAsFourPlainBlocksAfterFrames) {
     ScriptedTransducer device(link);
     model::ConfigImage image{};
     for (std::size_t i = 0; i < 256; ++i) image[i] = static_cast<std::uint8_t>(i);
-    const auto [exitCode, progress] = runWorker(link, [&] { return WriteUserBlockWorker(device, link, image); });
+    const auto [exitCode, progress] =
+        runWorker(link, [&] { return WriteUserBlockWorker(device, link, image); });
     EXPECT_EQ(exitCode, 1);
     ASSERT_EQ(device.commands.size(), 4u);
     EXPECT_EQ(device.commands[0], (Bytes{'D', 4, 0x00, 0x6C, 0x6C, 0x6D, 0x6E, 0x6F}));

@@ -2,8 +2,6 @@
 // resend of every transfer must start inside that gap, not after a frame that waited in the input.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,36 +33,7 @@ TransferResult runDroppingOneAck(Link& link, testing::SimOnPty& sim, TransferWor
     return job.wait();
 }
 
-struct LineTiming {
-    const char* name;
-    std::vector<std::string> args;
-    bool strict;
-};
-
 enum class Kind { Read, FullWrite, IdTagWrite, Verification };
-struct TransferCase {
-    const char* name;
-    Kind kind;
-};
-
-// The line since the mark, for the message of a failed expectation.
-std::string lineText(const std::vector<SimLogEntry>& line) {
-    std::string text;
-    char buf[80];
-    for (const auto& e : line) {
-        std::snprintf(buf, sizeof buf, "\n%10.1f ms %s %s %s%s %s", e.timeUs / 1000.0, e.dir.c_str(), e.kind.c_str(),
-                      e.outcome.c_str(), e.inGap ? " gap" : "", e.note.c_str());
-        text += buf;
-    }
-    return text;
-}
-
-std::vector<SimLogEntry> sinceMark(const std::vector<SimLogEntry>& log, const std::string& mark) {
-    auto from = log.begin();
-    for (auto it = log.begin(); it != log.end(); ++it)
-        if (it->dir == "mark" && it->note == mark) from = it;
-    return {from, log.end()};
-}
 
 int count(const std::vector<SimLogEntry>& line, const char* dir, const char* kind, const char* outcome) {
     int n = 0;
@@ -72,8 +41,9 @@ int count(const std::vector<SimLogEntry>& line, const char* dir, const char* kin
     return n;
 }
 
-bool sameBytes(const std::vector<std::uint8_t>& memory, const model::ConfigImage& image, int first, int last) {
-    for (int a = first; a <= last; ++a)
+template <class Range>   // an address range of the layout or of a read
+bool sameBytes(const std::vector<std::uint8_t>& memory, const model::ConfigImage& image, const Range& r) {
+    for (int a = r.first; a <= r.last; ++a)
         if (memory.at(a) != image[a]) return false;
     return true;
 }
@@ -83,14 +53,15 @@ void expectLanded(Kind kind, const std::vector<std::uint8_t>& memory, const mode
                   const model::ConfigImage& edited, const std::string& mark) {
     switch (kind) {
     case Kind::Read:
-        for (const auto& r : kDisplayReadRanges) EXPECT_TRUE(IsEmpty(r) || sameBytes(memory, image, r.first, r.last)) << mark;
+        for (const auto& r : kDisplayReadRanges)
+            EXPECT_TRUE(IsEmpty(r) || sameBytes(memory, image, r)) << mark;
         break;
     case Kind::FullWrite:
-        for (const auto& r : model::layout::kFullWriteRanges) EXPECT_TRUE(sameBytes(memory, edited, r.first, r.last)) << mark;
+        for (const auto& r : model::layout::kFullWriteRanges)
+            EXPECT_TRUE(sameBytes(memory, edited, r)) << mark;
         break;
     case Kind::IdTagWrite:
-        EXPECT_TRUE(sameBytes(memory, edited, model::layout::kIdTagWriteRange.first, model::layout::kIdTagWriteRange.last))
-            << mark;
+        EXPECT_TRUE(sameBytes(memory, edited, model::layout::kIdTagWriteRange)) << mark;
         break;
     case Kind::Verification:
         EXPECT_TRUE(model::VerifyDifferences(model::TakeSnapshot(edited), image).empty()) << mark;
@@ -100,16 +71,14 @@ void expectLanded(Kind kind, const std::vector<std::uint8_t>& memory, const mode
 
 TEST(GapTiming, ALostAcknowledgementIsResentInsideTheGapInEveryTransfer) {
     UseEnglishTable();
-    const LineTiming timings[] = {
+    const struct { const char* name; std::vector<std::string> args; bool strict; } timings[] = {
         {"37 ms period, 10 ms gap, strict",
-         {"--period-ms", "37", "--gap-ms", "10", "--strict", "--realtime"},
-         true},
+         {"--period-ms", "37", "--gap-ms", "10", "--strict", "--realtime"}, true},
         {"default timing", {}, false},
     };
-    const TransferCase transfers[] = {{"read", Kind::Read},
-                                      {"full write", Kind::FullWrite},
-                                      {"ID-tag write", Kind::IdTagWrite},
-                                      {"verification", Kind::Verification}};
+    const std::pair<const char*, Kind> transfers[] = {
+        {"read", Kind::Read}, {"full write", Kind::FullWrite},
+        {"ID-tag write", Kind::IdTagWrite}, {"verification", Kind::Verification}};
     for (const auto& timing : timings) {
         testing::SimOptions options;
         options.extraArgs = timing.args;
@@ -124,39 +93,40 @@ TEST(GapTiming, ALostAcknowledgementIsResentInsideTheGapInEveryTransfer) {
         model::ConfigImage image = RunTransferBlocking(link, {ReadWorker(kDisplayReadRanges), {}, "Transfer", false}).image;
         model::ConfigRecord rec;
         model::DecodeImage(image, rec);
-        rec.Informacje.kod = "GAP-37";
+        rec.Informacje.kod = "GAP-37 TAG-TEST";   // all four blocks of the tag
         model::EncodeOptions encode;
         encode.today = 46000;
         ASSERT_TRUE(model::EncodeImage(rec, image, encode));
         const model::ConfigImage edited = image;
 
-        for (const auto& transfer : transfers) {
-            const std::string mark = std::string(timing.name) + " / " + transfer.name;
+        for (const auto& [name, kind] : transfers) {
+            const std::string mark = std::string(timing.name) + " / " + name;
             sim.control("log-mark " + mark);
             // What a read must bring is cleared first; a verification keeps the rest of the image.
-            image = transfer.kind == Kind::Verification ? edited : model::ConfigImage{};
+            image = kind == Kind::Verification ? edited : model::ConfigImage{};
             for (const auto& r : kVerifyReadRanges)
                 for (int a = r.first; !IsEmpty(r) && a <= r.last; ++a) image[a] = 0;
-            TransferResult result;
-            switch (transfer.kind) {
-            case Kind::Read: result = runDroppingOneAck(link, sim, ReadWorker(kDisplayReadRanges), image); break;
-            case Kind::FullWrite: result = runDroppingOneAck(link, sim, FullWriteWorker(), edited); break;
-            case Kind::IdTagWrite: result = runDroppingOneAck(link, sim, IdTagWriteWorker(), edited); break;
-            case Kind::Verification: result = runDroppingOneAck(link, sim, ReadWorker(kVerifyReadRanges), image); break;
-            }
+            const bool write = kind == Kind::FullWrite || kind == Kind::IdTagWrite;
+            // The full write has put the tag there already: cleared, only the tag's own blocks restore it.
+            if (kind == Kind::IdTagWrite) EXPECT_EQ(sim.control("poke 0x6C " + std::string(32, '0')), "ok");
+            TransferWorker worker = kind == Kind::FullWrite    ? FullWriteWorker()
+                                    : kind == Kind::IdTagWrite ? IdTagWriteWorker()
+                                    : ReadWorker(kind == Kind::Read ? kDisplayReadRanges : kVerifyReadRanges);
+            const TransferResult result =
+                runDroppingOneAck(link, sim, std::move(worker), write ? edited : image);
             const bool ok = result.ok();
             image = result.image;
-            const auto line = sinceMark(sim.log(), mark);
+            const auto line = testing::SimLogSinceMark(sim.log(), mark);
             const auto memory = sim.memory();
-            EXPECT_TRUE(ok) << mark << lineText(line);
+            EXPECT_TRUE(ok) << mark << testing::SimLogText(line);
             EXPECT_EQ(count(line, "tx", "ack", "dropped"), 1) << mark << ": the fault was not injected";
             // The transducer ignores a command outside its gap; sending after a frame that had
             // waited in the input puts every resend of a lost acknowledgement there, ten times over.
             if (timing.strict) {
-                EXPECT_LE(count(line, "rx", "command", "ignored"), 1) << mark << lineText(line);
+                EXPECT_LE(count(line, "rx", "command", "ignored"), 1) << mark << testing::SimLogText(line);
             }
             ASSERT_EQ(memory.size(), image.size());
-            expectLanded(transfer.kind, memory, image, edited, mark);
+            expectLanded(kind, memory, image, edited, mark);
         }
     }
 }

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -60,37 +59,12 @@ protected:
         return result.ok();
     }
 
-    // Everything on the line since the last mark.
-    std::vector<SimLogEntry> lineSinceMark() {
-        const auto log = sim.log();
-        auto from = log.begin();
-        for (auto it = log.begin(); it != log.end(); ++it)
-            if (it->dir == "mark" && it->note == m_mark) from = it;
-        return {from, log.end()};
-    }
-    // The host's command frames since the last mark, in arrival order.
+    // Everything on the line since the last mark; the host's command frames in it.
+    std::vector<SimLogEntry> lineSinceMark() { return testing::SimLogSinceMark(sim.log(), m_mark); }
     std::vector<SimLogEntry> commandsSinceMark() {
-        std::vector<SimLogEntry> out;
-        for (auto& e : lineSinceMark())
-            if (e.dir == "rx" && e.kind == "command") out.push_back(std::move(e));
+        auto out = lineSinceMark();
+        std::erase_if(out, [](const SimLogEntry& e) { return e.dir != "rx" || e.kind != "command"; });
         return out;
-    }
-    // The line since the last mark as text, for the message of a failed expectation.
-    std::string lineText() {
-        std::string text;
-        char buf[64];
-        std::int64_t t0 = -1;
-        for (const auto& e : lineSinceMark()) {
-            if (t0 < 0) t0 = e.timeUs;
-            std::snprintf(buf, sizeof buf, "\n%8.1f ms %s %s %s%s", (e.timeUs - t0) / 1000.0, e.dir.c_str(),
-                          e.kind.c_str(), e.outcome.c_str(), e.inGap ? " gap" : "");
-            text += buf;
-            for (auto b : e.data) {
-                std::snprintf(buf, sizeof buf, " %02X", b);
-                text += buf;
-            }
-        }
-        return text;
     }
     void mark() {
         m_mark = "transfer-" + std::to_string(++m_marks);
@@ -154,7 +128,7 @@ TEST_F(TransferAgainstSim, AFullReadIssuesTheRequestSequenceAndFillsTheImage) {
         image.fill(0);
         ASSERT_TRUE(read(kDisplayReadRanges));
         requested = readAddresses(commandsSinceMark());
-        line = lineText();
+        line = testing::SimLogText(lineSinceMark());
         const auto memory = sim.memory();
         ASSERT_EQ(memory.size(), image.size());
         for (const auto& r : kDisplayReadRanges)
@@ -170,15 +144,21 @@ TEST_F(TransferAgainstSim, AFullReadIssuesTheRequestSequenceAndFillsTheImage) {
 
 TEST_F(TransferAgainstSim, AFullWriteLandsInTheMemoryAndVerifiesEqual) {
     prepareEditedImage();
+    ui.clear();
     ASSERT_TRUE(writeAll());
 
     const auto sent = commandsSinceMark();
     ASSERT_EQ(sent.size(), 1u + 37u + 3u);
     EXPECT_EQ(sent.front().data, (std::vector<std::uint8_t>{0xEF, 0x00, 0x00}));
-    for (std::size_t i = 1; i <= 37; ++i) ASSERT_EQ(sent[i].code(), 0xC4) << "block " << i;
+    std::size_t i = 1;   // each block an immediate 'D' of four bytes, in address order
+    for (const auto& r : model::layout::kFullWriteRanges)
+        for (int a = r.first; a <= r.last; a += 4, ++i)
+            ASSERT_EQ(sent[i].data, (std::vector<std::uint8_t>{0xC4, 4, 0x00, std::uint8_t(a), image[a],
+                                                               image[a + 1], image[a + 2], image[a + 3]}));
     EXPECT_EQ(sent[38].data, (std::vector<std::uint8_t>{0xC4, 1, 0x00, 0xFC, image[0xFC]}));
-    EXPECT_EQ(sent[39].code(), 0xCC);
-    EXPECT_EQ(sent[40].code(), 0xCC);
+    // Checksum B, then checksum A, each in all three register copies.
+    EXPECT_EQ(sent[39].data, (std::vector<std::uint8_t>{0xCC, 2, image[0x7F], image[0x7F], image[0x7F]}));
+    EXPECT_EQ(sent[40].data, (std::vector<std::uint8_t>{0xCC, 1, image[0x7E], image[0x7E], image[0x7E]}));
 
     const auto memory = sim.memory();
     for (const auto& r : model::layout::kFullWriteRanges)
@@ -186,7 +166,8 @@ TEST_F(TransferAgainstSim, AFullWriteLandsInTheMemoryAndVerifiesEqual) {
     EXPECT_EQ(memory[0xFC], image[0xFC]);
     EXPECT_EQ(memory[0x7E], image[0x7E]) << "checksum A from its register write";
     EXPECT_EQ(memory[0x7F], image[0x7F]) << "checksum B from its register write";
-    EXPECT_EQ(ui.progress().back(), 100);
+    const auto progress = ui.progress();
+    EXPECT_EQ(std::ranges::find(progress, 100), progress.end() - 1) << "100 % only once everything is sent";
 
     const auto saved = model::TakeSnapshot(image);
     ASSERT_TRUE(read(kVerifyReadRanges, "Verifying..."));

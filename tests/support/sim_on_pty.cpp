@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <random>
@@ -97,6 +98,27 @@ std::vector<SimLogEntry> ParseSimLog(std::string_view text) {
         out.push_back(std::move(e));
     }
     return out;
+}
+
+std::vector<SimLogEntry> SimLogSinceMark(const std::vector<SimLogEntry>& log, std::string_view note) {
+    auto from = log.begin();
+    for (auto it = log.begin(); it != log.end(); ++it)
+        if (it->dir == "mark" && it->note == note) from = it;
+    return {from, log.end()};
+}
+
+std::string SimLogText(const std::vector<SimLogEntry>& entries) {
+    std::string text;
+    char buf[64];
+    for (const auto& e : entries) {
+        std::snprintf(buf, sizeof buf, "\n%8.1f ms ", (e.timeUs - entries.front().timeUs) / 1000.0);
+        text += buf + e.dir + " " + e.kind + " " + e.outcome + (e.inGap ? " gap " : " ") + e.note;
+        for (const auto b : e.data) {
+            std::snprintf(buf, sizeof buf, " %02X", b);
+            text += buf;
+        }
+    }
+    return text;
 }
 
 SimOnPty::SimOnPty(SimOptions options) : m_dir(freshDir()) {

@@ -42,6 +42,11 @@ struct SimLogEntry {
 [[nodiscard]] std::vector<SimLogEntry> ParseSimLog(std::string_view text);
 // Now on the clock the emulator stamps its log with.
 [[nodiscard]] std::int64_t SteadyMicros();
+// The entries from the last "log-mark <note>" on (all of them without one).
+[[nodiscard]] std::vector<SimLogEntry> SimLogSinceMark(const std::vector<SimLogEntry>& log,
+                                                       std::string_view note);
+// One line per entry, times from the first, for the message of a failed expectation.
+[[nodiscard]] std::string SimLogText(const std::vector<SimLogEntry>& entries);
 
 struct SimOptions {
     int modelCode = 47;                 // stored as 4700 + code at bytes 28-29

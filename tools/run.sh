@@ -1,30 +1,64 @@
 #!/usr/bin/env bash
-# Builds the tools, starts the transducer emulator on a pseudo-terminal (it appears as COM99)
-# and talks to it with r4860-cli: reads its configuration, then shows the live measurement until
-# Ctrl-C (or for --seconds N). The windows will take the place of the command-line tool here once
-# they exist.
+# Builds the tools, starts the transducer emulator on a pseudo-terminal (it appears as COM99) and
+# the r4860 window connected to it, with its settings in a throw-away folder so that your own
+# R4860.ini is untouched. Without a display the window runs on a virtual one for --seconds N
+# (default 10) and a screenshot of it is saved. Then r4860-cli reads the same transducer and
+# shows its live measurement, as a session at the terminal would.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+seconds=10
+if [ "${1:-}" = "--seconds" ] && [ -n "${2:-}" ]; then seconds=$2; fi
+
 tools/install-deps.sh --run
 cmake -S . -B build/run -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DR4860_BUILD_TESTS=OFF >/dev/null
-cmake --build build/run --target r4860-sim r4860-cli
+cmake --build build/run --target r4860 r4860-sim r4860-cli
 bin=build/run/bin
 
-# --daemon returns once COM99 and its control socket exist.
+# The tool keeps R4860.ini and its ports folder beside the executable: a copy in a fresh folder
+# runs with fresh settings.
+session=$(mktemp -d /tmp/r4860-run.XXXXXX)
+cp "$bin/r4860" "$session/"
+cp "$bin"/*.lan "$session/" 2>/dev/null || true
+[ -f "$bin/R4860EN.html" ] && cp -r "$bin/R4860EN.html" "$bin/images" "$session/" 2>/dev/null || true
+printf 'R4860 initial parameters:\r\n\r\nComPort=99\r\nRTPriority=0\r\n\r\nMainLeft=0\r\nMainTop=0\r\n\r\nLanguage=English\r\n' \
+  >"$session/R4860.ini"
+
+# --daemon returns once the port and its control socket exist.
+"$bin/r4860-sim" --daemon --link "$session/ports/COM99" >/dev/null
+sim_ctl() { "$bin/r4860-sim" ctl --control "$session/ports/COM99.ctl" "$@"; }
+trap 'sim_ctl quit >/dev/null 2>&1 || true' EXIT
+
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  echo "r4860 runs connected to the emulator on COM99; close its window to go on."
+  "$session/r4860"
+else
+  shot="$session/r4860-main-window.png"
+  # A window without a window manager sits at the stored 0,0; the black around it is cropped.
+  xvfb-run -a -s "-screen 0 800x600x24" bash -c '
+    "$1" & gui=$!
+    sleep "$2"
+    xwd -root -silent | xwdtopnm 2>/dev/null | pnmcrop -black 2>/dev/null | pnmtopng >"$3"
+    kill $gui; wait $gui 2>/dev/null || true' _ "$session/r4860" "$seconds" "$shot"
+  echo "r4860 ran for ${seconds} s on a virtual display, connected to the emulator on COM99."
+  echo "Screenshot of its main window: $shot"
+fi
+sim_ctl quit >/dev/null 2>&1 || true
+trap - EXIT
+echo
+
+# The same emulated transducer from the command line, as the README's session block goes on.
 "$bin/r4860-sim" --daemon >/dev/null
 trap '"$bin/r4860-sim" ctl quit >/dev/null 2>&1 || true' EXIT
-
 "$bin/r4860-cli" --port COM99 read
 echo
-"$bin/r4860-cli" --port COM99 monitor "$@" || true
+"$bin/r4860-cli" --port COM99 monitor --seconds "$seconds" || true
 cat <<TEXT
 
-Shown: the configuration of the emulated transducer on COM99 and its live measurement.
+Shown: the r4860 window and the command-line tool, both against the emulated transducer on COM99.
 Try next (the README's "A session with the command-line tool" goes further):
-  $bin/r4860-sim --daemon                                   # a transducer on COM99 again
+  $bin/r4860-sim --daemon && $bin/r4860      # the window against the emulator (settings beside it)
   $bin/r4860-cli --port COM99 read --par my.par             # its configuration into a file
   $bin/r4860-cli --port COM99 write my.par                  # program it from the file
-  $bin/r4860-sim ctl broken-sensor on                       # script a fault, then watch it:
-  $bin/r4860-cli --port COM99 monitor --seconds 5
+  $bin/r4860-sim ctl broken-sensor on                       # script a fault, then watch it
   $bin/r4860-sim ctl quit
 TEXT

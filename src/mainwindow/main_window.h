@@ -29,6 +29,10 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 
+namespace r4860::qtbridge {
+class FrameNotifier;
+}
+
 namespace r4860::mainwindow {
 
 class UpDown;
@@ -178,6 +182,7 @@ private:
     bool m_inEditExit = false;
 
     QTimer* m_timer1 = nullptr;
+    qtbridge::FrameNotifier* m_frames = nullptr;
     QToolBar* m_toolBar = nullptr;
     std::map<QString, QAction*> m_actions;       // menu items by component name
     std::map<QString, QMenu*> m_menus;

@@ -10,6 +10,7 @@
 #include "mainwindow/main_window.h"
 #include "common/lang_table.h"
 #include "protocol/commands.h"
+#include "qtbridge/frame_notifier.h"
 #include "qtbridge/qt_text.h"
 #include "qtbridge/window_place.h"
 #include "workflow/config_commands.h"
@@ -31,6 +32,12 @@ void TR4860F::init(const std::function<bool()>& startLink) {
     show();
     storePosition();
     m_timer1->start();
+    // While nothing answers, the first frame of a transducer plugged in is shown at once rather
+    // than at the next tick; once connected the timer alone paces the panel.
+    m_frames = new qtbridge::FrameNotifier(m_ctx.link, this);
+    connect(m_frames, &qtbridge::FrameNotifier::frameStored, this, [this] {
+        if (!m_ctx.state.Connected && m_timer1->isActive()) Timer1Timer();
+    });
     if (!linked) {
         // After the window is up, as Options > Communication would.
         QTimer::singleShot(0, this, &TR4860F::Komunikacja1Click);

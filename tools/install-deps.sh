@@ -5,7 +5,7 @@
 set -euo pipefail
 # The windows need Qt 6 and, for "Arial", its metric-compatible Liberation fonts; xvfb runs them
 # where there is no display.
-packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation xvfb xauth x11-apps netpbm)
+packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation xvfb xauth x11-apps netpbm xdotool)
 if [ "${1:-}" != "--run" ]; then
   packages+=(libgtest-dev clang libclang-rt-14-dev python3)
 fi

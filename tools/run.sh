@@ -36,6 +36,8 @@ else
   # A window without a window manager sits at the stored 0,0; the black around it is cropped.
   xvfb-run -a -s "-screen 0 800x600x24" bash -c '
     "$1" & gui=$!
+    # Nobody is there to press OK in the start-up window: Enter does it.
+    xdotool search --sync --onlyvisible --class r4860 windowfocus --sync key Return >/dev/null 2>&1 || true
     sleep "$2"
     xwd -root -silent | xwdtopnm 2>/dev/null | pnmcrop -black 2>/dev/null | pnmtopng >"$3"
     kill $gui; wait $gui 2>/dev/null || true' _ "$session/r4860" "$seconds" "$shot"

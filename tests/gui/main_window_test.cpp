@@ -16,6 +16,8 @@
 #include "files/language_file.h"
 #include "files/par_file.h"
 #include "mainwindow/main_window.h"
+#include "qtbridge/qt_text.h"
+#include "qtbridge/window_place.h"
 #include "support/recording_messages.h"
 #include "support/sim_on_pty.h"
 #include "support/temp_dir.h"
@@ -85,6 +87,7 @@ QString WritePt100(const std::filesystem::path& dir, files::Settings& settings) 
     rec.Parametry.MinInput = 0.0;
     rec.Parametry.MaxInput = 100.0;
     rec.Parametry.FiltrZakres = 123;
+    rec.Parametry.FiltrLimit = 5;
     rec.Parametry.Jednostki = 8;
     rec.Device = "R4747";
     const auto path = dir / "pt100.par";
@@ -233,25 +236,27 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("message");
-        QTest::newRow("min format") << "MinInputE" << "1x" << "0.00" << "Wrong format!";
-        QTest::newRow("min bound") << "MinInputE" << "-100.01" << "0.00" << "Minimum out of range!";
-        QTest::newRow("min at bound") << "MinInputE" << "-100" << "-100.00" << "";
-        QTest::newRow("min comma") << "MinInputE" << "-5,5" << "-5.50" << "";
-        QTest::newRow("max bound") << "MaxInputE" << "850.01" << "100.00" << "Maximum out of range!";
-        QTest::newRow("span") << "MaxInputE" << "1" << "100.00" << "Input range too small!";
-        QTest::newRow("range in") << "FiltrZakresE" << "25.04" << "25.0" << "";
-        QTest::newRow("range out") << "FiltrZakresE" << "25.06" << "12.3" << "Out of range!";
-        QTest::newRow("time step") << "FiltrCzasE" << "2.0" << "1.9" << "";
-        QTest::newRow("time out") << "FiltrCzasE" << "40.1" << "0.0" << "Out of range!";
-        QTest::newRow("limit raised") << "FiltrLimitE" << "10" << "25" << "";
-        QTest::newRow("limit zero") << "FiltrLimitE" << "0" << "0" << "";
-        QTest::newRow("limit out") << "FiltrLimitE" << "101" << "0" << "Out of range!";
+        QTest::addColumn<QString>("limit");  // the threshold afterwards, when the row changes it
+        QTest::newRow("min format") << "MinInputE" << "1x" << "0.00" << "Wrong format!" << "";
+        QTest::newRow("min bound") << "MinInputE" << "-100.01" << "0.00" << "Minimum out of range!" << "";
+        QTest::newRow("min at bound") << "MinInputE" << "-100" << "-100.00" << "" << "";
+        QTest::newRow("min comma") << "MinInputE" << "-5,5" << "-5.50" << "" << "";
+        QTest::newRow("max bound") << "MaxInputE" << "850.01" << "100.00" << "Maximum out of range!" << "";
+        QTest::newRow("span") << "MaxInputE" << "1" << "100.00" << "Input range too small!" << "";
+        QTest::newRow("range in") << "FiltrZakresE" << "25.04" << "25.0" << "" << "50";
+        QTest::newRow("range out") << "FiltrZakresE" << "25.06" << "12.3" << "Out of range!" << "25";
+        QTest::newRow("time step") << "FiltrCzasE" << "2.0" << "1.9" << "" << "";
+        QTest::newRow("time out") << "FiltrCzasE" << "40.1" << "0.0" << "Out of range!" << "";
+        QTest::newRow("limit raised") << "FiltrLimitE" << "10" << "25" << "" << "";
+        QTest::newRow("limit zero") << "FiltrLimitE" << "0" << "0" << "" << "";
+        QTest::newRow("limit out") << "FiltrLimitE" << "101" << "5" << "Out of range!" << "";
     }
     void editsValidate() {
         QFETCH(QString, edit);
         QFETCH(QString, typed);
         QFETCH(QString, shown);
         QFETCH(QString, message);
+        QFETCH(QString, limit);
         Harness h(std::nullopt);
         testing::TempDir dir;
         h.files.opened << WritePt100(dir.path(), h.context.settings);
@@ -263,6 +268,7 @@ private slots:
         QCOMPARE(e->text(), shown);
         QCOMPARE(h.messages.texts(), message.isEmpty() ? QStringList{} : QStringList{message});
         if (!message.isEmpty()) QCOMPARE(h.messages.beeps.front(), Beep::Exclamation);
+        if (!limit.isEmpty()) QCOMPARE(h.find<QLineEdit>("FiltrLimitE")->text(), limit);
         // What the edit shows is what the record holds: save and read the file back.
         model::ConfigRecord back;
         const auto path = dir.path() / "back.par";
@@ -273,6 +279,28 @@ private slots:
                            : edit == "FiltrZakresE" ? p.FiltrZakres * 0.1 : edit == "FiltrCzasE" ? p.FiltrCzas * 0.1
                            : p.FiltrLimit;
         QCOMPARE(QString::number(value, 'f', 2).toDouble(), shown.toDouble());
+    }
+
+    void windowsFindTheirScreen_data() {
+        QTest::addColumn<QPoint>("stored");
+        QTest::addColumn<QPoint>("placed");
+        QTest::newRow("on the monitor left of the primary") << QPoint(-1000, 100) << QPoint(-1000, 100);
+        QTest::newRow("half off the right edge") << QPoint(1880, 100) << QPoint(1880, 100);
+        QTest::newRow("off every screen") << QPoint(5000, 100) << QPoint(-1920, 0);
+        QTest::newRow("title bar above the top") << QPoint(100, -30) << QPoint(-1920, 0);
+    }
+    void windowsFindTheirScreen() {
+        QFETCH(QPoint, stored);
+        QFETCH(QPoint, placed);
+        const std::vector<QRect> screens{{-1920, 0, 1920, 1080}, {0, 0, 1920, 1080}};
+        QCOMPARE(qtbridge::OnSomeScreen(stored, QSize(481, 410), screens), placed);
+    }
+
+    void translationsAreNeverFormats() {
+        // A language file may carry any '%' it likes: only the first "%d" takes the number.
+        QCOMPARE(qtbridge::WithNumber(QStringLiteral("COM%d %s%n failed%d"), 150),
+                 QStringLiteral("COM150 %s%n failed%d"));
+        QCOMPARE(qtbridge::WithNumber(QStringLiteral("no number"), 7), QStringLiteral("no number"));
     }
 
     void shortcutsLeaveEditsTheirKeys() {

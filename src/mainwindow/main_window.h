@@ -132,6 +132,10 @@ private:
     // The configuration panel.
     void ReakcjaField();
     void showPanelMessages(const std::vector<workflow::PanelMessage>& messages, QLineEdit* edit);
+    // Leaving an edit: the rule's value into the record, its text into the edit, its messages.
+    template <class T>
+    void runExit(QLineEdit* edit, T& field,
+                 workflow::EditResult<T> (*rule)(std::string_view, const model::ConfigRecord&));
     void MinInputEExit();
     void MaxInputEExit();
     void FiltrZakresEExit();

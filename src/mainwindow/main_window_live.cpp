@@ -106,22 +106,14 @@ void TR4860F::noContactLive() {
 
 void TR4860F::applyEnabling() {
     const workflow::MainWindowEnabling e = workflow::EnablingFor(m_ctx.state, m_ctx.link.status.EepromError, m_panel);
-    const auto enable = [this](const char* name, bool on) {
+    for (const auto& [name, on] : std::initializer_list<std::pair<const char*, bool>>{
+             {"RegulacjaT", e.RegulacjaT}, {"Regulacja1", e.Regulacja1}, {"Odswierz1", e.Odswierz1},
+             {"Odczytaj1", e.Odczytaj1}, {"OdczytajT", e.OdczytajT}, {"Wykres1T", e.Wykres1T},
+             {"Weryfikuj1", e.Weryfikuj1}, {"Wykres1", e.Wykres1}, {"ZapiszT", e.ZapiszT},
+             {"Ustawienia1", e.Ustawienia1}, {"Reset1", e.Reset1}, {"Blokada1", e.Blokada1}}) {
         if (auto a = m_actions.find(QLatin1String(name)); a != m_actions.end()) a->second->setEnabled(on);
         if (auto b = m_buttons.find(QLatin1String(name)); b != m_buttons.end()) b->second->setEnabled(on);
-    };
-    enable("RegulacjaT", e.RegulacjaT);
-    enable("Regulacja1", e.Regulacja1);
-    enable("Odswierz1", e.Odswierz1);
-    enable("Odczytaj1", e.Odczytaj1);
-    enable("OdczytajT", e.OdczytajT);
-    enable("Wykres1T", e.Wykres1T);
-    enable("Weryfikuj1", e.Weryfikuj1);
-    enable("Wykres1", e.Wykres1);
-    enable("ZapiszT", e.ZapiszT);
-    enable("Ustawienia1", e.Ustawienia1);
-    enable("Reset1", e.Reset1);
-    enable("Blokada1", e.Blokada1);
+    }
 }
 
 void TR4860F::CheckDevice() {

@@ -172,54 +172,38 @@ void TR4860F::showPanelMessages(const std::vector<workflow::PanelMessage>& messa
     if (!messages.empty() && edit) edit->setFocus();
 }
 
-void TR4860F::MinInputEExit() {
-    if (!m_minInput->isEnabled()) return;
+template <class T>
+void TR4860F::runExit(QLineEdit* edit, T& field,
+                      workflow::EditResult<T> (*rule)(std::string_view, const model::ConfigRecord&)) {
     m_inEditExit = true;
-    const auto r = workflow::MinInputEExit(qtbridge::ToStd(m_minInput->text()), m_ctx.record);
-    m_ctx.record.Parametry.MinInput = r.value;
-    m_minInput->setText(ToQString(r.shown));
-    showPanelMessages(r.messages, m_minInput);
+    const workflow::EditResult<T> r = rule(qtbridge::ToStd(edit->text()), m_ctx.record);
+    field = r.value;
+    // A value the rule changed (a threshold raised with the range) is as unwritten as a typed one.
+    if (edit->text() != ToQString(r.shown)) markAqua(edit);
+    edit->setText(ToQString(r.shown));
+    showPanelMessages(r.messages, edit);
     m_inEditExit = false;
+}
+
+void TR4860F::MinInputEExit() {
+    if (m_minInput->isEnabled()) runExit(m_minInput, m_ctx.record.Parametry.MinInput, &workflow::MinInputEExit);
 }
 
 void TR4860F::MaxInputEExit() {
-    if (!m_maxInput->isEnabled()) return;
-    m_inEditExit = true;
-    const auto r = workflow::MaxInputEExit(qtbridge::ToStd(m_maxInput->text()), m_ctx.record);
-    m_ctx.record.Parametry.MaxInput = r.value;
-    m_maxInput->setText(ToQString(r.shown));
-    showPanelMessages(r.messages, m_maxInput);
-    m_inEditExit = false;
+    if (m_maxInput->isEnabled()) runExit(m_maxInput, m_ctx.record.Parametry.MaxInput, &workflow::MaxInputEExit);
 }
 
 void TR4860F::FiltrZakresEExit() {
-    m_inEditExit = true;
-    const auto r = workflow::FiltrZakresEExit(qtbridge::ToStd(m_filtrZakres->text()), m_ctx.record);
-    m_ctx.record.Parametry.FiltrZakres = r.value;
-    m_filtrZakres->setText(ToQString(r.shown));
-    showPanelMessages(r.messages, m_filtrZakres);
-    m_inEditExit = false;
+    runExit(m_filtrZakres, m_ctx.record.Parametry.FiltrZakres, &workflow::FiltrZakresEExit);
     // The threshold's lower bound follows the range.
     FiltrLimitEExit();
 }
 
-void TR4860F::FiltrCzasEExit() {
-    m_inEditExit = true;
-    const auto r = workflow::FiltrCzasEExit(qtbridge::ToStd(m_filtrCzas->text()), m_ctx.record);
-    m_ctx.record.Parametry.FiltrCzas = r.value;
-    m_filtrCzas->setText(ToQString(r.shown));
-    showPanelMessages(r.messages, m_filtrCzas);
-    m_inEditExit = false;
-}
+void TR4860F::FiltrCzasEExit() { runExit(m_filtrCzas, m_ctx.record.Parametry.FiltrCzas, &workflow::FiltrCzasEExit); }
 
 void TR4860F::FiltrLimitEExit() {
-    m_inEditExit = true;
-    const auto r = workflow::FiltrLimitEExit(qtbridge::ToStd(m_filtrLimit->text()), m_ctx.record);
-    m_ctx.record.Parametry.FiltrLimit = r.value;
-    m_filtrLimit->setText(ToQString(r.shown));
-    m_filtrLimitUpDown->setPosition(r.value);
-    showPanelMessages(r.messages, m_filtrLimit);
-    m_inEditExit = false;
+    runExit(m_filtrLimit, m_ctx.record.Parametry.FiltrLimit, &workflow::FiltrLimitEExit);
+    m_filtrLimitUpDown->setPosition(m_ctx.record.Parametry.FiltrLimit);
 }
 
 void TR4860F::FiltrLimitUpDownClick(bool up) {

@@ -25,3 +25,33 @@ function(r4860_install_language_files)
   file(GLOB lan_files CONFIGURE_DEPENDS "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../data/lang/*.lan")
   install(FILES ${lan_files} DESTINATION share/r4860)
 endfunction()
+
+# Copies the manual (data/help/R4860EN.html and its images/) next to the output of <target>,
+# where Help > Help finds it in a build tree, and installs it into share/r4860 for an installed
+# copy. The manual belongs to the program that opens it, so it is installed with that program.
+function(r4860_copy_help_files target)
+  set(help_dir "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../data/help")
+  set(html "${help_dir}/R4860EN.html")
+  file(GLOB image_files CONFIGURE_DEPENDS "${help_dir}/images/*")
+  set(stamp "${CMAKE_CURRENT_BINARY_DIR}/${target}_help_files.stamp")
+  set(copy_images)
+  if(image_files)
+    set(copy_images COMMAND ${CMAKE_COMMAND} -E copy_if_different ${image_files} "$<TARGET_FILE_DIR:${target}>/images")
+  endif()
+  add_custom_command(
+    OUTPUT "${stamp}"
+    COMMAND ${CMAKE_COMMAND} -E make_directory "$<TARGET_FILE_DIR:${target}>/images"
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different "${html}" "$<TARGET_FILE_DIR:${target}>"
+    ${copy_images}
+    COMMAND ${CMAKE_COMMAND} -E touch "${stamp}"
+    DEPENDS "${html}" ${image_files}
+    COMMENT "Copying the manual beside ${target}"
+    VERBATIM)
+  add_custom_target(${target}_help_files DEPENDS "${stamp}")
+  add_dependencies(${target} ${target}_help_files)
+
+  install(FILES "${html}" DESTINATION share/r4860)
+  if(image_files)
+    install(FILES ${image_files} DESTINATION share/r4860/images)
+  endif()
+endfunction()

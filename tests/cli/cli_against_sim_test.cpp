@@ -338,8 +338,9 @@ TEST_F(CliAgainstSim, AnInterruptedWriteIsNamedAndAFullWriteRepairsIt) {
         sim.control("silence off");
         EXPECT_EQ(run.exitCode, c.exitCode) << c.why << "\n" << run.err;
         EXPECT_EQ(has(run.err, "incomplete configuration"), c.incomplete) << c.why << "\n" << run.err;
-        if (c.signals.size() == 1 && c.signals[0] == SIGINT)
+        if (c.signals.size() == 1 && c.signals[0] == SIGINT) {
             EXPECT_NEAR(decodeMemory(sim.memory()).Parametry.MaxInput, 250.0, 1e-3) << c.why << ": finished";
+        }
         const auto repaired = runCli({"--port", port(), "write", file("c.par")});
         EXPECT_EQ(repaired.exitCode, 0) << c.why << ": the repairing write\n" << repaired.err;
         EXPECT_EQ(runCli({"--port", port(), "verify", file("c.par")}).exitCode, 0) << c.why;

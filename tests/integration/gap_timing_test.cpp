@@ -108,7 +108,9 @@ TEST(GapTiming, ALostAcknowledgementIsResentInsideTheGapInEveryTransfer) {
                 for (int a = r.first; !IsEmpty(r) && a <= r.last; ++a) image[a] = 0;
             const bool write = kind == Kind::FullWrite || kind == Kind::IdTagWrite;
             // The full write has put the tag there already: cleared, only the tag's own blocks restore it.
-            if (kind == Kind::IdTagWrite) EXPECT_EQ(sim.control("poke 0x6C " + std::string(32, '0')), "ok");
+            if (kind == Kind::IdTagWrite) {
+                EXPECT_EQ(sim.control("poke 0x6C " + std::string(32, '0')), "ok");
+            }
             TransferWorker worker = kind == Kind::FullWrite    ? FullWriteWorker()
                                     : kind == Kind::IdTagWrite ? IdTagWriteWorker()
                                     : ReadWorker(kind == Kind::Read ? kDisplayReadRanges : kVerifyReadRanges);

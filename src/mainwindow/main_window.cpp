@@ -117,18 +117,18 @@ void TR4860F::buildMenus() {
     // Ctrl+C and Ctrl+Z are the design's shortcuts; a focused edit still gets copy and undo,
     // because a line edit claims its standard keys before a window shortcut fires.
     menuItem(ustawienia, "Odczytaj1", [this] { OdczytajTClick(); }, QKeySequence(Qt::CTRL | Qt::Key_O));
-    menuItem(ustawienia, "Zapisz1", {}, QKeySequence(Qt::CTRL | Qt::Key_Z));
-    menuItem(ustawienia, "Weryfikuj1", {}, QKeySequence(Qt::CTRL | Qt::Key_W));
-    menuItem(ustawienia, "Odswierz1", [this] { OdczytajTClick(); });
+    menuItem(ustawienia, "Zapisz1", [this] { ZapiszTClick(); }, QKeySequence(Qt::CTRL | Qt::Key_Z));
+    menuItem(ustawienia, "Weryfikuj1", [this] { Weryfikuj1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_W));
+    menuItem(ustawienia, "Odswierz1", [this] { Odswierz1Click(); });
     menuItem(konfig, "Czujniki1", [this] { SenSelClick(); }, QKeySequence(Qt::CTRL | Qt::Key_C));
-    menuItem(konfig, "Reset1", {}, QKeySequence(Qt::CTRL | Qt::Key_R));
-    menuItem(konfig, "Regulacja1", {}, QKeySequence(Qt::CTRL | Qt::Key_K));
-    menuItem(konfig, "Blokada1", {})->setCheckable(true);
+    menuItem(konfig, "Reset1", [this] { Reset1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_R));
+    menuItem(konfig, "Regulacja1", [this] { Regulacja1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_K));
+    menuItem(konfig, "Blokada1", [this] { Blokada1Click(); })->setCheckable(true);
 
     QMenu* widok = menu(nullptr, "Widok1");
     menuItem(widok, "Wykres1", {});
-    menuItem(widok, "Symulacja1", {});
-    menuItem(widok, "MonOnly1", {})->setCheckable(true);
+    menuItem(widok, "Symulacja1", [this] { Symulacja1Click(); });
+    menuItem(widok, "MonOnly1", [this] { MonOnly1Click(); })->setCheckable(true);
     widok->addSeparator();
     menuItem(widok, "Pasek1", [this] { Pasek1Click(); })->setCheckable(true);
     menuItem(widok, "Status1", [this] { Status1Click(); })->setCheckable(true);
@@ -138,7 +138,7 @@ void TR4860F::buildMenus() {
     QMenu* opcje = menu(nullptr, "Opcje1");
     menuItem(opcje, "Ogolne1", [this] { Ogolne1Click(); });
     menuItem(opcje, "Komunikacja1", [this] { Komunikacja1Click(); });
-    menuItem(opcje, "Autoread1", {})->setCheckable(true);
+    menuItem(opcje, "Autoread1", [this] { Autoread1Click(); })->setCheckable(true);
 
     QMenu* pomoc = menu(nullptr, "Pomoc1");
     menuItem(pomoc, "Danetech1", [this] { DaneTech1Click(); });
@@ -174,10 +174,10 @@ void TR4860F::buildToolBar() {
     toolButton("DrukujT", QStyle::SP_FileDialogDetailedView, [this] { Drukuj1Click(); });
     m_toolBar->addSeparator();
     toolButton("OdczytajT", QStyle::SP_ArrowDown, [this] { OdczytajTClick(); });
-    toolButton("ZapiszT", QStyle::SP_ArrowUp, [] {});
+    toolButton("ZapiszT", QStyle::SP_ArrowUp, [this] { ZapiszTClick(); });
     m_toolBar->addSeparator();
     toolButton("KomunikacjaT", QStyle::SP_DriveNetIcon, [this] { Komunikacja1Click(); });
-    toolButton("RegulacjaT", QStyle::SP_FileDialogInfoView, [] {});
+    toolButton("RegulacjaT", QStyle::SP_FileDialogInfoView, [this] { Regulacja1Click(); });
     toolButton("Wykres1T", QStyle::SP_FileDialogContentsView, [] {});
 }
 
@@ -426,12 +426,14 @@ void TR4860F::storePosition() {
 
 QPoint TR4860F::mainTopLeft() const { return {m_ctx.settings.MainLeft, m_ctx.settings.MainTop}; }
 
-TimerPause::TimerPause(TR4860F& window) : m_timer(window.m_timer1), m_wasActive(m_timer->isActive()) {
+TimerPause::TimerPause(TR4860F& window)
+    : m_timer(window.m_timer1), m_transferOn(window.m_ctx.state.TransferOn), m_wasActive(m_timer->isActive()) {
     m_timer->stop();
 }
 
 TimerPause::~TimerPause() {
-    if (m_wasActive) m_timer->start();
+    // A transfer started inside keeps the timer until it ends.
+    if (m_wasActive && !m_transferOn) m_timer->start();
 }
 
 }  // namespace r4860::mainwindow

@@ -16,6 +16,7 @@
 #include "workflow/app_context.h"
 #include "workflow/config_commands.h"
 #include "workflow/panel_rules.h"
+#include "workflow/password.h"
 
 class QAction;
 class QComboBox;
@@ -31,6 +32,9 @@ class QToolButton;
 
 namespace r4860::qtbridge {
 class FrameNotifier;
+}
+namespace r4860::dialogs {
+class TWiadomosc;
 }
 
 namespace r4860::mainwindow {
@@ -54,6 +58,8 @@ struct DialogHooks {
     std::function<bool(QWidget* parent)> options;
     // TPortS: runs the port dialog.
     std::function<void(QWidget* parent)> portDialog;
+    // The password prompt: Refused when cancelled.
+    std::function<workflow::PasswordKind(QWidget* parent)> password;
     // TProgwerF and TInfoF.
     std::function<void(QWidget* parent)> version;
     std::function<void(QWidget* parent)> info;
@@ -99,6 +105,15 @@ public slots:
     void PrintSetup1Click();
     void Exit1Click();
     void OdczytajTClick();
+    void Odswierz1Click() { OdczytajTClick(); }
+    void ZapiszTClick();
+    void Weryfikuj1Click();
+    void Reset1Click();
+    void Regulacja1Click();
+    void Blokada1Click();
+    void Autoread1Click();
+    void MonOnly1Click();
+    void Symulacja1Click();
     void SenSelClick();
     void Ogolne1Click();
     void Komunikacja1Click();
@@ -111,6 +126,8 @@ public slots:
 signals:
     // A Read ended (ok or not); tests wait for it.
     void readFinished(bool ok);
+    // Any transfer ended, after its outcome was shown.
+    void transferFinished(bool ok);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -159,9 +176,16 @@ private:
     void blankLive();
     void noContactLive();
     void applyEnabling();
-    void CheckAutoRead() {}  // Automatic read comes with the transducer commands.
+    void CheckAutoRead();
     void readTransducer(const std::function<void(bool)>& then);
+    // The background transfer with its progress window: false when it could not start.
+    using TransferFinish = std::function<bool(const protocol::TransferResult&)>;
+    bool showiad(protocol::TransferRequest request, TransferFinish finish);
     void onTransferFinished(const protocol::TransferResult& result);
+    void showOutcome(const workflow::Outcome& outcome);
+    void writeIdTagOnly();
+    void Zapisane(bool complete);
+    void EnDisMenu(bool on);
     [[nodiscard]] workflow::LineState lineState() const;
 
     void storePosition();
@@ -182,7 +206,10 @@ private:
     QString m_statusBeforeCommand;
     protocol::MeasurementSample m_sample;
     qtbridge::TransferRunner m_transfer;
-    std::function<void(bool)> m_afterRead;
+    TransferFinish m_transferFinish;
+    dialogs::TWiadomosc* m_wiadomosc = nullptr;
+    bool m_autoReadOn = false;
+    int m_startHeight = 0;  // the window's height at start-up, which Monitor only returns to
     bool m_inEditExit = false;
 
     QTimer* m_timer1 = nullptr;
@@ -236,6 +263,7 @@ public:
 
 private:
     QTimer* m_timer;
+    const bool& m_transferOn;
     bool m_wasActive;
 };
 

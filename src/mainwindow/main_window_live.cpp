@@ -34,6 +34,7 @@ void TR4860F::init(const std::function<bool()>& startLink) {
     m_timer1->start();
     // While nothing answers, the first frame of a transducer plugged in is shown at once rather
     // than at the next tick; once connected the timer alone paces the panel.
+    m_startHeight = height();
     m_frames = new qtbridge::FrameNotifier(m_ctx.link, this);
     connect(m_frames, &qtbridge::FrameNotifier::frameStored, this, [this] {
         if (!m_ctx.state.Connected && m_timer1->isActive()) Timer1Timer();
@@ -142,51 +143,6 @@ workflow::LineState TR4860F::lineState() const {
     line.typeIndex = m_ctx.link.status.TypeIndex;
     line.rtPriority = m_ctx.settings.RTPriority;
     return line;
-}
-
-void TR4860F::OdczytajTClick() { readTransducer({}); }
-
-void TR4860F::readTransducer(const std::function<void(bool)>& then) {
-    if (m_transfer.running()) {
-        m_messages.beep(Beep::Asterisk);
-        return;
-    }
-    const workflow::Prepared prepared = workflow::PrepareRead(lineState(), m_ctx.image);
-    if (prepared.refused) {
-        workflow::ShowOutcome(m_ui, *prepared.refused);
-        if (then) then(false);
-        emit readFinished(false);
-        return;
-    }
-    m_statusBeforeCommand = m_status[0]->text().mid(1);
-    m_timer1->stop();
-    m_ctx.state.TransferOn = true;
-    m_afterRead = then;
-    m_progress->setValue(0);
-    m_progress->show();
-    m_transfer.start(m_ctx.link, prepared.request);
-}
-
-void TR4860F::onTransferFinished(const protocol::TransferResult& result) {
-    m_progress->hide();
-    m_ctx.state.TransferOn = false;
-    const workflow::ReadOutcome r = workflow::FinishRead(result, m_ctx.record, m_ctx.image);
-    if (r.outcome.ok) {
-        m_panel.CoefMissing = r.coefMissing;
-        m_ctx.state.ConfigRead = true;
-        m_ctx.state.VerifyAllowed = false;
-        pokaz(workflow::Kolory::Shown);
-    }
-    if (r.outcome.beep) m_messages.beep(*r.outcome.beep);
-    if (!r.outcome.message.empty()) m_messages.show(this, ToQString(r.outcome.message), r.outcome.icon);
-    if (r.outcome.restoreStatus) {
-        StatBarTxt(m_statusBeforeCommand);
-    } else if (!r.outcome.status.empty()) {
-        StatBarTxt(ToQString(r.outcome.status));
-    }
-    m_timer1->start();
-    if (auto then = std::exchange(m_afterRead, {})) then(r.outcome.ok);
-    emit readFinished(r.outcome.ok);
 }
 
 }  // namespace r4860::mainwindow

@@ -188,6 +188,8 @@ private:
     void EnDisMenu(bool on);
     [[nodiscard]] workflow::LineState lineState() const;
 
+    // While a transfer runs no other command may start: an asterisk beep instead.
+    bool busy();
     void storePosition();
     [[nodiscard]] QPoint mainTopLeft() const;
     [[nodiscard]] bool untitled() const;

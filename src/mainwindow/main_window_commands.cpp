@@ -37,12 +37,15 @@ void TR4860F::showOutcome(const workflow::Outcome& outcome) {
     }
 }
 
-bool TR4860F::showiad(protocol::TransferRequest request, TransferFinish finish) {
+bool TR4860F::busy() {
     // The progress window already keeps the operator out; this catches what comes another way.
-    if (m_ctx.state.TransferOn) {
-        m_messages.beep(Beep::Asterisk);
-        return false;
-    }
+    if (!m_ctx.state.TransferOn) return false;
+    m_messages.beep(Beep::Asterisk);
+    return true;
+}
+
+bool TR4860F::showiad(protocol::TransferRequest request, TransferFinish finish) {
+    if (busy()) return false;
     m_statusBeforeCommand = m_status[0]->text().mid(1);
     StatBarTxt(ToQString(LangText(request.caption)));
     m_timer1->stop();
@@ -72,7 +75,9 @@ void TR4860F::onTransferFinished(const protocol::TransferResult& result) {
     emit transferFinished(ok);
 }
 
-void TR4860F::OdczytajTClick() { readTransducer({}); }
+void TR4860F::OdczytajTClick() {
+    if (!busy()) readTransducer({});
+}
 
 void TR4860F::readTransducer(const std::function<void(bool)>& then) {
     const workflow::Prepared prepared = workflow::PrepareRead(lineState(), m_ctx.image);
@@ -99,6 +104,7 @@ void TR4860F::readTransducer(const std::function<void(bool)>& then) {
 }
 
 void TR4860F::ZapiszTClick() {
+    if (busy()) return;
     bool complete = CheckParam(true, false);
     if (!complete && !CheckParam(false, true)) return;
     // What the user data lack, the ID tag can still take.
@@ -171,6 +177,7 @@ void TR4860F::Zapisane(bool complete) {
 }
 
 void TR4860F::Weryfikuj1Click() {
+    if (busy()) return;
     const workflow::PreparedVerify prepared = workflow::PrepareVerify(lineState(), m_ctx.image);
     if (prepared.prepared.refused) {
         showOutcome(*prepared.prepared.refused);
@@ -185,11 +192,13 @@ void TR4860F::Weryfikuj1Click() {
 }
 
 void TR4860F::Reset1Click() {
+    if (busy()) return;
     // Failures are reported by the command layer at the next tick.
     protocol::PostCommand(m_ctx.link, m_ui, protocol::cmd::kReset, 0, m_ctx.record);
 }
 
 void TR4860F::Regulacja1Click() {
+    if (busy()) return;
     if (!m_ctx.state.Connected) {
         m_messages.show(this, Tr("Transducer has to be connected!"), MessageIcon::None);
         return;
@@ -211,6 +220,10 @@ void TR4860F::Regulacja1Click() {
 
 void TR4860F::Blokada1Click() {
     QAction* lock = m_actions[QStringLiteral("Blokada1")];
+    if (busy()) {
+        lock->setChecked(!lock->isChecked());
+        return;
+    }
     if (lock->isChecked()) {
         m_ctx.record.Parametry.Burnout = 2;
     } else {
@@ -256,7 +269,12 @@ void TR4860F::EnDisMenu(bool on) {
 }
 
 void TR4860F::MonOnly1Click() {
-    const bool on = m_actions[QStringLiteral("MonOnly1")]->isChecked();
+    QAction* item = m_actions[QStringLiteral("MonOnly1")];
+    if (busy()) {
+        item->setChecked(!item->isChecked());
+        return;
+    }
+    const bool on = item->isChecked();
     m_panel.MonitorOnly = on;
     QAction* autoRead = m_actions[QStringLiteral("Autoread1")];
     m_autoReadOn = !on && autoRead->isChecked();
@@ -273,6 +291,7 @@ void TR4860F::MonOnly1Click() {
 }
 
 void TR4860F::Symulacja1Click() {
+    if (busy()) return;
     if (!CheckParam(true, true)) {
         m_messages.beep(Beep::Exclamation);
         m_messages.show(this, Tr("Information incomplete") + QLatin1Char('!'), MessageIcon::Exclamation);

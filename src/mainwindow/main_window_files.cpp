@@ -25,9 +25,12 @@ QString TR4860F::parFilter() const {
 
 bool TR4860F::untitled() const { return m_parFileName == Tr("No_name"); }
 
-void TR4860F::Nowy1Click() { odnowa(); }
+void TR4860F::Nowy1Click() {
+    if (!busy()) odnowa();
+}
 
 void TR4860F::Otworz1Click() {
+    if (busy()) return;
     TimerPause pause(*this);
     storePosition();
     const QString file = m_files.openFile(this, ToQString(m_ctx.settings.DataDir), parFilter());
@@ -56,6 +59,7 @@ bool TR4860F::saveTo(const QString& file) {
 }
 
 void TR4860F::Zachowaj1Click() {
+    if (busy()) return;
     if (!CheckParam(true, false)) return;
     if (untitled()) {
         Zapiszjako1Click();
@@ -65,6 +69,7 @@ void TR4860F::Zachowaj1Click() {
 }
 
 void TR4860F::Zapiszjako1Click() {
+    if (busy()) return;
     if (!CheckParam(true, false)) return;
     TimerPause pause(*this);
     storePosition();
@@ -79,6 +84,7 @@ void TR4860F::Zapiszjako1Click() {
 }
 
 void TR4860F::Drukuj1Click() {
+    if (busy()) return;
     if (!CheckParam(false, false)) return;
     TimerPause pause(*this);
     storePosition();
@@ -99,6 +105,7 @@ void TR4860F::PrintSetup1Click() {
 void TR4860F::Exit1Click() { close(); }
 
 void TR4860F::Ogolne1Click() {
+    if (busy()) return;
     const bool wasUntitled = untitled();
     bool ok = false;
     {
@@ -116,6 +123,7 @@ void TR4860F::languageChanged(bool wasUntitled) {
 }
 
 void TR4860F::Komunikacja1Click() {
+    if (busy()) return;
     TimerPause pause(*this);
     storePosition();
     if (m_dialogs.portDialog) m_dialogs.portDialog(this);

@@ -367,6 +367,7 @@ bool TR4860F::TypSelect() {
 }
 
 void TR4860F::SenSelClick() {
+    if (busy()) return;
     if (m_ctx.record.Device.empty() || m_ctx.link.status.TypeIndex == protocol::kNoSampleTypeIndex) {
         if (!TypSelect()) return;
     }

@@ -16,6 +16,7 @@
 #include "files/language_file.h"
 #include "files/par_file.h"
 #include "mainwindow/main_window.h"
+#include "model/config_image.h"
 #include "qtbridge/qt_text.h"
 #include "qtbridge/window_place.h"
 #include "support/recording_messages.h"
@@ -71,6 +72,21 @@ struct Harness {
         return context.state.Connected;
     }
     QString wynik() const { return find<QLabel>("Wynikp")->text(); }
+    QString status() const { return find<QLabel>("StatusPanel0")->text().trimmed(); }
+    // Runs a command that starts a transfer and waits for its outcome.
+    bool transfer(const std::function<void()>& command, int transfers = 1) {
+        QSignalSpy done(window.get(), &TR4860F::transferFinished);
+        command();
+        while (done.count() < transfers) {
+            if (!done.wait(30000)) return false;
+        }
+        return done.last().at(0).toBool();
+    }
+    int framesWithCode(char code) const {
+        int n = 0;
+        for (const auto& f : sim->receivedFrames()) n += f.code() == static_cast<std::uint8_t>(code);
+        return n;
+    }
 
     std::unique_ptr<testing::SimOnPty> sim;
     workflow::AppContext context;
@@ -79,18 +95,21 @@ struct Harness {
     std::unique_ptr<TR4860F> window;
 };
 
-// A Pt100 configuration on disk, as an operator would have saved it.
-QString WritePt100(const std::filesystem::path& dir, files::Settings& settings) {
+// A Pt100 configuration on disk, as an operator would have saved it; `typ` 15 is the user sensor.
+QString WritePt100(const std::filesystem::path& dir, files::Settings& settings, const std::string& device = "R4747",
+                   std::uint8_t typ = 1) {
     model::ConfigRecord rec;
     model::SetEmptyRecord(rec);
-    rec.Czujnik = {1, 2, 0, 1};
+    rec.Czujnik = {typ, 2, 0, 1};
+    rec.File = "missing.dat";
+    rec.Informacje.kod = "TAG-7";
     rec.Parametry.MinInput = 0.0;
     rec.Parametry.MaxInput = 100.0;
     rec.Parametry.FiltrZakres = 123;
     rec.Parametry.FiltrLimit = 5;
     rec.Parametry.Jednostki = 8;
-    rec.Device = "R4747";
-    const auto path = dir / "pt100.par";
+    rec.Device = device;
+    const auto path = dir / (device + "-" + std::to_string(typ) + ".par");
     if (!files::WriteParFile(rec, path, settings).ok()) return {};
     return QString::fromStdString(path.string());
 }
@@ -218,6 +237,122 @@ private slots:
             QVERIFY(!h.window->panelState().ParamsShown);
             QVERIFY(h.window->timer1()->isActive());
         }
+    }
+
+    void writeVerifyAndTheGuardsAroundThem() {
+        Harness h(testing::SimOptions{});
+        QVERIFY(h.tickUntilConnected());
+        QVERIFY(h.transfer([&] { h.window->OdczytajTClick(); }));
+        auto* max = h.find<QLineEdit>("MaxInputE");
+        max->setText(QStringLiteral("250"));
+        QTest::keyClick(max, Qt::Key_Return);
+        QVERIFY(h.transfer([&] { h.window->ZapiszTClick(); }));
+        QCOMPARE(h.status(), QStringLiteral("Transducer programmed"));
+        QCOMPARE(Base(max), QColor(Qt::white));
+        model::ConfigRecord inDevice;
+        model::ConfigImage memory{};
+        const auto bytes = h.sim->memory();
+        std::copy_n(bytes.begin(), std::min(bytes.size(), memory.size()), memory.begin());
+        model::DecodeImage(memory, inDevice);
+        QCOMPARE(inDevice.Parametry.MaxInput, 250.0);
+        // Checksums the transducer accepts: it reports no EEPROM error afterwards.
+        h.context.state.Connected = false;
+        QVERIFY(h.tickUntilConnected());
+        QVERIFY(!h.context.link.status.EepromError);
+
+        // While the read-back runs, every other command is refused with a beep.
+        h.messages.clear();
+        QSignalSpy done(h.window.get(), &TR4860F::transferFinished);
+        h.window->Weryfikuj1Click();
+        QVERIFY(h.window->transferRunning());
+        const int reads = h.framesWithCode('s');
+        h.window->OdczytajTClick();
+        h.window->ZapiszTClick();
+        h.files.opened << QStringLiteral("/nonexistent.par");
+        h.window->Otworz1Click();
+        QCOMPARE(h.files.opened.size(), 1);  // no file dialog
+        QCOMPARE(std::count(h.messages.beeps.begin(), h.messages.beeps.end(), Beep::Asterisk), 3);
+        QVERIFY(done.wait(30000));
+        QCOMPARE(h.status(), QStringLiteral("Verification successful"));
+        QVERIFY(h.framesWithCode('s') - reads < 40);  // one read-back, not two
+
+        // A byte changed behind the tool's back: named, and the image keeps what was written.
+        const auto written = model::TakeSnapshot(h.context.image);
+        QCOMPARE(h.sim->control("poke 0x44 41"), std::string("ok"));
+        h.messages.clear();
+        QVERIFY(!h.transfer([&] { h.window->Weryfikuj1Click(); }));
+        QCOMPARE(h.messages.boxes.size(), 1u);
+        QVERIFY(h.messages.boxes[0].text.startsWith(QStringLiteral("Errors have been found!\n\n")));
+        QVERIFY(h.messages.boxes[0].text.count(QLatin1Char('\n')) >= 2);  // the item below the headline
+        QCOMPARE(h.status(), QStringLiteral("Verification ended with errors"));
+        QVERIFY(model::TakeSnapshot(h.context.image) == written);
+    }
+
+    void writeRefusesAnotherModelAndWritesTheTagAloneWithoutUserData() {
+        Harness h(testing::SimOptions{});
+        testing::TempDir dir;
+        QVERIFY(h.tickUntilConnected());
+        h.files.opened << WritePt100(dir.path(), h.context.settings, "R4720");
+        h.window->Otworz1Click();
+        h.window->ZapiszTClick();
+        QCOMPARE(h.messages.texts().last(), QStringLiteral("Type of transducer inconsistency!"));
+        QCOMPARE(h.framesWithCode('D'), 0);
+
+        // A user sensor whose table is nowhere: only the ID tag goes, after this transducer's
+        // own memory was read for the byte the tag's block carries along.
+        const auto before = h.sim->memory();
+        h.files.opened << WritePt100(dir.path(), h.context.settings, "R4747", 15);
+        h.window->Otworz1Click();
+        h.messages.clear();
+        QVERIFY(h.transfer([&] { h.window->ZapiszTClick(); }, 2));
+        QCOMPARE(h.status(), QStringLiteral("Information transferred"));
+        const auto after = h.sim->memory();
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(after.data()) + 108, 5), QByteArray("TAG-7"));
+        QCOMPARE(after[123], before[123]);
+        for (const auto& f : h.sim->receivedFrames()) {
+            if (f.code() != 'D') continue;
+            QVERIFY(f.data.size() > 3);
+            const int address = f.data[2] * 256 + f.data[3];
+            QVERIFY2(address >= 0x6C && address <= 0x78, qPrintable(QString::number(address, 16)));
+        }
+    }
+
+    void automaticReadFollowsThePlug() {
+        Harness h(testing::SimOptions{});
+        QSignalSpy reads(h.window.get(), &TR4860F::readFinished);
+        h.find<QAction>("Autoread1")->trigger();
+        QVERIFY(h.tickUntilConnected());
+        QVERIFY(reads.wait(30000));
+        QVERIFY(h.context.state.ConfigRead);
+        QVERIFY(h.sim->control("unplug").starts_with("ok"));
+        QVERIFY(QTest::qWaitFor([&] { h.window->Timer1Timer(); return !h.context.state.ConfigRead; }, 20000));
+        QVERIFY(h.sim->control("replug").starts_with("ok"));
+        QVERIFY(QTest::qWaitFor([&] { h.window->Timer1Timer(); return reads.count() == 2; }, 30000));
+        QVERIFY(h.context.state.ConfigRead);
+    }
+
+    void monitorOnlyShrinksAndComesBack() {
+        Harness h(std::nullopt);
+        const int height = h.window->height();
+        auto* monOnly = h.find<QAction>("MonOnly1");
+        monOnly->trigger();
+        QVERIFY(h.window->height() < height / 2);
+        QVERIFY(h.find<QWidget>("SenTypeG")->isHidden());
+        QVERIFY(h.find<QWidget>("StatusBar1")->isHidden());
+        QVERIFY(!h.find<QAction>("Autoread1")->isEnabled());
+        monOnly->trigger();
+        QCOMPARE(h.window->height(), height);
+        QVERIFY(!h.find<QWidget>("StatusBar1")->isHidden());
+        QVERIFY(!h.find<QWidget>("ToolBar1")->isHidden());
+    }
+
+    void closingDuringATransferEndsIt() {
+        Harness h(testing::SimOptions{});
+        QVERIFY(h.tickUntilConnected());
+        h.window->OdczytajTClick();
+        QVERIFY(h.window->transferRunning());
+        h.window->close();
+        QVERIFY(QTest::qWaitFor([&] { return !h.window->transferRunning(); }, 15000));
     }
 
     void languageChangeRenamesUntitled() {

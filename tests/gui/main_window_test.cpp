@@ -349,10 +349,13 @@ private slots:
     void closingDuringATransferEndsIt() {
         Harness h(testing::SimOptions{});
         QVERIFY(h.tickUntilConnected());
+        QSignalSpy done(h.window.get(), &TR4860F::transferFinished);
         h.window->OdczytajTClick();
         QVERIFY(h.window->transferRunning());
         h.window->close();
-        QVERIFY(QTest::qWaitFor([&] { return !h.window->transferRunning(); }, 15000));
+        QVERIFY(done.wait(15000));
+        QCOMPARE(done.takeFirst().at(0).toBool(), false);  // broken off, not completed
+        QVERIFY(!h.window->panelState().ParamsShown);
     }
 
     void languageChangeRenamesUntitled() {

@@ -77,7 +77,7 @@ ChartBoxes LayoutBoxes(int width, int height, int titleTextHeight, int labelWidt
     constexpr int kEdge = 4;
     const int titleStrip = titleTextHeight > 0 ? static_cast<int>(RoundEven(titleTextHeight * 1.1)) + kEdge : kEdge;
     ChartBoxes boxes;
-    boxes.frame = {titleStrip + labelWidth, kEdge, width - kEdge, height - kEdge};
+    boxes.frame = {titleStrip + labelWidth + kLabelGap, kEdge, width - kEdge, height - kEdge};
     const int inset = width * 3 / 100;
     Box& plot = boxes.plot;
     plot = {boxes.frame.left + inset, boxes.frame.top + inset, boxes.frame.right - inset, boxes.frame.bottom - inset};

@@ -61,8 +61,9 @@ struct ChartBoxes {
     Box frame;
     Box plot;
 };
-// The frame starts right of the rotated title and the labels; the plot is the frame inset by 3 %
-// of the whole width, which leaves room inside the rounded frame for the label ends and marks.
+// The frame starts right of the rotated title and the labels (which end kLabelGap short of it);
+// the plot is the frame inset by 3 % of the whole width.
+constexpr int kLabelGap = 3;
 [[nodiscard]] ChartBoxes LayoutBoxes(int width, int height, int titleTextHeight, int labelWidth);
 
 constexpr double kMaxIntervalSeconds = 3600.0;

@@ -17,7 +17,6 @@ namespace {
 
 constexpr int kMaxYLabel = 35;
 constexpr int kMarkLength = 5;
-constexpr int kLabelGap = 3;
 constexpr double kCornerRadius = 7.5;  // 15-pixel corners
 // A handler that never says "finished" must not hang the window.
 constexpr int kMaxReferenceLines = 256;
@@ -59,7 +58,9 @@ bool TXYChart::addPoint(const QColor& colour, double value) {
         return true;
     }
     if (scrolled) scrollDataLayer();
-    drawPoint(m_points.size() - 1);
+    QPainter painter(&m_dataLayer);
+    drawPoint(painter, m_points.size() - 1);
+    painter.end();
     update(dataRect());
     return true;
 }
@@ -130,7 +131,9 @@ void TXYChart::setInterval(double seconds) { m_gate.setInterval(seconds); }
 
 void TXYChart::setScaling(bool on) {
     m_scaling = on;
-    if (on) invalidate();
+    if (!on) return;
+    applyScaling();
+    invalidate();
 }
 
 QRect TXYChart::plotRect() {
@@ -278,7 +281,10 @@ void TXYChart::paintMarksAndLabels(QPainter& painter) {
         const int y = plot.bottom - static_cast<int>(RoundEven(f * plot.height()));
         painter.drawLine(plot.left, y, plot.left + kMarkLength, y);
         const double value = m_scale.minY + f * (m_scale.maxY - m_scale.minY);
-        const QRect box(plot.left - kLabelGap - m_labelWidth, y - m_textHeight / 2, m_labelWidth, m_textHeight);
+        // Outside the frame: inside it the labels would straddle its rounded edge once the inset
+        // (3 % of the width) outgrows the gap.
+        const int right = m_boxes.frame.left - kLabelGap;
+        const QRect box(right - m_labelWidth, y - m_textHeight / 2, m_labelWidth, m_textHeight);
         painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter, labelText(value));
     }
 }
@@ -304,15 +310,15 @@ void TXYChart::paintDataLayer() {
     m_dataLayer = QImage(dataRect().size(), QImage::Format_ARGB32_Premultiplied);
     m_dataLayer.fill(Qt::transparent);
     m_dataShift = 0;
-    for (std::size_t i = 0; i < m_points.size(); ++i) drawPoint(i);
+    QPainter painter(&m_dataLayer);
+    for (std::size_t i = 0; i < m_points.size(); ++i) drawPoint(painter, i);
 }
 
-void TXYChart::drawPoint(std::size_t index) {
+void TXYChart::drawPoint(QPainter& painter, std::size_t index) {
     const ChartPoint& p = m_points[index];
     const int column = static_cast<int>(index) + 1;  // layer column of plot column `index`
     const int row = layerRow(p.value);
     const int width = m_dataLayer.width();
-    QPainter painter(&m_dataLayer);
     painter.setPen(QPen(QColor::fromRgba(p.rgb), 1));
     // The layer is a ring of columns: draw once where the column lies now and, if the figure
     // reaches past the physical right edge, once more wrapped round to the left.

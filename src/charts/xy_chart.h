@@ -105,7 +105,7 @@ private:
     void paintGrid(QPainter& painter);
     void paintMarksAndLabels(QPainter& painter);
     void paintDataLayer();
-    void drawPoint(std::size_t index);
+    void drawPoint(QPainter& painter, std::size_t index);
     void scrollDataLayer();
     void drawDataLayer(QPainter& painter) const;
     void drawReferenceLines(QPainter& painter) const;

@@ -112,9 +112,9 @@ TEST(ChartLabels, ZeroSpanPutsEveryValueOnTheBottom) {
 
 TEST(ChartLayout, FrameFollowsTitleAndLabelsAndPlotIsInsetByThreePercent) {
     const ChartBoxes boxes = LayoutBoxes(1000, 300, 14, 40);
-    EXPECT_EQ(boxes.frame, (Box{19 + 40, 4, 996, 296})) << "title strip round(14 x 1.1) + 4";
-    EXPECT_EQ(boxes.plot, (Box{89, 34, 966, 266}));
-    EXPECT_EQ(LayoutBoxes(1000, 300, 0, 40).frame.left, 44) << "no title, only the 4-pixel edge";
+    EXPECT_EQ(boxes.frame, (Box{19 + 40 + 3, 4, 996, 296})) << "title strip round(14 x 1.1) + 4, labels, gap";
+    EXPECT_EQ(boxes.plot, (Box{92, 34, 966, 266}));
+    EXPECT_EQ(LayoutBoxes(1000, 300, 0, 40).frame.left, 47) << "no title, only the 4-pixel edge";
     const ChartBoxes tiny = LayoutBoxes(40, 12, 14, 40);
     EXPECT_GE(tiny.plot.width(), 1) << "a squeezed chart keeps a plot to put points in";
     EXPECT_GE(tiny.plot.height(), 1);

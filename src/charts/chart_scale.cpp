@@ -51,10 +51,9 @@ int HorizontalTickCount(int plotWidth) { return std::max(0, plotWidth / 10); }
 std::string ScaleLabelText(double value) {
     const double size = std::fabs(value);
     const double factor = size < 10.0 ? 1000.0 : size < 100.0 ? 100.0 : size < 1000.0 ? 10.0 : 1.0;
-    double rounded = value;
+    double rounded = value;  // a rounded -0.0001 comes back from the integer as +0, so never "-0"
     // Beyond 2^53 every double is already whole, and RoundEven would saturate.
     if (std::fabs(value * factor) < 9e15) rounded = static_cast<double>(RoundEven(value * factor)) / factor;
-    if (rounded == 0.0) rounded = 0.0;  // no "-0"
     return ShortestText(rounded);
 }
 

@@ -96,7 +96,8 @@ void TestXYChart::pointIsDrawnInItsColourAtItsColumn_data() {
     QTest::newRow("bars, scrolled") << ChartType::ctBar << true;
 }
 
-// Yellow points alternate between 0 and 100 (a fixed scale of 0..100); the last one is red at 75.
+// Yellow points alternate between 0 and 100 (a fixed scale of 0..100); the last one is red at 75,
+// and ten before it is an aqua one at 50, which must have moved left with the plot.
 void TestXYChart::pointIsDrawnInItsColourAtItsColumn() {
     QFETCH(ChartType, type);
     QFETCH(bool, scrolled);
@@ -106,7 +107,8 @@ void TestXYChart::pointIsDrawnInItsColourAtItsColumn() {
     const QRect plot = chart.plotRect();
     const int yellow = scrolled ? plot.width() + 57 : 40;
     for (int i = 0; i < yellow; ++i) {
-        QVERIFY(chart.addPoint(kYellow, i % 2 == 0 ? 0.0 : 100.0));
+        const bool aqua = i == yellow - 10;
+        QVERIFY(chart.addPoint(aqua ? kAqua : kYellow, aqua ? 50.0 : i % 2 == 0 ? 0.0 : 100.0));
         if (i == 20) Grab(chart);  // later points are then drawn one at a time, not in a full paint
     }
     QVERIFY(chart.addPoint(kRed, 75.0));
@@ -116,7 +118,11 @@ void TestXYChart::pointIsDrawnInItsColourAtItsColumn() {
     const int row = chart.valueRow(75.0);
     QVERIFY(qAbs(row - (plot.top() + plot.height() / 4)) <= 1);  // three quarters up, not down
 
-    const Where red = Find(Grab(chart), plot, kRed);
+    const QImage image = Grab(chart);
+    const Where aqua = Find(image, plot, kAqua);
+    QVERIFY(aqua.columns.count(x - 10));
+    QVERIFY(*aqua.columns.begin() >= x - 11 && *aqua.columns.rbegin() <= x - 9);
+    const Where red = Find(image, plot, kRed);
     switch (type) {
     case ChartType::ctScatter:
         QCOMPARE(red.columns, Range(x - 1, x + 1));
@@ -145,16 +151,17 @@ void TestXYChart::referenceLinesAreDrawnOnTheirRows() {
         switch (line) {
         case 0: value = 25.0; colour = kAqua; return false;
         case 1: return false;  // keeps 25 and aqua: drawn again on the same row
-        case 2: value = 60.0; colour = kRed; return false;
-        case 3: value = 250.0; return false;  // off the scale: not drawn
-        default: value = -3.0; return true;
+        case 2: value = 250.0; return false;  // off the scale: not drawn
+        case 3: value = 60.0; colour = kRed; return true;  // the last line is drawn too
+        default: return true;
         }
     };
     const QRect plot = chart.plotRect();
     const QImage image = Grab(chart);
-    QCOMPARE(offered.size(), std::size_t{5});
+    QCOMPARE(offered.size(), std::size_t{4});  // not asked again once finished
     QCOMPARE(offered[0], -1.0);  // just below 0..100, so a handler that sets nothing draws nothing
     QCOMPARE(offered[1], 25.0);
+    QCOMPARE(offered[3], 250.0);
 
     const Where aqua = Find(image, plot, kAqua);
     const Where red = Find(image, plot, kRed);

@@ -190,6 +190,9 @@ TEST(ChartPoints, RangeCoversOnlyThePointsStillHeld) {
     PointRing ring(3);
     for (const double v : {50.0, 1.0, 2.0, 3.0}) ring.push(At(v));
     EXPECT_EQ(ring.valueRange(), (std::pair<double, double>{1.0, 3.0})) << "the recycled 50 must not count";
+    ring.clear();
+    ring.push(At(7.0));
+    EXPECT_EQ(ring.valueRange(), (std::pair<double, double>{7.0, 7.0})) << "nor the slots left over from before a clear";
 }
 
 TEST(ChartPoints, ANarrowerPlotKeepsTheNewestAndAWiderOneGrowsAgain) {

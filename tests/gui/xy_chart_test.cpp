@@ -64,6 +64,7 @@ private slots:
     void referenceLinesAreDrawnOnTheirRows();
     void intervalFollowsTheChartsClock();
     void frozenScaleIgnoresNewData();
+    void handlersMoveTheScaleAndWidenTheLabels();
     void doubleClickIsSignalled();
 };
 
@@ -208,6 +209,22 @@ void TestXYChart::frozenScaleIgnoresNewData() {
     QCOMPARE(chart.scale(), (YScale{149, 151}));
     chart.setScaling(true);
     QCOMPARE(chart.scale(), (YScale{150, 1000}));
+}
+
+void TestXYChart::handlersMoveTheScaleAndWidenTheLabels() {
+    TXYChart chart;
+    Prepare(chart);
+    chart.setScaling(false);
+    chart.OnScaling = [](double& minY, double& maxY) {
+        minY = 0;
+        maxY = 200;
+    };
+    QVERIFY(chart.addPoint(kYellow, 5.0));
+    QCOMPARE(chart.scale(), (YScale{0, 200}));  // asked even while the scale is frozen
+    const int plainLeft = chart.plotRect().left();
+    chart.OnDrawScales = [](QString& text) { text += QStringLiteral(" degC"); };
+    chart.redraw();
+    QVERIFY(chart.plotRect().left() > plainLeft);  // room for the longer labels, not clipped ones
 }
 
 void TestXYChart::doubleClickIsSignalled() {

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
@@ -126,7 +127,7 @@ void TR4860F::buildMenus() {
     menuItem(konfig, "Blokada1", [this] { Blokada1Click(); })->setCheckable(true);
 
     QMenu* widok = menu(nullptr, "Widok1");
-    menuItem(widok, "Wykres1", {});
+    menuItem(widok, "Wykres1", [this] { Wykres1Click(); })->setCheckable(true);
     menuItem(widok, "Symulacja1", [this] { Symulacja1Click(); });
     menuItem(widok, "MonOnly1", [this] { MonOnly1Click(); })->setCheckable(true);
     widok->addSeparator();
@@ -178,7 +179,7 @@ void TR4860F::buildToolBar() {
     m_toolBar->addSeparator();
     toolButton("KomunikacjaT", QStyle::SP_DriveNetIcon, [this] { Komunikacja1Click(); });
     toolButton("RegulacjaT", QStyle::SP_FileDialogInfoView, [this] { Regulacja1Click(); });
-    toolButton("Wykres1T", QStyle::SP_FileDialogContentsView, [] {});
+    toolButton("Wykres1T", QStyle::SP_FileDialogContentsView, [this] { Wykres1Click(); });
 }
 
 void TR4860F::buildStatusBar() {
@@ -217,6 +218,7 @@ void TR4860F::buildPanel(QWidget* central) {
     m_parametryG->setGeometry(4, 50, 473, 168);
     buildParameterGroup(m_parametryG);
     buildInfoAndLive(central);
+    buildDiagram(central);
 }
 
 void TR4860F::buildParameterGroup(QWidget* g) {
@@ -290,7 +292,7 @@ void TR4860F::buildInfoAndLive(QWidget* central) {
 
     auto* tlo = new QWidget(central);
     tlo->setObjectName(QStringLiteral("Tlo"));
-    tlo->setGeometry(4, 288, 473, 44);
+    tlo->setGeometry(4, kTloTop, 473, 44);
     m_captions[QStringLiteral("nResult")] = Label(tlo, "nResult", {4, 12, 56, 20});
     m_wynik = ValuePanel(tlo, "Wynikp", {60, 2, 210, 40});
     m_captions[QStringLiteral("nOutput")] = Label(tlo, "nOutput", {282, 12, 50, 20});
@@ -353,6 +355,20 @@ void TR4860F::FormLang() {
     caption("OgolneTxt", Tr("Other"));
     caption("nResult", Tr("Result"));
     caption("nOutput", Tr("Output"));
+    caption("NewAvT", Tr("new average"));
+    caption("LargeErT", Tr("spurious error"));
+    caption("WykresIntT", Tr("Interval") + QStringLiteral(" [s]:"));
+    m_captions[QStringLiteral("WykresIntT")]->setToolTip(Tr("Preset plotting time interval"));
+    m_wykresIntUd->setToolTip(Tr("Preset plotting time interval"));
+    m_showFilter->setText(Tr("Filter limits"));
+    m_showFilter->setToolTip(Tr("Show filter limits"));
+    m_stopScaling->setText(Tr("Stop scaling"));
+    m_savingI->setToolTip(Tr("Double-click to stop saving data"));
+    if (!m_diagramShown) m_wykresStart->setText(Tr("Stop"));
+    const auto diagramButton = [this](const char* name) { return m_wykresP2->findChild<QPushButton*>(QLatin1String(name)); };
+    diagramButton("WykresClearB")->setText(Tr("Clear"));
+    diagramButton("WykresClearB")->setToolTip(Tr("Clear diagram"));
+    diagramButton("WykresExitB")->setText(Tr("Exit"));
     m_filtrDobierz->setText(Tr("Optimal"));
     m_filtrDobierz->setToolTip(Tr("Optimal settings") + QStringLiteral("\n(") + Tr("no noise") + QLatin1Char(')'));
 

@@ -3,12 +3,14 @@
 // comes from the workflow layer, every file and transfer from the core.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 #include <functional>
 #include <map>
 #include <vector>
 
+#include "files/log_file.h"
 #include "model/models.h"
 #include "protocol/measurement.h"
 #include "qtbridge/message_service.h"
@@ -19,6 +21,8 @@
 #include "workflow/password.h"
 
 class QAction;
+class QCheckBox;
+class QRadioButton;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -35,6 +39,9 @@ class FrameNotifier;
 }
 namespace r4860::dialogs {
 class TWiadomosc;
+}
+namespace r4860::charts {
+class TXYChart;
 }
 
 namespace r4860::mainwindow {
@@ -94,6 +101,10 @@ public:
     [[nodiscard]] const workflow::PanelState& panelState() const { return m_panel; }
     [[nodiscard]] QTimer* timer1() const { return m_timer1; }
     [[nodiscard]] bool transferRunning() const { return m_transfer.running(); }
+    [[nodiscard]] bool diagramShown() const { return m_diagramShown; }
+    [[nodiscard]] bool logSaving() const { return m_logSaving; }
+    // The diagram's clock, so that tests make time pass without waiting.
+    void setDiagramClock(std::function<std::int64_t()> elapsedMs) { m_diagramElapsedMs = std::move(elapsedMs); }
 
 public slots:
     void Timer1Timer();
@@ -114,6 +125,7 @@ public slots:
     void Autoread1Click();
     void MonOnly1Click();
     void Symulacja1Click();
+    void Wykres1Click();
     void SenSelClick();
     void Ogolne1Click();
     void Komunikacja1Click();
@@ -131,6 +143,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
 
 private:
@@ -186,6 +199,21 @@ private:
     void writeIdTagOnly();
     void Zapisane(bool complete);
     void EnDisMenu(bool on);
+
+    // The diagram.
+    void buildDiagram(QWidget* central);
+    void layoutDiagram();
+    void WykresPlot(double result, double output);
+    void WykresStartBClick();
+    void WykresClearBClick();
+    void setChartType(int type);
+    void StopScalingCBClick();
+    void ShowFilterCBClick();
+    void WykresIntEChange();
+    void SavingIDblClick();
+    void keepResults();
+    bool XYChart1NeedLinesY(int line, double& value, QColor& colour);
+    [[nodiscard]] std::int64_t diagramMs() const;
     [[nodiscard]] workflow::LineState lineState() const;
 
     // While a transfer runs no other command may start: an asterisk beep instead.
@@ -195,6 +223,8 @@ private:
     [[nodiscard]] bool untitled() const;
     bool saveTo(const QString& file);
     [[nodiscard]] QString parFilter() const;
+
+    static constexpr int kTloTop = 288;  // the live panel's place below the configuration
 
     workflow::AppContext& m_ctx;
     qtbridge::MessageService& m_messages;
@@ -212,6 +242,28 @@ private:
     dialogs::TWiadomosc* m_wiadomosc = nullptr;
     bool m_autoReadOn = false;
     int m_startHeight = 0;  // the window's height at start-up, which Monitor only returns to
+
+    bool m_diagramShown = false;
+    bool m_logSaving = false;
+    bool m_pointPending = false;
+    QColor m_pointColour;
+    // Elapsed time runs on a monotonic clock: a clock change must not bend the plot or the log.
+    QElapsedTimer m_chartClock;
+    std::function<std::int64_t()> m_diagramElapsedMs;
+    files::DiagramStart m_chartStart;  // wall-clock start, only for the log's header
+    QWidget* m_wykresP1 = nullptr;
+    QWidget* m_wykresP2 = nullptr;
+    charts::TXYChart* m_chart = nullptr;
+    QLabel* m_newAvLed = nullptr;
+    QLabel* m_largeErLed = nullptr;
+    QLabel* m_wykresTime = nullptr;
+    QLabel* m_savingI = nullptr;
+    QCheckBox* m_showFilter = nullptr;
+    QCheckBox* m_stopScaling = nullptr;
+    QRadioButton* m_chartTypeButtons[3] = {};
+    QLineEdit* m_wykresInt = nullptr;
+    UpDown* m_wykresIntUd = nullptr;
+    QPushButton* m_wykresStart = nullptr;
     bool m_inEditExit = false;
 
     QTimer* m_timer1 = nullptr;

@@ -275,6 +275,7 @@ void TR4860F::MonOnly1Click() {
         return;
     }
     const bool on = item->isChecked();
+    if (on && m_diagramShown) Wykres1Click();
     m_panel.MonitorOnly = on;
     QAction* autoRead = m_actions[QStringLiteral("Autoread1")];
     m_autoReadOn = !on && autoRead->isChecked();
@@ -284,7 +285,7 @@ void TR4860F::MonOnly1Click() {
     QWidget* tlo = m_wynik->parentWidget();
     EnDisMenu(!on);
     // Only the live panel stays: the window shrinks around it and comes back to its start-up size.
-    tlo->move(tlo->x(), on ? 5 : m_parametryG->y() + 238);
+    tlo->move(tlo->x(), on ? 5 : kTloTop);
     const int compact = menuBar()->sizeHint().height() + tlo->height() + 10;
     setFixedSize(width(), on ? compact : m_startHeight);
     applyEnabling();

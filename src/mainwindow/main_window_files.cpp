@@ -70,6 +70,11 @@ void TR4860F::Zachowaj1Click() {
 
 void TR4860F::Zapiszjako1Click() {
     if (busy()) return;
+    // While the diagram is shown the same item keeps the measurements.
+    if (m_diagramShown) {
+        keepResults();
+        return;
+    }
     if (!CheckParam(true, false)) return;
     TimerPause pause(*this);
     storePosition();

@@ -60,7 +60,7 @@ void TR4860F::Timer1Timer() {
                 showout(m_sample);
                 CheckAutoRead();
                 CheckDevice();
-                // The diagram's step comes here once the diagram exists.
+                if (m_diagramShown) WykresPlot(m_sample.result, m_sample.outputMa);
                 break;
             case workflow::LivePanels::Blank: blankLive(); break;
             case workflow::LivePanels::NoContact: noContactLive(); break;

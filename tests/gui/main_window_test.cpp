@@ -1,6 +1,7 @@
 // The main window against the real emulator: start-up, the polling tick, the model check, the
 // panel's validation and the file commands, with effects checked in the record, the files on
 // disk and the emulator's frame log.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 #include "files/app_paths.h"
 #include "files/language_file.h"
 #include "files/par_file.h"
+#include "charts/xy_chart.h"
 #include "mainwindow/main_window.h"
 #include "model/config_image.h"
 #include "qtbridge/qt_text.h"
@@ -329,6 +331,80 @@ private slots:
         QVERIFY(h.sim->control("replug").starts_with("ok"));
         QVERIFY(QTest::qWaitFor([&] { h.window->Timer1Timer(); return reads.count() == 2; }, 30000));
         QVERIFY(h.context.state.ConfigRead);
+    }
+
+    void diagramPlotsColoursAndLogs() {
+        Harness h(testing::SimOptions{});
+        testing::TempDir dir;
+        QVERIFY(h.tickUntilConnected());
+        h.window->Wykres1Click();
+        QVERIFY(h.window->diagramShown());
+        QCOMPARE(h.window->timer1()->interval(), 200);
+        auto* chart = h.find<charts::TXYChart>("XYChart1");
+        // Both clocks made by hand: the chart's interval (1 s) and the elapsed time of the log.
+        std::chrono::steady_clock::time_point now{};
+        std::int64_t ms = 0;
+        chart->setClock([&] { return now; });
+        h.window->setDiagramClock([&] { return ms; });
+        const QString log = QString::fromStdString((dir.path() / "run").string());
+        h.files.saved << log;
+        h.window->Zapiszjako1Click();
+        QVERIFY(h.window->logSaving());
+        const auto tickAt = [&](int atMs, const char* pulse) {
+            if (pulse) h.sim->control(std::string("pulse ") + pulse);
+            h.sim->waitFrames(2);
+            now = std::chrono::steady_clock::time_point{} + std::chrono::milliseconds(atMs);
+            ms = atMs;
+            h.window->Timer1Timer();
+        };
+        tickAt(1000, nullptr);
+        tickAt(2000, nullptr);
+        // Yellow, aqua, red, the interval elapsing at the red one: one point, aqua.
+        tickAt(2400, "new-average");
+        tickAt(2800, "large-error");
+        QCOMPARE(chart->count(), 2);
+        tickAt(3000, nullptr);
+        QCOMPARE(chart->count(), 3);
+        QCOMPARE(QColor::fromRgba(chart->lastPoint().rgb), QColor(0, 255, 255));
+        QCOMPARE(h.find<QLabel>("WykresTimeT")->text(), QStringLiteral("00:00:03"));
+
+        QFile file(log + QStringLiteral(".txt"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.size(), 4 + 3 + 1);  // the header, a row per plotted point, each ended
+        QVERIFY(lines[4].startsWith(QStringLiteral("+1.00\t")));
+        QVERIFY(lines[6].startsWith(QStringLiteral("+3.00\t")));
+        QCOMPARE(lines[6].count(QLatin1Char('\t')), 2);
+
+        // The log deleted under the tool: saving stops with the message.
+        QVERIFY(QFile::remove(log + QStringLiteral(".txt")));
+        tickAt(4000, nullptr);
+        QVERIFY(!h.window->logSaving());
+        QCOMPARE(h.messages.texts().last(), QStringLiteral("Cannot open file:\n") + log + QStringLiteral(".txt"));
+
+        // Filter limits on a 0..100 range with no filter band and a 10 % threshold: two red lines.
+        h.context.state.ConfigRead = true;
+        h.context.record.Parametry.MinInput = 0;
+        h.context.record.Parametry.MaxInput = 100;
+        h.context.record.Parametry.FiltrZakres = 0;
+        h.context.record.Parametry.FiltrLimit = 10;
+        h.find<QCheckBox>("ShowFilterCB")->click();
+        const double last = chart->lastPoint().value;
+        std::vector<std::pair<double, QColor>> lines2;
+        double value = -1e300;
+        QColor colour;
+        for (int line = 0; line < 10; ++line) {
+            const bool finished = chart->OnNeedLinesY(line, value, colour);
+            if (value != -1e300) lines2.emplace_back(value, colour);
+            if (finished) break;
+        }
+        QCOMPARE(lines2.size(), 2u);
+        QCOMPARE(lines2[0].first, last + 10);
+        QCOMPARE(lines2[1].first, last - 10);
+        QCOMPARE(lines2[1].second, QColor(255, 0, 0));
+        h.window->Wykres1Click();
+        QVERIFY(!h.window->diagramShown());
+        QCOMPARE(h.window->timer1()->interval(), 500);
     }
 
     void monitorOnlyShrinksAndComesBack() {

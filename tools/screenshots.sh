@@ -7,5 +7,5 @@ cmake -S . -B build/dev -G Ninja >/dev/null
 cmake --build build/dev --target r4860-shots r4860-sim
 out=docs/screenshots
 mkdir -p "$out"
-xvfb-run -a -s "-screen 0 1024x768x24" build/dev/bin/r4860-shots "$out" ""
+xvfb-run -a -s "-screen 0 1024x768x24" build/dev/bin/r4860-shots "$out" "" "${DIAGRAM_SECONDS:-60}"
 QT_SCALE_FACTOR=1.5 xvfb-run -a -s "-screen 0 1280x1024x24" build/dev/bin/r4860-shots "$out" "-150"

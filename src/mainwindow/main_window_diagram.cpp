@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -49,6 +50,21 @@ void Paint(QLabel* led, const QColor& colour) {
     led->setPalette(p);
 }
 
+// The three plot styles as small pictures beside their radio buttons.
+QIcon ChartTypeIcon(int type) {
+    QPixmap pixmap(18, 14);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setPen(QPen(Qt::black, 1.5));
+    const QPoint points[4] = {{1, 11}, {6, 4}, {11, 8}, {16, 2}};
+    if (type == 1) p.drawPolyline(points, 4);
+    for (const QPoint& pt : points) {
+        if (type == 0) p.drawEllipse(pt, 1, 1);
+        if (type == 2) p.fillRect(pt.x() - 1, pt.y(), 3, 14 - pt.y(), Qt::black);
+    }
+    return QIcon(pixmap);
+}
+
 QString ClockText(std::int64_t seconds) {
     const auto two = [](std::int64_t v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); };
     return two(seconds / 3600) + QLatin1Char(':') + two(seconds % 3600 / 60) + QLatin1Char(':') + two(seconds % 60);
@@ -59,39 +75,25 @@ QString ClockText(std::int64_t seconds) {
 void TR4860F::buildDiagram(QWidget* central) {
     m_wykresP1 = new QWidget(central);
     m_wykresP1->setObjectName(QStringLiteral("WykresP1"));
-    m_newAvLed = Led(m_wykresP1, "NewAvLED", {6, 8, 14, 14});
+    m_newAvLed = Led(m_wykresP1, "NewAvLED", {6, 9, 12, 12});
     m_captions[QStringLiteral("NewAvT")] = new QLabel(m_wykresP1);
-    m_captions[QStringLiteral("NewAvT")]->setGeometry(24, 6, 90, 18);
-    m_largeErLed = Led(m_wykresP1, "LargeErLED", {118, 8, 14, 14});
+    m_captions[QStringLiteral("NewAvT")]->setGeometry(22, 6, 84, 18);
+    m_largeErLed = Led(m_wykresP1, "LargeErLED", {110, 9, 12, 12});
     m_captions[QStringLiteral("LargeErT")] = new QLabel(m_wykresP1);
-    m_captions[QStringLiteral("LargeErT")]->setGeometry(136, 6, 90, 18);
+    m_captions[QStringLiteral("LargeErT")]->setGeometry(126, 6, 90, 18);
     m_showFilter = new QCheckBox(m_wykresP1);
     m_showFilter->setObjectName(QStringLiteral("ShowFilterCB"));
-    m_showFilter->setGeometry(228, 6, 100, 20);
+    m_showFilter->setGeometry(222, 5, 130, 20);
     connect(m_showFilter, &QCheckBox::clicked, this, &TR4860F::ShowFilterCBClick);
     const char* names[3] = {"DotRB", "LineRB", "BarRB"};  // in ChartType's order
-    const char* glyphs[3] = {"\xE2\x80\xA2\xE2\x80\xA2", "\xE2\x95\xB1", "\xE2\x96\x90"};
     for (int i = 0; i < 3; ++i) {
-        m_chartTypeButtons[i] = new QRadioButton(QString::fromUtf8(glyphs[i]), m_wykresP1);
+        m_chartTypeButtons[i] = new QRadioButton(m_wykresP1);
         m_chartTypeButtons[i]->setObjectName(QLatin1String(names[i]));
-        m_chartTypeButtons[i]->setGeometry(330 + i * 36, 6, 36, 20);
+        m_chartTypeButtons[i]->setIcon(ChartTypeIcon(i));
+        m_chartTypeButtons[i]->setGeometry(360 + i * 40, 5, 40, 20);
         connect(m_chartTypeButtons[i], &QRadioButton::clicked, this, [this, i] { setChartType(i); });
     }
     m_chartTypeButtons[1]->setChecked(true);
-    m_captions[QStringLiteral("WykresIntT")] = new QLabel(m_wykresP1);
-    m_captions[QStringLiteral("WykresIntT")]->setObjectName(QStringLiteral("WykresIntT"));
-    m_captions[QStringLiteral("WykresIntT")]->setGeometry(6, 0, 0, 0);  // placed by layoutDiagram
-    m_wykresInt = new QLineEdit(QStringLiteral("1"), m_wykresP1);
-    m_wykresInt->setObjectName(QStringLiteral("WykresIntE"));
-    m_wykresInt->setReadOnly(true);
-    m_wykresInt->setAlignment(Qt::AlignRight);
-    m_wykresIntUd = new UpDown(0, 99, m_wykresP1);
-    m_wykresIntUd->setObjectName(QStringLiteral("WykresIntUD"));
-    m_wykresIntUd->setPosition(1);
-    connect(m_wykresIntUd, &UpDown::clicked, this, [this] {
-        m_wykresInt->setText(QString::number(m_wykresIntUd->position()));
-        WykresIntEChange();
-    });
 
     m_wykresP2 = new QWidget(central);
     m_wykresP2->setObjectName(QStringLiteral("WykresP2"));
@@ -105,6 +107,19 @@ void TR4860F::buildDiagram(QWidget* central) {
         return XYChart1NeedLinesY(line, value, colour);
     };
     connect(m_chart, &charts::TXYChart::doubleClicked, this, &TR4860F::Wykres1Click);
+    m_captions[QStringLiteral("WykresIntT")] = new QLabel(m_wykresP2);
+    m_captions[QStringLiteral("WykresIntT")]->setObjectName(QStringLiteral("WykresIntT"));
+    m_wykresInt = new QLineEdit(QStringLiteral("1"), m_wykresP2);
+    m_wykresInt->setObjectName(QStringLiteral("WykresIntE"));
+    m_wykresInt->setReadOnly(true);
+    m_wykresInt->setAlignment(Qt::AlignRight);
+    m_wykresIntUd = new UpDown(0, 99, m_wykresP2);
+    m_wykresIntUd->setObjectName(QStringLiteral("WykresIntUD"));
+    m_wykresIntUd->setPosition(1);
+    connect(m_wykresIntUd, &UpDown::clicked, this, [this] {
+        m_wykresInt->setText(QString::number(m_wykresIntUd->position()));
+        WykresIntEChange();
+    });
     m_wykresTime = new QLabel(QStringLiteral("00:00:00"), m_wykresP2);
     m_wykresTime->setObjectName(QStringLiteral("WykresTimeT"));
     m_savingI = new QLabel(QStringLiteral("\xE2\x97\x8F REC"), m_wykresP2);
@@ -136,18 +151,16 @@ void TR4860F::layoutDiagram() {
     const int w = central->width();
     tlo->move(tlo->x(), central->height() - tlo->height() - 2);
     m_wykresP1->setGeometry(0, 0, w, kPanel1Height);
-    QLabel* intT = m_captions[QStringLiteral("WykresIntT")];
-    intT->setGeometry(w - 150, 6, 84, 20);
-    intT->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_wykresInt->setGeometry(w - 62, 4, 34, 22);
-    m_wykresIntUd->setGeometry(w - 28, 4, 16, 22);
     m_wykresP2->setGeometry(0, kPanel1Height, w, tlo->y() - kPanel1Height);
     const int h = m_wykresP2->height();
     m_chart->setGeometry(4, 0, w - 100, h - 2);
     const int x = w - 92;
     m_wykresTime->setGeometry(x, 4, 88, 20);
-    m_savingI->setGeometry(x, 26, 88, 18);
-    m_stopScaling->setGeometry(x, 48, 90, 34);
+    m_captions[QStringLiteral("WykresIntT")]->setGeometry(x, 30, 88, 18);
+    m_wykresInt->setGeometry(x, 48, 40, 24);
+    m_wykresIntUd->setGeometry(x + 40, 48, 16, 24);
+    m_stopScaling->setGeometry(x, 78, 90, 34);
+    m_savingI->setGeometry(x, 114, 88, 18);
     int y = h - 3 * 30;
     for (const char* name : {"WykresStartB", "WykresClearB", "WykresExitB"}) {
         m_wykresP2->findChild<QPushButton*>(QLatin1String(name))->setGeometry(x, y, 84, 26);

@@ -1,13 +1,17 @@
 // r4860-shots: the main window as the operator sees it, against the emulator, saved as PNG files
 // for the README and the manual. Run it on a display (tools/screenshots.sh runs it under Xvfb):
-//   r4860-shots OUT_DIR SUFFIX   writes main-empty, main-read and main-polish + SUFFIX + ".png"
+//   r4860-shots OUT_DIR [SUFFIX [DIAGRAM_SECONDS]]
+// writes main-empty, main-read, main-polish, main-reading, main-monitor and, when DIAGRAM_SECONDS
+// is given, main-diagram-line/-dots/-bars (the diagram after that long, filter limits on).
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QEventLoop>
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
-#include <memory>
+#include <functional>
 
 #include "common/lang_table.h"
 #include "files/app_paths.h"
@@ -33,7 +37,23 @@ void RunFor(int ms) {
     loop.exec();
 }
 
-bool Shoot(const QString& file, const std::string& language, bool read) {
+bool Grab(QWidget& window, const QString& file) {
+    const QRect frame = window.frameGeometry();
+    const bool ok = window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height()).save(file);
+    std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(file));
+    return ok;
+}
+
+void ReadAndWait(mainwindow::TR4860F& window) {
+    QEventLoop loop;
+    QObject::connect(&window, &mainwindow::TR4860F::readFinished, &loop, &QEventLoop::quit);
+    window.OdczytajTClick();
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// One window in `language`, connected to COM99; `scene` drives it and takes its pictures.
+bool Session(const std::string& language, const std::function<bool(mainwindow::TR4860F&)>& scene) {
     std::string lang = language;
     if (lang == "English") UseEnglishTable();
     else (void)files::LoadLanguage(lang, files::DataSearchDirs());
@@ -46,19 +66,8 @@ bool Shoot(const QString& file, const std::string& language, bool read) {
     NoFiles files;
     mainwindow::TR4860F window(context, messages, files);
     window.init([&] { return context.link.start(99, protocol::kDefaultBaudIndex, files::PortsDir()).ok(); });
-    if (read) {
-        QEventLoop loop;
-        QObject::connect(&window, &mainwindow::TR4860F::readFinished, &loop, &QEventLoop::quit);
-        RunFor(1500);
-        window.OdczytajTClick();
-        QTimer::singleShot(20000, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
     RunFor(1500);
-    const QRect frame = window.frameGeometry();
-    const QPixmap shot = window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
-    const bool ok = shot.save(file);
-    std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(file));
+    const bool ok = scene(window);
     window.close();
     context.link.stop();
     return ok;
@@ -70,11 +79,13 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setFont(QFont(QStringLiteral("Arial"), 9));
     if (argc < 2) {
-        std::fprintf(stderr, "usage: r4860-shots OUT_DIR [SUFFIX]\n");
+        std::fprintf(stderr, "usage: r4860-shots OUT_DIR [SUFFIX [DIAGRAM_SECONDS]]\n");
         return 2;
     }
     const QString dir = QString::fromLocal8Bit(argv[1]);
     const QString suffix = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    const int diagramSeconds = argc > 3 ? std::atoi(argv[3]) : 0;
+    const auto file = [&](const char* name) { return dir + "/main-" + name + suffix + ".png"; };
     testing::SimOptions options;
     options.signal = 108.3;  // ohms: a Pt100 at about 21 degrees
     testing::SimOnPty sim(options);
@@ -84,8 +95,41 @@ int main(int argc, char** argv) {
     }
     files::OverrideSettingsDir(sim.dir());
     std::filesystem::create_directories(dir.toStdString());
-    bool ok = Shoot(dir + "/main-empty" + suffix + ".png", "English", false);
-    ok = Shoot(dir + "/main-read" + suffix + ".png", "English", true) && ok;
-    ok = Shoot(dir + "/main-polish" + suffix + ".png", "Polski", true) && ok;
+    bool ok = Session("English", [&](mainwindow::TR4860F& w) { return Grab(w, file("empty")); });
+    ok = Session("English", [&](mainwindow::TR4860F& w) {
+        w.OdczytajTClick();
+        RunFor(700);
+        bool shot = Grab(w, file("reading"));
+        RunFor(8000);
+        shot = Grab(w, file("read")) && shot;
+        w.findChild<QAction*>(QStringLiteral("MonOnly1"))->trigger();
+        RunFor(1000);
+        return Grab(w, file("monitor")) && shot;
+    }) && ok;
+    ok = Session("Polski", [&](mainwindow::TR4860F& w) {
+        ReadAndWait(w);
+        RunFor(1000);
+        return Grab(w, file("polish"));
+    }) && ok;
+    if (diagramSeconds > 0) {
+        // A signal that moves, so the plot has something to show; one point every tick.
+        sim.control("signal auto");
+        ok = Session("English", [&](mainwindow::TR4860F& w) {
+            ReadAndWait(w);
+            w.Wykres1Click();
+            w.findChild<QAbstractButton*>(QStringLiteral("ShowFilterCB"))->click();
+            // Interval 0: a point at every tick (the down arrow of the interval's up-down).
+            w.findChild<QWidget*>(QStringLiteral("WykresIntUD"))->findChildren<QAbstractButton*>().at(1)->click();
+            RunFor(diagramSeconds * 1000);
+            bool shot = true;
+            for (const char* type : {"LineRB", "DotRB", "BarRB"}) {
+                w.findChild<QAbstractButton*>(QLatin1String(type))->click();
+                RunFor(600);
+                shot = Grab(w, file(type == std::string("LineRB") ? "diagram-line"
+                                    : type == std::string("DotRB") ? "diagram-dots" : "diagram-bars")) && shot;
+            }
+            return shot;
+        }) && ok;
+    }
     return ok ? 0 : 1;
 }

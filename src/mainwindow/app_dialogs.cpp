@@ -5,6 +5,7 @@
 #include "dialogs/port_s.h"
 #include "dialogs/progwer_f.h"
 #include "dialogs/transd_f.h"
+#include "dialogs/wiadomosc.h"
 #include "dialogs/witryna.h"
 #include "qtbridge/qt_text.h"
 
@@ -36,6 +37,10 @@ DialogHooks AppDialogHooks(workflow::AppContext& context, qtbridge::MessageServi
     hooks.portDialog = [&context, &messages](QWidget* parent) {
         dialogs::TPortS dialog(context, messages, MainTopLeft(context), parent);
         dialog.exec();
+    };
+    hooks.password = [&context](QWidget* parent) {
+        dialogs::TWiadomosc prompt(dialogs::TWiadomosc::Mode::Password, context.settings, MainTopLeft(context), parent);
+        return prompt.exec() == QDialog::Accepted ? prompt.passwordKind() : workflow::PasswordKind::Refused;
     };
     hooks.version = [&context](QWidget* parent) {
         dialogs::TProgwerF dialog(MainTopLeft(context), parent);

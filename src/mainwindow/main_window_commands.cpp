@@ -2,6 +2,7 @@
 // and the gates of Corrections and Simulation. Transfers run as jobs behind the progress window;
 // the window stays live and refuses every other command until the job's outcome is in.
 #include <QAction>
+#include <QEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QMenuBar>
@@ -35,6 +36,12 @@ void TR4860F::showOutcome(const workflow::Outcome& outcome) {
     } else if (!outcome.status.empty()) {
         StatBarTxt(ToQString(outcome.status));
     }
+}
+
+void TR4860F::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // The progress window stays in front of the window it keeps waiting.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_wiadomosc) m_wiadomosc->raise();
 }
 
 bool TR4860F::busy() {

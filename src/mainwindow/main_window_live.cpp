@@ -67,6 +67,7 @@ void TR4860F::Timer1Timer() {
             case workflow::LivePanels::Unchanged: break;
         }
         protocol::ReportCommandFailure(m_ctx.link, m_ui);
+        if (m_frames) m_frames->setEnabled(!m_ctx.state.Connected);
     }
     applyEnabling();
 }

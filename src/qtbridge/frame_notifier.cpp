@@ -16,4 +16,8 @@ FrameNotifier::FrameNotifier(protocol::Link& link, QObject* parent)
     });
 }
 
+void FrameNotifier::setEnabled(bool on) {
+    if (m_notifier->isEnabled() != on) m_notifier->setEnabled(on);
+}
+
 }  // namespace r4860::qtbridge

@@ -15,6 +15,8 @@ class FrameNotifier : public QObject {
     Q_OBJECT
 public:
     FrameNotifier(protocol::Link& link, QObject* parent = nullptr);
+    // Off, the UI thread is not woken per frame (frames are then still counted and drained later).
+    void setEnabled(bool on);
 
 signals:
     void frameStored();

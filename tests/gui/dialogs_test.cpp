@@ -1,6 +1,5 @@
 // The small dialogs driven as the operator drives them: typed text, clicks and keys, with a
 // recorder in place of the message boxes and the real emulator behind the port dialog.
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -48,27 +47,14 @@ void Click(QWidget& window, const char* button) {
 void WriteLanguage(const std::filesystem::path& file, bool complete) {
     std::ofstream out(file);
     const auto keys = LangKeys();
-    for (std::size_t i = 0; i < keys.size() - (complete ? 0 : 1); ++i) out << keys[i] << "=T:" << keys[i] << "\r\n";
+    const std::size_t count = keys.size() - (complete ? 0 : 1);
+    for (std::size_t i = 0; i < count; ++i) out << keys[i] << "=T:" << keys[i] << "\r\n";
 }
 
-// Remembers a frame once taken: QTRY_VERIFY evaluates its condition once more after the wait.
-class FrameWatch {
-public:
-    explicit FrameWatch(protocol::Link& link) : m_link(link) {}
-    bool arrived() {
-        protocol::Link::TakenFrame frame;
-        return m_seen = m_seen || m_link.takeLatestFrame(frame);
-    }
-
-private:
-    protocol::Link& m_link;
-    bool m_seen = false;
-};
-
-int EntryOf(QComboBox& list, const QString& start) {
-    for (int i = 0; i < list.count(); ++i)
-        if (list.itemText(i).startsWith(start)) return i;
-    return -1;
+// Waits for a frame the link has taken from the line since it was opened.
+bool FrameArrives(protocol::Link& link) {
+    protocol::Link::TakenFrame frame;
+    return QTest::qWaitFor([&] { return link.takeLatestFrame(frame); }, 10000);
 }
 
 }  // namespace
@@ -92,8 +78,7 @@ private slots:
     void optionsWithoutLanguageFilesOfferEnglish();
     void portEntriesCarryTheirNumber_data();
     void portEntriesCarryTheirNumber();
-    void portDialogSwitchesToTheEmulator();
-    void failedSwitchKeepsTheDialogAndCancelReopensTheOldPort();
+    void portDialogSwitchesAndCancelReopensTheOldPort();
     void infoWindowsCloseAsTheyShould();
 
 private:
@@ -102,37 +87,34 @@ private:
 
 void DialogsTest::roomTakesOnlyTemperaturesInRange_data() {
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("accepted");
     QTest::addColumn<double>("stored");
-    QTest::addColumn<QString>("box");
-    QTest::newRow("upper end belongs to the range") << "60" << true << 60.0 << "";
-    QTest::newRow("lower end belongs to the range") << "-20" << true << -20.0 << "";
-    QTest::newRow("a hundredth above is refused") << "60.01" << false << 25.0 << "Out of range!";
-    QTest::newRow("a hundredth below is refused") << "-20.01" << false << 25.0 << "Out of range!";
-    QTest::newRow("decimal comma") << "22,5" << true << 22.5 << "";
-    QTest::newRow("not a number") << "2x" << false << 25.0 << "Wrong format!";
-    QTest::newRow("empty") << "" << false << 25.0 << "Wrong format!";
+    QTest::addColumn<QString>("box");  // none when the value is taken
+    QTest::newRow("upper end belongs to the range") << "60" << 60.0 << "";
+    QTest::newRow("lower end belongs to the range") << "-20" << -20.0 << "";
+    QTest::newRow("a hundredth above is refused") << "60.01" << 25.0 << "Out of range!";
+    QTest::newRow("a hundredth below is refused") << "-20.01" << 25.0 << "Out of range!";
+    QTest::newRow("decimal comma") << "22,5" << 22.5 << "";
+    QTest::newRow("not a number") << "2x" << 25.0 << "Wrong format!";
+    QTest::newRow("empty") << "" << 25.0 << "Wrong format!";
 }
 
 void DialogsTest::roomTakesOnlyTemperaturesInRange() {
     QFETCH(QString, typed);
-    QFETCH(bool, accepted);
     QFETCH(double, stored);
     QFETCH(QString, box);
+    const bool accepted = box.isEmpty();
     model::ConfigRecord record;
     TRoomF room(record, m_messages, {}, nullptr);
     room.show();
     auto* roomtE = Child<QLineEdit>(room, "RoomtE");
-    QCOMPARE(roomtE->text(), QStringLiteral("25.00"));
     roomtE->clear();
     QTest::keyClicks(roomtE, typed);
     Click(room, "RoomtB");
     QCOMPARE(record.Parametry.RoomT, stored);
     QCOMPARE(room.isVisible(), !accepted);
-    QCOMPARE(m_messages.texts(), box.isEmpty() ? QStringList{} : QStringList{box});
-    const bool wrongFormat = box.startsWith(QLatin1String("Wrong"));
-    QCOMPARE(m_messages.beeps.size(), wrongFormat ? 1u : 0u);
-    if (!accepted) QCOMPARE(roomtE->text(), QStringLiteral("25.00"));
+    QCOMPARE(m_messages.texts(), accepted ? QStringList{} : QStringList{box});
+    QCOMPARE(m_messages.beeps.size(), box.startsWith(QLatin1String("Wrong")) ? 1u : 0u);
+    if (!accepted) QCOMPARE(roomtE->text(), QStringLiteral("25.00"));  // the stored value is back
     // Escape must not close a window that has no Cancel.
     QTest::keyClick(&room, Qt::Key_Escape);
     QCOMPARE(room.isVisible(), !accepted);
@@ -187,16 +169,15 @@ void DialogsTest::optionsChangeLanguageAndPassword_data() {
     QTest::addColumn<QString>("wantPass");
     QTest::addColumn<QString>("box");
     constexpr int kOpen = -1, kOk = QDialog::Accepted, kCancel = QDialog::Rejected;
-    QTest::newRow("nothing changed is Cancel") << "English" << "" << "" << kCancel << "English" << "mrol" << "";
-    QTest::newRow("a new password without the old one is ignored")
+    QTest::newRow("nothing changed: Cancel") << "English" << "" << "" << kCancel << "English" << "mrol" << "";
+    QTest::newRow("new password without the old: ignored")
         << "Testowy" << "" << "secret" << kOk << "Testowy" << "mrol" << "";
-    QTest::newRow("a wrong old password keeps the window, the language already loaded")
+    QTest::newRow("wrong old password: still open, the language already loaded")
         << "Testowy" << "MROL" << "secret" << kOpen << "Testowy" << "mrol" << "T:Wrong t:password!";
-    QTest::newRow("the right old password and no new one change nothing")
-        << "English" << "mrol" << "" << kOk << "English" << "mrol" << "";
-    QTest::newRow("the right old password and a new one") << "English" << "mrol" << "secret" << kOk << "English"
-                                                          << "secret" << "";
-    QTest::newRow("an invalid language file brings the previous language back")
+    QTest::newRow("right old, no new one") << "English" << "mrol" << "" << kOk << "English" << "mrol" << "";
+    QTest::newRow("right old and new password")
+        << "English" << "mrol" << "secret" << kOk << "English" << "secret" << "";
+    QTest::newRow("invalid language file: the previous one is back")
         << "Broken" << "" << "" << kOk << "English" << "mrol" << "Broken.lan file is invalid!";
 }
 
@@ -260,47 +241,32 @@ void DialogsTest::portEntriesCarryTheirNumber() {
         QVERIFY2(PortNumberOfEntry(QString::fromLatin1(bad)) == 0, bad);
 }
 
-void DialogsTest::portDialogSwitchesToTheEmulator() {
-    testing::SimOnPty sim;
-    QVERIFY2(sim.ok(), sim.startError().c_str());
-    files::OverrideSettingsDir(sim.dir());
-    workflow::AppContext context;
-    context.settings.ComPort = 98;  // no such port: the tool started without a link
-    TPortS ports(context, m_messages, {}, nullptr);
-    ports.show();
-    auto* list = Child<QComboBox>(ports, "ListaRS");
-    const int com99 = EntryOf(*list, QStringLiteral("COM99  "));
-    QVERIFY(com99 >= 0);
-    QCOMPARE(context.settings.ComPort, 0);
-    list->setCurrentIndex(com99);
-    Click(ports, "OKbutt");
-    QTRY_VERIFY_WITH_TIMEOUT(!ports.isVisible(), 10000);
-    QCOMPARE(ports.result(), int(QDialog::Accepted));
-    QCOMPARE(context.settings.ComPort, 99);
-    QVERIFY(context.link.isOpen());
-    FrameWatch frames(context.link);
-    QTRY_VERIFY_WITH_TIMEOUT(frames.arrived(), 10000);
-    QVERIFY(m_messages.boxes.empty());
-}
-
-void DialogsTest::failedSwitchKeepsTheDialogAndCancelReopensTheOldPort() {
+// From no link to the emulator's port, then a failed switch to an unplugged one that Cancel undoes.
+void DialogsTest::portDialogSwitchesAndCancelReopensTheOldPort() {
     testing::SimOnPty sim;
     QVERIFY2(sim.ok(), sim.startError().c_str());
     files::OverrideSettingsDir(sim.dir());
     std::filesystem::create_symlink(sim.dir() / "unplugged", sim.portsDir() / "COM150");
     workflow::AppContext context;
-    context.settings.ComPort = 150;
-    QVERIFY(!StartUpLink(context, m_messages, nullptr));
-    QCOMPARE(m_messages.texts(), QStringList{"COM150 initialization failed!"});
-    m_messages.clear();
-    context.settings.ComPort = 99;
-    QVERIFY(StartUpLink(context, m_messages, nullptr));
-
+    context.settings.ComPort = 98;  // no such port: the tool started without a link
+    {
+        TPortS ports(context, m_messages, {}, nullptr);
+        ports.show();
+        auto* list = Child<QComboBox>(ports, "ListaRS");
+        QCOMPARE(context.settings.ComPort, 0);
+        list->setCurrentIndex(list->findText(QStringLiteral("COM99  "), Qt::MatchStartsWith));
+        Click(ports, "OKbutt");
+        QTRY_VERIFY_WITH_TIMEOUT(!ports.isVisible(), 10000);
+        QCOMPARE(ports.result(), int(QDialog::Accepted));
+        QCOMPARE(context.settings.ComPort, 99);
+        QVERIFY(FrameArrives(context.link));
+        QVERIFY(m_messages.boxes.empty());
+    }
     TPortS ports(context, m_messages, {}, nullptr);
     ports.show();
     auto* list = Child<QComboBox>(ports, "ListaRS");
     QVERIFY(list->currentText().startsWith(QLatin1String("COM99  ")));
-    list->setCurrentIndex(EntryOf(*list, QStringLiteral("COM150  ")));
+    list->setCurrentIndex(list->findText(QStringLiteral("COM150  "), Qt::MatchStartsWith));
     Click(ports, "OKbutt");
     auto* panel2 = Child<QFrame>(ports, "Panel2");
     QVERIFY(panel2->isVisible());
@@ -315,34 +281,27 @@ void DialogsTest::failedSwitchKeepsTheDialogAndCancelReopensTheOldPort() {
     Click(ports, "Cancelbutt");
     QVERIFY(!ports.isVisible());
     QCOMPARE(ports.result(), int(QDialog::Rejected));
-    QVERIFY(context.link.isOpen());
     QCOMPARE(context.settings.ComPort, 99);
-    FrameWatch frames(context.link);
-    QTRY_VERIFY_WITH_TIMEOUT(frames.arrived(), 10000);
+    QVERIFY(FrameArrives(context.link));
 }
 
+// What they show is fixed text; what matters is that they go away as the operator expects.
 void DialogsTest::infoWindowsCloseAsTheyShould() {
     TInfoF info({}, nullptr);
     info.show();
-    const QStringList lines = Child<QLabel>(info, "Firma")->text().split(QLatin1Char('\n'));
-    QCOMPARE(lines.size(), 6);
-    QCOMPARE(lines.front(), QStringLiteral("R4860 configuration tool"));
-    QVERIFY(!lines.contains(QString()));
+    QVERIFY(!Child<QLabel>(info, "Firma")->text().split(QLatin1Char('\n')).contains(QString()));
     QTest::mouseClick(Child<QLabel>(info, "Firma"), Qt::LeftButton);
     QVERIFY(!info.isVisible());
 
     TProgwerF version({}, nullptr);
     version.show();
-    QCOMPARE(version.windowTitle(), QStringLiteral("Version"));
     QTest::mouseClick(Child<QLabel>(version, "Copywr"), Qt::LeftButton);
     QVERIFY(!version.isVisible());
 
     for (const auto& [key, result] :
          {std::pair{Qt::Key_Return, QDialog::Accepted}, std::pair{Qt::Key_Escape, QDialog::Rejected}}) {
         Twitryna splash({}, nullptr);
-        splash.setVersion(QStringLiteral("v 1.05"));
         splash.show();
-        QCOMPARE(Child<QLabel>(splash, "wersja")->text(), QStringLiteral("v 1.05"));
         QTest::keyClick(&splash, key);
         QVERIFY(!splash.isVisible());
         QCOMPARE(splash.result(), int(result));

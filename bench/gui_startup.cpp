@@ -23,6 +23,7 @@
 
 #include "files/app_paths.h"
 #include "mainwindow/main_window.h"
+#include "support/no_files.h"
 #include "support/recording_messages.h"
 #include "support/sim_on_pty.h"
 
@@ -50,11 +51,6 @@ double CpuSeconds() {
     return secs(usage.ru_utime) + secs(usage.ru_stime);
 }
 
-class NoFiles final : public mainwindow::FileChooser {
-public:
-    QString openFile(QWidget*, const QString&, const QString&) override { return {}; }
-    QString saveFile(QWidget*, const QString&, const QString&) override { return {}; }
-};
 
 }  // namespace
 
@@ -77,7 +73,7 @@ int main(int argc, char** argv) {
     workflow::AppContext context;
     context.settings.ComPort = 99;
     testing::RecordingMessages messages;
-    NoFiles files;
+    testing::NoFiles files;
 
     mainwindow::TR4860F window(context, messages, files);
     std::int64_t openedUs = 0, resultUs = 0;

@@ -11,21 +11,12 @@
 
 #include "files/app_paths.h"
 #include "mainwindow/main_window.h"
+#include "support/no_files.h"
 #include "support/recording_messages.h"
 #include "support/sim_on_pty.h"
 #include "workflow/config_commands.h"
 
 using namespace r4860;
-
-namespace {
-
-class NoFiles final : public mainwindow::FileChooser {
-public:
-    QString openFile(QWidget*, const QString&, const QString&) override { return {}; }
-    QString saveFile(QWidget*, const QString&, const QString&) override { return {}; }
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
@@ -35,7 +26,7 @@ int main(int argc, char** argv) {
     files::OverrideSettingsDir(sim.dir());
     workflow::AppContext context;
     testing::RecordingMessages messages;
-    NoFiles files;
+    testing::NoFiles files;
     mainwindow::TR4860F window(context, messages, files);
     window.init([&] { return context.link.start(99, protocol::kDefaultBaudIndex, files::PortsDir()).ok(); });
     if (!QTest::qWaitFor([&] { return context.state.Connected; }, 10000)) return 1;
@@ -43,7 +34,7 @@ int main(int argc, char** argv) {
     double gui[2] = {}, cli[2] = {};
     for (int round = 0; round < rounds; ++round) {
         for (int kind = 0; kind < 2; ++kind) {
-            QTest::qWaitFor([&] { return context.state.Connected; }, 5000);
+            if (!QTest::qWaitFor([&] { return context.state.Connected; }, 5000)) return 1;
             QSignalSpy done(&window, &mainwindow::TR4860F::transferFinished);
             QElapsedTimer t;
             t.start();
@@ -51,7 +42,7 @@ int main(int argc, char** argv) {
             if (!done.wait(30000)) return 1;
             gui[kind] += t.nsecsElapsed() / 1e9;
 
-            QTest::qWaitFor([&] { return context.state.Connected; }, 5000);
+            if (!QTest::qWaitFor([&] { return context.state.Connected; }, 5000)) return 1;
             workflow::LineState line;
             line.connected = true;
             line.typeIndex = context.link.status.TypeIndex;

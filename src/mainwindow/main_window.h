@@ -197,6 +197,7 @@ private:
     bool showiad(protocol::TransferRequest request, TransferFinish finish);
     void onTransferFinished(const protocol::TransferResult& result);
     void showOutcome(const workflow::Outcome& outcome);
+    void startWrite(workflow::WriteKind kind);
     void writeIdTagOnly();
     void Zapisane(bool complete);
     void EnDisMenu(bool on);

@@ -119,41 +119,28 @@ void TR4860F::ZapiszTClick() {
         writeIdTagOnly();
         return;
     }
+    startWrite(workflow::WriteKind::Full);
+}
+
+void TR4860F::startWrite(workflow::WriteKind kind) {
     model::EncodeOptions options;
     options.today = TodayDays();
-    const workflow::Prepared prepared =
-        workflow::PrepareWrite(lineState(), m_ctx.record, m_ctx.image, options, workflow::WriteKind::Full);
+    const workflow::Prepared prepared = workflow::PrepareWrite(lineState(), m_ctx.record, m_ctx.image, options, kind);
     if (prepared.refused) {
         showOutcome(*prepared.refused);
         return;
     }
     m_data->setText(ToQString(m_ctx.record.Informacje.data));
-    showiad(prepared.request, [this](const protocol::TransferResult& result) {
-        const workflow::Outcome o = workflow::FinishWrite(result, workflow::WriteKind::Full, m_ctx.image);
+    showiad(prepared.request, [this, kind](const protocol::TransferResult& result) {
+        const workflow::Outcome o = workflow::FinishWrite(result, kind, m_ctx.image);
         showOutcome(o);
-        if (o.ok) Zapisane(!workflow::noTab(m_ctx.record, m_panel.CoefMissing));
+        if (o.ok) Zapisane(kind == workflow::WriteKind::Full && !workflow::noTab(m_ctx.record, m_panel.CoefMissing));
         return o.ok;
     });
 }
 
 void TR4860F::writeIdTagOnly() {
-    const auto write = [this] {
-        model::EncodeOptions options;
-        options.today = TodayDays();
-        const workflow::Prepared prepared =
-            workflow::PrepareWrite(lineState(), m_ctx.record, m_ctx.image, options, workflow::WriteKind::IdTagOnly);
-        if (prepared.refused) {
-            showOutcome(*prepared.refused);
-            return;
-        }
-        m_data->setText(ToQString(m_ctx.record.Informacje.data));
-        showiad(prepared.request, [this](const protocol::TransferResult& result) {
-            const workflow::Outcome o = workflow::FinishWrite(result, workflow::WriteKind::IdTagOnly, m_ctx.image);
-            showOutcome(o);
-            if (o.ok) Zapisane(false);
-            return o.ok;
-        });
-    };
+    const auto write = [this] { startWrite(workflow::WriteKind::IdTagOnly); };
     if (m_ctx.state.ConfigRead) {
         write();
         return;

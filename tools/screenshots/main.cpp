@@ -17,6 +17,7 @@
 #include "files/app_paths.h"
 #include "files/language_file.h"
 #include "mainwindow/main_window.h"
+#include "support/no_files.h"
 #include "support/recording_messages.h"
 #include "support/sim_on_pty.h"
 
@@ -24,11 +25,6 @@ using namespace r4860;
 
 namespace {
 
-class NoFiles final : public mainwindow::FileChooser {
-public:
-    QString openFile(QWidget*, const QString&, const QString&) override { return {}; }
-    QString saveFile(QWidget*, const QString&, const QString&) override { return {}; }
-};
 
 // Lets the event loop run for `ms`: the window paints and polls as it would for the operator.
 void RunFor(int ms) {
@@ -63,7 +59,7 @@ bool Session(const std::string& language, const std::function<bool(mainwindow::T
     context.settings.MainLeft = 40;
     context.settings.MainTop = 40;
     testing::RecordingMessages messages;
-    NoFiles files;
+    testing::NoFiles files;
     mainwindow::TR4860F window(context, messages, files);
     window.init([&] { return context.link.start(99, protocol::kDefaultBaudIndex, files::PortsDir()).ok(); });
     RunFor(1500);

@@ -58,7 +58,7 @@ cat <<TEXT
 
 Shown: the r4860 window and the command-line tool, both against the emulated transducer on COM99.
 Try next (the README's "A session with the command-line tool" goes further):
-  $bin/r4860-sim --daemon && $bin/r4860      # the window against the emulator (settings beside it)
+  $bin/r4860-sim --daemon && $bin/r4860      # the window; pick COM99 in the port dialog once
   $bin/r4860-cli --port COM99 read --par my.par             # its configuration into a file
   $bin/r4860-cli --port COM99 write my.par                  # program it from the file
   $bin/r4860-sim ctl broken-sensor on                       # script a fault, then watch it

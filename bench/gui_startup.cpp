@@ -8,7 +8,6 @@
 // the link, and to the first live result on screen; then this process's CPU time over the idle
 // period as a share of one core (the listener thread included; the emulator is a child and not
 // counted).
-#include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -26,6 +25,7 @@
 #include "support/no_files.h"
 #include "support/recording_messages.h"
 #include "support/sim_on_pty.h"
+#include "cpu_time.h"
 
 using namespace r4860;
 
@@ -42,13 +42,6 @@ double SinceProcessStartMs() {
     timespec now{};
     clock_gettime(CLOCK_BOOTTIME, &now);
     return (static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9 - startS) * 1000.0;
-}
-
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto secs = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-    return secs(usage.ru_utime) + secs(usage.ru_stime);
 }
 
 
@@ -109,11 +102,11 @@ int main(int argc, char** argv) {
     std::printf("start -> first live result     %8.1f ms   (%.1f ms after the first frame; aim <= 1000)\n",
                 resultMs, resultMs - frameMs);
 
-    const double cpu0 = CpuSeconds();
+    const double cpu0 = bench::CpuSeconds();
     QElapsedTimer idle;
     idle.start();
     QTest::qWait(idleSeconds * 1000);
-    const double share = (CpuSeconds() - cpu0) / (idle.nsecsElapsed() / 1e9) * 100.0;
+    const double share = (bench::CpuSeconds() - cpu0) / (idle.nsecsElapsed() / 1e9) * 100.0;
     std::printf("idle CPU over %3d s             %8.2f %% of one core   (aim <= 1)\n", idleSeconds, share);
     window.close();
     context.link.stop();

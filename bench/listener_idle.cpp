@@ -6,7 +6,6 @@
 // Runs the emulator at real pacing, starts the link on it, polls every 500 ms like the main
 // window's timer, and prints this process's CPU time (the listener is its only busy thread;
 // the emulator is a child and not counted) as a share of one core.
-#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
@@ -17,17 +16,7 @@
 #include "protocol/link.h"
 #include "protocol/measurement.h"
 #include "support/sim_on_pty.h"
-
-namespace {
-
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto secs = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-    return secs(usage.ru_utime) + secs(usage.ru_stime);
-}
-
-}  // namespace
+#include "cpu_time.h"
 
 int main(int argc, char** argv) {
     using namespace std::chrono;
@@ -48,7 +37,7 @@ int main(int argc, char** argv) {
 
     protocol::MeasurementSample sample;
     long samples = 0, ticks = 0;
-    const double cpuBefore = cpuSeconds();
+    const double cpuBefore = r4860::bench::CpuSeconds();
     const auto start = steady_clock::now();
     const auto end = start + std::chrono::seconds(seconds);
     while (steady_clock::now() < end) {
@@ -56,7 +45,7 @@ int main(int argc, char** argv) {
         ++ticks;
         if (protocol::GetSample(link, sample)) ++samples;
     }
-    const double cpu = cpuSeconds() - cpuBefore;
+    const double cpu = r4860::bench::CpuSeconds() - cpuBefore;
     const double wall = duration<double>(steady_clock::now() - start).count();
     link.stop();
 

@@ -7,7 +7,6 @@
 #include "dialogs/transd_f.h"
 #include "dialogs/wiadomosc.h"
 #include "dialogs/witryna.h"
-#include "qtbridge/qt_text.h"
 
 namespace r4860::mainwindow {
 namespace {
@@ -51,10 +50,6 @@ DialogHooks AppDialogHooks(workflow::AppContext& context, qtbridge::MessageServi
         dialog.exec();
     };
     return hooks;
-}
-
-bool StartLinkAtStartUp(workflow::AppContext& context, qtbridge::MessageService& messages, QWidget* parent) {
-    return dialogs::StartUpLink(context, messages, parent);
 }
 
 }  // namespace r4860::mainwindow

@@ -8,7 +8,5 @@ namespace r4860::mainwindow {
 // The splash; false when the operator cancelled it and the program is to end.
 bool RunSplash(workflow::AppContext& context);
 [[nodiscard]] DialogHooks AppDialogHooks(workflow::AppContext& context, qtbridge::MessageService& messages);
-// The stored port at start-up; reports its own failure.
-bool StartLinkAtStartUp(workflow::AppContext& context, qtbridge::MessageService& messages, QWidget* parent);
 
 }  // namespace r4860::mainwindow

@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <memory>
 
+#include "dialogs/port_s.h"
 #include "files/app_paths.h"
 #include "files/language_file.h"
 #include "files/settings_file.h"
@@ -47,7 +48,7 @@ int main(int argc, char** argv) {
     mainwindow::QtFileChooser chooser;
     mainwindow::TR4860F window(*context, messages, chooser);
     window.setDialogHooks(mainwindow::AppDialogHooks(*context, messages));
-    window.init([&] { return mainwindow::StartLinkAtStartUp(*context, messages, &window); });
+    window.init([&] { return dialogs::StartUpLink(*context, messages, &window); });
     const int rc = QApplication::exec();
 
     context->link.stop();

@@ -5,6 +5,7 @@
 #include "common/lang_table.h"
 #include "common/number_text.h"
 #include "model/transfer_function.h"
+#include "workflow/panel_text.h"
 
 namespace r4860::workflow {
 
@@ -24,7 +25,6 @@ namespace {
 constexpr double kBoundSlack = 0.000001;
 
 std::string RangeText(double value) { return FixedText(value, 2, 4); }
-std::string TenthsText(int tenths) { return FixedText(tenths * 0.1, 1, 3); }
 
 // Parses into `value` (left alone on failure) and notes the format message.
 bool ParseInto(std::string_view text, double& value, std::vector<PanelMessage>& messages) {

@@ -19,7 +19,7 @@ std::string ModeText(int tryb) {
 }  // namespace
 
 std::string SensorGroupCaption(const model::ConfigRecord& rec) {
-    return " " + LangText(IsInputType(rec.Czujnik.Typ) ? "Input" : "Sensor type") + " ";
+    return " " + LangText(IsSignalInput(rec.Czujnik.Typ) ? "Input" : "Sensor type") + " ";
 }
 
 std::string SenTypeText(const model::ConfigRecord& rec) {
@@ -40,7 +40,7 @@ std::string SenTypeText(const model::ConfigRecord& rec) {
     } else if (typ < 16 || typ > 19) {
         text += ", " + ModeText(rec.Czujnik.Tryb);
     }
-    if (rec.Czujnik.Lin > 1) text += ", " + LangText(IsInputType(typ) ? "result converted" : "linearization");
+    if (rec.Czujnik.Lin > 1) text += ", " + LangText(IsSignalInput(typ) ? "result converted" : "linearization");
     return text;
 }
 

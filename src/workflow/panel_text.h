@@ -8,8 +8,7 @@
 
 namespace r4860::workflow {
 
-// Input classes of the panel's rules (the user sensor 15 counts with the thermocouples here).
-[[nodiscard]] constexpr bool IsInputType(int typ) noexcept { return typ == 5 || (typ >= 16 && typ <= 20); }
+// The panel's thermocouple class: the user sensor 15 counts with the thermocouples here.
 [[nodiscard]] constexpr bool IsPanelThermocouple(int typ) noexcept { return typ >= 6 && typ <= 15; }
 
 // " Input " or " Sensor type ".

@@ -254,8 +254,18 @@ static_assert(kKeys.size() == kLangKeyCount, "a language file is validated again
 static_assert(std::ranges::none_of(kKeys, [](std::string_view key) { return key.empty(); }),
               "every key has a text");
 
+// Texts of the tool's own, beyond what the design translates. A language file may translate
+// them after the keys above; one that does not still loads, and these then read in English.
+// Append only: the windows and the manual name them.
+constexpr std::array kToolKeys = {
+    std::string_view{"Print preview"},
+};
+static_assert(std::ranges::none_of(kToolKeys, [](std::string_view key) { return key.empty(); }),
+              "every key has a text");
+
 }  // namespace
 
 std::span<const std::string_view> LangKeys() noexcept { return kKeys; }
+std::span<const std::string_view> ToolLangKeys() noexcept { return kToolKeys; }
 
 }  // namespace r4860

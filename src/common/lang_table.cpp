@@ -18,13 +18,14 @@ bool sameIgnoringCase(std::string_view a, std::string_view b) noexcept {
 
 std::vector<std::string> EnglishTable() {
     std::vector<std::string> table;
-    table.reserve(kLangKeyCount);
-    for (const auto key : LangKeys()) {
-        std::string line;
-        line.reserve(2 * key.size() + 1);
-        line.append(key).append("=").append(key);
-        table.push_back(std::move(line));
-    }
+    table.reserve(kLangKeyCount + ToolLangKeys().size());
+    for (const auto keys : {LangKeys(), ToolLangKeys()})
+        for (const auto key : keys) {
+            std::string line;
+            line.reserve(2 * key.size() + 1);
+            line.append(key).append("=").append(key);
+            table.push_back(std::move(line));
+        }
     return table;
 }
 
@@ -44,6 +45,10 @@ std::string FindLangText(std::span<const std::string> table, std::string_view ke
     return {};
 }
 
-std::string LangText(std::string_view key) { return FindLangText(LangTable(), key); }
+std::string LangText(std::string_view key) {
+    std::string text = FindLangText(LangTable(), key);
+    if (text.empty() && std::ranges::find(ToolLangKeys(), key) != ToolLangKeys().end()) text = key;
+    return text;
+}
 
 }  // namespace r4860

@@ -89,6 +89,8 @@ TEST_F(LanguageFiles, PutsACompleteFileInForceAndOtherwiseEnglish) {
         const bool english = language == "English";
         for (const auto key : LangKeys())
             ASSERT_EQ(LangText(key), english ? std::string(key) : key == c.key ? c.text : bracketed(key)) << c.why;
+        for (const auto key : ToolLangKeys())  // optional: a file without them reads them in English
+            ASSERT_EQ(LangText(key), std::string(key)) << c.why;
         fs::remove(m_dir / c.fileName);
     }
     EXPECT_EQ(SplitLanguageText("a=1\r\nb=2\nc=3\rd=4\r\n\r\ne=5\n"), (Names{"a=1", "b=2", "c=3", "d=4", "", "e=5"}));
@@ -133,7 +135,9 @@ TEST_F(LanguageFiles, ShippedPolishIsCompleteAndKeepsTheDecorationsOfEveryKey) {
     std::string language = "Polski";
     ASSERT_TRUE(LoadLanguage(language, ExeDir())) << "the build copies data/lang beside the executables";
     int unchanged = 0;
-    for (const auto key : LangKeys()) {
+    std::vector<std::string_view> keys(LangKeys().begin(), LangKeys().end());
+    keys.insert(keys.end(), ToolLangKeys().begin(), ToolLangKeys().end());
+    for (const auto key : keys) {
         const std::string text = LangText(key);
         unchanged += text == key;
         EXPECT_EQ(std::ranges::count(key, '&'), std::ranges::count(text, '&')) << "accelerator of " << key;

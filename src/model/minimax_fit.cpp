@@ -1,7 +1,7 @@
 // The Remez exchange on a dense grid over any Haar basis: the Chebyshev basis in a local
 // variable for the fit itself (well conditioned even on short segments), powers of u for the
 // refits that follow the quantization of each coefficient.
-#include "minimax_fit.h"
+#include "model/minimax_fit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-namespace r4860::tools {
+namespace r4860::model {
 namespace {
 
 constexpr int kTerms = kFitDegree + 1;
@@ -262,4 +262,4 @@ MinimaxFit FitMinimax(const std::function<long double(long double)>& f, long dou
     return fit;
 }
 
-}  // namespace r4860::tools
+}  // namespace r4860::model

@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-namespace r4860::tools {
+namespace r4860::model {
 
 inline constexpr int kFitDegree = 6;
 using FitCoefficients = std::array<long double, kFitDegree + 1>;
@@ -35,4 +35,4 @@ struct MinimaxFit {
 [[nodiscard]] MinimaxFit FitMinimax(const std::function<long double(long double)>& f, long double a,
                                     long double b, const FitOptions& options = {});
 
-}  // namespace r4860::tools
+}  // namespace r4860::model

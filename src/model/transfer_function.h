@@ -52,8 +52,14 @@ struct TransferFunction {
 // (curvePoints tells how far it got).
 [[nodiscard]] Result<TransferFunction> ComputeTransferFunction(const ConfigRecord& rec);
 
+// Whether the characteristic the device receives is the record's user table, fitted (a user
+// sensor, or a signal input with a table-defined conversion).
+[[nodiscard]] bool FollowsUserTable(const ConfigRecord& rec) noexcept;
+
 // Fills devCoef, sensorLinSet and curve of `tf` from its signal range by the record's Lin.
-// Lin 0 computes nothing. Refused when a coefficient that goes to the device is not finite.
+// Lin 0 computes nothing. Refused when a coefficient that goes to the device is not finite, a
+// power series is not strictly monotonic between its limits (c9, c10), or a user table cannot
+// be followed within kTableFitTolerance (then with kTableNotFollowedKey).
 [[nodiscard]] Status BuildDeviceCoefficients(const ConfigRecord& rec, TransferFunction& tf);
 
 // Stores the derived values in the record: SignalMin/SignalMax, DevCoef, SensorLinSet, TransferCurve.

@@ -259,6 +259,11 @@ static_assert(std::ranges::none_of(kKeys, [](std::string_view key) { return key.
 // Append only: the windows and the manual name them.
 constexpr std::array kToolKeys = {
     std::string_view{"Print preview"},
+    std::string_view{"The transducer cannot follow this table within 0.1 % of its span"},
+    std::string_view{"More than 3000 lines"},
+    std::string_view{"Not a text file"},
+    std::string_view{"File too large"},
+    std::string_view{"Mixed decimal separators"},
 };
 static_assert(std::ranges::none_of(kToolKeys, [](std::string_view key) { return key.empty(); }),
               "every key has a text");

@@ -116,27 +116,6 @@ std::vector<long double> signChanges(const Polynomial& p, long double lo, long d
     return roots;
 }
 
-// Strictly monotonic over the whole interval, not only at the points SampleSeries looks at: a
-// dip between two samples would make the output run backwards there.
-bool seriesMonotonic(const LinCoefArray& c) {
-    Polynomial p;
-    for (std::size_t k = 0; k <= 8; ++k) {
-        p.c[k] = c[k];
-        if (c[k] != 0.0) p.degree = static_cast<int>(k);
-    }
-    const long double lo = std::min(c[9], c[10]), hi = std::max(c[9], c[10]);
-    std::vector<long double> xs{lo};
-    const auto extremes = signChanges(p.derivative(), lo, hi);
-    xs.insert(xs.end(), extremes.begin(), extremes.end());
-    xs.push_back(hi);
-    const bool rising = p.at(hi) > p.at(lo);
-    for (std::size_t i = 0; i + 1 < xs.size(); ++i) {
-        const long double a = p.at(xs[i]), b = p.at(xs[i + 1]);
-        if (rising ? !(b > a) : !(b < a)) return false;
-    }
-    return true;
-}
-
 // Lin 8: the conversion result's position in MinInput .. MaxInput as one polynomial in x.
 Status buildSeries(const ConfigRecord& rec, TransferFunction& tf) {
     const auto& c = rec.LinCoef;
@@ -147,7 +126,7 @@ Status buildSeries(const ConfigRecord& rec, TransferFunction& tf) {
     for (std::size_t k = 1; k <= 8; ++k) d[k] = c[k] / span;
     d[9] = c[9];
     d[10] = c[10];
-    if (!allFinite(d) || !seriesMonotonic(c)) return notComputable();
+    if (!allFinite(d) || !SeriesMonotonic(c)) return notComputable();
     tf.devCoef = d;
     fillCurve(tf, [&c, lo, span](double x) { return (SeriesValue(c, 9, x) - lo) / span; });
     return {};
@@ -174,6 +153,25 @@ double referenceSpan(int typ) {
 }
 
 }  // namespace
+
+bool SeriesMonotonic(const LinCoefArray& c) {
+    Polynomial p;
+    for (std::size_t k = 0; k <= 8; ++k) {
+        p.c[k] = c[k];
+        if (c[k] != 0.0) p.degree = static_cast<int>(k);
+    }
+    const long double lo = std::min(c[9], c[10]), hi = std::max(c[9], c[10]);
+    std::vector<long double> xs{lo};
+    const auto extremes = signChanges(p.derivative(), lo, hi);
+    xs.insert(xs.end(), extremes.begin(), extremes.end());
+    xs.push_back(hi);
+    const bool rising = p.at(hi) > p.at(lo);
+    for (std::size_t i = 0; i + 1 < xs.size(); ++i) {
+        const long double a = p.at(xs[i]), b = p.at(xs[i + 1]);
+        if (rising ? !(b > a) : !(b < a)) return false;
+    }
+    return true;
+}
 
 bool FollowsUserTable(const ConfigRecord& rec) noexcept {
     const int typ = rec.Czujnik.Typ;

@@ -72,6 +72,10 @@ inline constexpr std::size_t kSeriesPoints = 801;
 // `message` is a rule message (not monotonic, "Value out of range" or the calculation error).
 [[nodiscard]] bool SampleSeries(ConfigRecord& rec, std::string& message);
 
+// The power series c0 .. c8 is strictly monotonic over c9 .. c10 as a whole, not only at the
+// points SampleSeries looks at: a turn between two samples would run the output backwards there.
+[[nodiscard]] bool SeriesMonotonic(const LinCoefArray& c);
+
 // The input range is wide enough as signal (true while a table it needs is not loaded yet).
 [[nodiscard]] bool RangeSpanOk(const ConfigRecord& rec);
 

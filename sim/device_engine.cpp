@@ -162,7 +162,7 @@ std::array<std::uint8_t, 2> DeviceEngine::statusBytes(bool rangeExceeded) const 
 
 OutgoingFrame DeviceEngine::nextFrame(double seconds) {
     const double signal = m_conditions.signal ? *m_conditions.signal : SweepSignal(m_memory, seconds);
-    Measurement m = Evaluate(m_memory, signal);
+    Measurement m = Evaluate(m_memory, signal, m_conditions.coldJunction);
     if (m_simulatedResult) {  // the corrections preview: the output follows the value sent
         const double minInput = m_memory.floatAt(map::kMinInput), span = m_memory.floatAt(map::kInputSpan);
         m.result = *m_simulatedResult;

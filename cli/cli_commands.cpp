@@ -406,6 +406,12 @@ int RunCommand(const Options& o, TerminalUi& ui, AppContext& context) {
     if (o.command == Command::Write || o.command == Command::Verify) {
         if (const int rc = loadParFile(o.parFile, fromFile, context.settings, repairs); rc != kExitOk) return rc;
     }
+    if (!o.settings.empty()) {
+        if (auto applied = ApplySensorSettings(o.settings, fromFile, context.settings, TodayDays()); !applied) {
+            say(applied.error().message);
+            return kExitUsage;
+        }
+    }
     Session session(context);
     LinkRegistration registration(context.link);
     if (const int rc = exitFor(session.open(o.port, files::PortsDir())); rc != kExitOk) return rc;

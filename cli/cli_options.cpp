@@ -20,7 +20,9 @@ std::optional<Command> commandNamed(const std::string& word) {
 }  // namespace
 
 std::string UsageText() {
-    return R"(Usage: r4860-cli --port PORT [--verbose] COMMAND [OPTIONS]
+    return std::string(R"(Usage: r4860-cli --port PORT [--verbose] COMMAND [OPTIONS]
+       r4860-cli set FILE.par [SETTINGS]      (no transducer needed)
+       r4860-cli table --cvd R0,A,B,C --range LO:HI
 
 Configures and monitors one R4860 transducer on a serial port.
 
@@ -49,7 +51,7 @@ Commands:
       (Ctrl-C) or N seconds have passed; S seconds between rows (default 0.5).
   info
       Model, serial number, inner code version and the status of the latest frame.
-
+)" + SetUsageText() + R"(
 Options:
   --port PORT     serial device or COMn (required except for help)
   --verbose       developer trace on stderr
@@ -60,7 +62,7 @@ EEPROM error, transmission unsuccessful, model mismatch, verification errors,
 a port that cannot be opened); 2 bad usage (a bad port name, a path that is
 not a serial device, a file that cannot be used); 130 or 143 when stopped by
 Ctrl-C or SIGTERM.
-)";
+)");
 }
 
 Result<Options> ParseOptions(const std::vector<std::string>& args) {
@@ -108,6 +110,14 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
                 return bad(a + " needs a number of seconds" + (a == "--interval" ? " (at least 0.05)" : ""));
             if (a == "--seconds") o.seconds = x;
             else o.interval = x;
+        } else if (bool takesValue = false; IsSensorSetting(a, takesValue)) {
+            std::string value;
+            if (takesValue) {
+                auto v = takeValue(a.c_str());
+                if (!v) return v.error();
+                value = *v;
+            }
+            if (auto added = AddSensorSetting(o.settings, a, value); !added) return added.error();
         } else if (!a.empty() && a[0] == '-') {
             return bad("unknown option " + a);
         } else if (!command) {
@@ -132,6 +142,8 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
     if ((o.force || o.idTagOnly || o.acceptRepairs) && o.command != Command::Write)
         return bad("--force, --id-tag-only and --accept-repairs go with write");
     if (o.compareDate && o.command != Command::Verify) return bad("--compare-date goes with verify");
+    if (!o.settings.empty() && (o.command != Command::Write || o.idTagOnly))
+        return bad("sensor settings go with set, or with a full write");
     if (takesFile && o.parFile.empty()) return bad("an empty file name");
     if ((!o.imageFile.empty() || (!o.parFile.empty() && !takesFile)) && o.command != Command::Read)
         return bad("--par and --image go with read");

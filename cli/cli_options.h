@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_set.h"
 #include "common/result.h"
 
 namespace r4860::cli {
@@ -23,6 +24,7 @@ struct Options {
     std::optional<double> seconds;  // monitor: stop after this long
     double interval = 0.5;        // monitor: seconds between rows
     bool verbose = false;
+    SensorSettings settings;      // write: sensor, conversion and range applied before it
 };
 
 // Errc::BadArgument with a one-line reason when the words do not make a command.

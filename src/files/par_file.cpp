@@ -11,6 +11,7 @@
 #include "common/text_encoding.h"
 #include "files/line_buffer.h"
 #include "files/real_text.h"
+#include "model/transfer_function.h"
 
 namespace r4860::files {
 namespace {
@@ -116,6 +117,8 @@ Status readNumbers(const std::vector<std::string>& lines, model::ConfigRecord& r
         const auto value = LookupKey(lines, key);
         if (!value || !TextToNum(*value, rec.LinCoef[i])) return corrupt(key);
     }
+    // The file keeps no result range: it follows from the coefficients, as after a read.
+    model::SetConversionRange(rec);
     return {};
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "common/lang_table.h"
@@ -214,6 +215,20 @@ Result<TransferFunction> ComputeTransferFunction(const ConfigRecord& rec) {
     if (!tf.signal.finite() || !std::isfinite(tf.step())) return notComputable();
     if (auto built = BuildDeviceCoefficients(rec, tf); !built) return built.error();
     return tf;
+}
+
+void SetConversionRange(ConfigRecord& rec) {
+    if (rec.Czujnik.Lin != 4 && rec.Czujnik.Lin != 8) return;
+    const auto tenths = [](double v) {
+        const double t = 10.0 * v;
+        if (std::isnan(t)) return std::int32_t{0};
+        return static_cast<std::int32_t>(std::clamp<long long>(RoundEven(t), std::numeric_limits<std::int32_t>::min(),
+                                                               std::numeric_limits<std::int32_t>::max()));
+    };
+    const auto& c = rec.LinCoef;
+    const int terms = rec.Czujnik.Lin == 4 ? 2 : 9;
+    const std::int32_t a = tenths(SeriesValue(c, terms, c[9])), b = tenths(SeriesValue(c, terms, c[10]));
+    rec.LiveRanges[15] = {std::min(a, b), std::max(a, b)};
 }
 
 void ApplyTransferFunction(ConfigRecord& rec, const TransferFunction& tf) {

@@ -62,6 +62,10 @@ struct TransferFunction {
 // be followed within kTableFitTolerance (then with kTableNotFollowedKey).
 [[nodiscard]] Status BuildDeviceCoefficients(const ConfigRecord& rec, TransferFunction& tf);
 
+// Live row 15 = the result range of the linear or power-series conversion in LinCoef, in
+// tenths rounded (as after a read, and after a parameter file is opened). Nothing for other Lin.
+void SetConversionRange(ConfigRecord& rec);
+
 // Stores the derived values in the record: SignalMin/SignalMax, DevCoef, SensorLinSet, TransferCurve.
 void ApplyTransferFunction(ConfigRecord& rec, const TransferFunction& tf);
 

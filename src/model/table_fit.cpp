@@ -175,7 +175,17 @@ Result<TableFit> fitNow(const PointTable& table) {
     TableFit fit;
     fit.span = std::fabs(pts.back().A - pts.front().A);
     const Target f{&table, s0, span, kTableFitTolerance * fit.span * 1e-4};
-    fit.set = buildSet(f, chooseBounds(f, fit.span));
+    if (pts.size() == 2) {
+        // A straight line needs no search: one segment, the line itself.
+        fit.set = {s0, s0 + span, 0.0, 1.0, 1.0, 1.0, 0.0};
+        const double a = NearestDeviceFloat(pts.front().A), b = NearestDeviceFloat(pts.back().A - pts.front().A);
+        for (std::size_t s = 0; s < 3; ++s) {
+            fit.set[kFirstSegment + kSegmentTerms * s] = a;
+            fit.set[kFirstSegment + kSegmentTerms * s + 1] = b;
+        }
+    } else {
+        fit.set = buildSet(f, chooseBounds(f, fit.span));
+    }
     fit.worstError = worstError(table, fit.set);
     return fit;
 }

@@ -175,8 +175,9 @@ bool SeriesMonotonic(const LinCoefArray& c) {
 }
 
 bool FollowsUserTable(const ConfigRecord& rec) noexcept {
+    // The codes whose signal SensorSignal takes from the table; 19 and 20 have none.
     const int typ = rec.Czujnik.Typ;
-    return rec.Czujnik.Lin == 2 && (typ == 15 || IsSignalInput(typ));
+    return rec.Czujnik.Lin == 2 && (typ == 15 || typ == 5 || (typ >= 16 && typ <= 18));
 }
 
 std::string NotMonotonicMessage() {

@@ -32,8 +32,8 @@ constexpr int kSignals = 300;
 struct Case {
     const char* name;
     int model;
-    std::vector<std::string> settings;  // as on the command line
-    std::string table;                  // the table the expectation comes from, if any
+    std::vector<std::string> settings;       // as on the command line
+    std::string table;                       // the table the expectation comes from, if any
     std::function<double(double)> expected;  // otherwise the conversion's value at a signal
 };
 
@@ -44,15 +44,14 @@ struct Worst {
 class Transducer {
 public:
     explicit Transducer(int model) : m_sim(options(model)), m_session(m_context) {}
-    bool open() {
-        return m_sim.ok() && m_session.open(m_sim.linkPath().string(), m_sim.portsDir()).ok();
-    }
+    bool open() { return m_sim.ok() && m_session.open(m_sim.linkPath().string(), m_sim.portsDir()).ok(); }
     testing::SimOnPty& sim() { return m_sim; }
 
     // Reads the device's image first, so what the encoder leaves alone stays the device's.
     bool write(model::ConfigRecord& rec) {
         model::ConfigRecord current;
-        if (!workflow::ReadConfiguration(m_session.link(), m_session.line(), current, m_context.image).outcome.ok)
+        if (!workflow::ReadConfiguration(m_session.link(), m_session.line(), current, m_context.image)
+                 .outcome.ok)
             return false;
         model::EncodeOptions options;
         options.today = TodayDays();
@@ -79,7 +78,8 @@ private:
     workflow::Session m_session;
 };
 
-Worst measure(Transducer& t, double lo, double hi, double span, const std::function<double(double)>& expected) {
+Worst measure(Transducer& t, double lo, double hi, double span,
+              const std::function<double(double)>& expected) {
     Worst w;
     for (int i = 0; i < kSignals; ++i) {
         const double x = lo + (hi - lo) * i / (kSignals - 1);
@@ -93,7 +93,8 @@ Worst measure(Transducer& t, double lo, double hi, double span, const std::funct
 std::string hexBytes(const model::ConfigImage& image, std::size_t first, std::size_t end) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string text;
-    for (std::size_t a = first; a < end; ++a) text += {kDigits[image[a] >> 4], kDigits[image[a] & 15]};
+    for (std::size_t a = first; a < end; ++a)
+        text += {kDigits[image[a] >> 4], kDigits[image[a] & 15]};
     return text;
 }
 
@@ -169,26 +170,55 @@ int main() {
     if (!workflow::WriteCvdTableFile(cvdFile, pt1000, -50.0, 400.0)) return 1;
     const auto cvdInverse = [pt1000](double r) {  // the equation's temperature at r, by bisection
         double lo = -60.0, hi = 410.0;
-        for (int i = 0; i < 80; ++i) (model::CvdResistance(pt1000, (lo + hi) / 2) < r ? lo : hi) = (lo + hi) / 2;
+        for (int i = 0; i < 80; ++i)
+            (model::CvdResistance(pt1000, (lo + hi) / 2) < r ? lo : hi) = (lo + hi) / 2;
         return (lo + hi) / 2;
     };
     const std::vector<Case> cases = {
-        {"user sensor, type K (mV)", 47, {"--sensor", "user", "--cjc", "--table", tables + "/user-sensor-type-k.dat"},
-         "user-sensor-type-k.dat", {}},
-        {"NTC thermistor (ohm)", 47, {"--sensor", "ohm", "--table", tables + "/resistance-ntc-1k.dat", "--unit", "degC"},
-         "resistance-ntc-1k.dat", {}},
-        {"zirconia oxygen probe (mV)", 47, {"--sensor", "mv", "--table", tables + "/millivolt-zirconia-oxygen.dat", "--unit", "%"},
-         "millivolt-zirconia-oxygen.dat", {}},
-        {"horizontal tank (V)", 39, {"--sensor", "v", "--table", tables + "/volt-horizontal-tank.dat", "--unit", "%"},
-         "volt-horizontal-tank.dat", {}},
-        {"square-root flow (mA)", 39, {"--sensor", "ma", "--table", tables + "/milliamp-square-root-flow.dat", "--unit", "%"},
-         "milliamp-square-root-flow.dat", {}},
-        {"Pt1000 by CVD, vs its table", 47, {"--sensor", "ohm", "--table", cvdFile, "--unit", "degC"}, cvdFile, {}},
-        {"Pt1000 by CVD, vs the equation (degC)", 47, {"--sensor", "ohm", "--table", cvdFile, "--unit", "degC"}, {},
+        {"user sensor, type K (mV)",
+         47,
+         {"--sensor", "user", "--cjc", "--table", tables + "/user-sensor-type-k.dat"},
+         "user-sensor-type-k.dat",
+         {}},
+        {"NTC thermistor (ohm)",
+         47,
+         {"--sensor", "ohm", "--table", tables + "/resistance-ntc-1k.dat", "--unit", "degC"},
+         "resistance-ntc-1k.dat",
+         {}},
+        {"zirconia oxygen probe (mV)",
+         47,
+         {"--sensor", "mv", "--table", tables + "/millivolt-zirconia-oxygen.dat", "--unit", "%"},
+         "millivolt-zirconia-oxygen.dat",
+         {}},
+        {"horizontal tank (V)",
+         39,
+         {"--sensor", "v", "--table", tables + "/volt-horizontal-tank.dat", "--unit", "%"},
+         "volt-horizontal-tank.dat",
+         {}},
+        {"square-root flow (mA)",
+         39,
+         {"--sensor", "ma", "--table", tables + "/milliamp-square-root-flow.dat", "--unit", "%"},
+         "milliamp-square-root-flow.dat",
+         {}},
+        {"Pt1000 by CVD, vs its table",
+         47,
+         {"--sensor", "ohm", "--table", cvdFile, "--unit", "degC"},
+         cvdFile,
+         {}},
+        {"Pt1000 by CVD, vs the equation (degC)",
+         47,
+         {"--sensor", "ohm", "--table", cvdFile, "--unit", "degC"},
+         {},
          cvdInverse},
-        {"linear 4..20 mA -> 0..100 %", 39, {"--sensor", "ma", "--linear", "4:20=0:100", "--unit", "%"}, {},
+        {"linear 4..20 mA -> 0..100 %",
+         39,
+         {"--sensor", "ma", "--linear", "4:20=0:100", "--unit", "%"},
+         {},
          [](double x) { return (x - 4.0) * 6.25; }},
-        {"power series 2x + 0.01x^2 (mV)", 47, {"--sensor", "mv", "--series", "0,2,0.01", "--series-input", "0:50"}, {},
+        {"power series 2x + 0.01x^2 (mV)",
+         47,
+         {"--sensor", "mv", "--series", "0,2,0.01", "--series-input", "0:50"},
+         {},
          [](double x) { return 2 * x + 0.01 * x * x; }},
     };
     std::printf("%-38s %12s %12s   (largest difference over %d signals)\n", "configuration", "result units",

@@ -12,10 +12,10 @@
 #include "files/par_file.h"
 #include "files/settings_file.h"
 #include "model/config_compare.h"
+#include "model/models.h"
 #include "workflow/config_checks.h"
 #include "workflow/conversion_rules.h"
 #include "workflow/selection_command.h"
-#include "model/models.h"
 #include "workflow/table_window.h"
 
 namespace r4860::cli {
@@ -25,7 +25,9 @@ namespace fs = std::filesystem;
 using model::ConfigRecord;
 using workflow::Conversion;
 
-Error bad(std::string why) { return makeError(Errc::BadArgument, std::move(why)); }
+Error bad(std::string why) {
+    return makeError(Errc::BadArgument, std::move(why));
+}
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
@@ -69,19 +71,21 @@ struct SensorName {
 
 std::optional<SensorName> sensorNamed(std::string_view name) {
     static constexpr std::pair<std::string_view, std::uint8_t> kSignals[] = {
-        {"ohm", 5}, {"resistance", 5}, {"mv", 16}, {"millivolt", 16}, {"ma", 17}, {"current", 17},
-        {"v", 18}, {"volt", 18}, {"user", 15}};
+        {"ohm", 5},      {"resistance", 5}, {"mv", 16},   {"millivolt", 16}, {"ma", 17},
+        {"current", 17}, {"v", 18},         {"volt", 18}, {"user", 15}};
     for (const auto& [n, typ] : kSignals)
         if (equalsIgnoringCase(name, n)) return SensorName{typ, 0};
     for (const std::string_view prefix : {"tc-", "type-"}) {
-        if (name.size() != prefix.size() + 1 || !equalsIgnoringCase(name.substr(0, prefix.size()), prefix)) continue;
+        if (name.size() != prefix.size() + 1 || !equalsIgnoringCase(name.substr(0, prefix.size()), prefix))
+            continue;
         static constexpr std::string_view kLetters = "bcejknrst";
         const auto at = kLetters.find(static_cast<char>(name.back() | 0x20));
         if (at != std::string_view::npos) return SensorName{static_cast<std::uint8_t>(6 + at), 0};
     }
     // pt100, pt1000-392, ni500, cu100: the metal, the nominal resistance, platinum's alpha.
     static constexpr std::pair<std::string_view, std::uint8_t> kMetals[] = {{"pt", 1}, {"ni", 3}, {"cu", 4}};
-    static constexpr std::pair<std::string_view, std::uint8_t> kOhms[] = {{"100", 0}, {"200", 1}, {"500", 2}, {"1000", 3}};
+    static constexpr std::pair<std::string_view, std::uint8_t> kOhms[] = {
+        {"100", 0}, {"200", 1}, {"500", 2}, {"1000", 3}};
     for (const auto& [metal, typ] : kMetals)
         for (const auto& [ohms, gain] : kOhms) {
             const std::string base = std::string(metal) + std::string(ohms);
@@ -94,7 +98,7 @@ std::optional<SensorName> sensorNamed(std::string_view name) {
 
 std::optional<int> unitNamed(std::string_view name) {
     if (equalsIgnoringCase(name, "none")) return 0;
-    if (name == "degC" || name == "C" || name == "\xC2\xB0" "C") return 8;
+    if (name == "degC" || name == "C" || name == UnitName(8)) return 8;
     if (equalsIgnoringCase(name, "percent")) return 9;
     for (int code = 1; code <= 10; ++code)
         if (equalsIgnoringCase(name, UnitName(code))) return code;
@@ -106,11 +110,10 @@ struct OptionSpec {
     bool takesValue;
 };
 constexpr OptionSpec kOptions[] = {
-    {"--model", true},        {"--sensor", true},     {"--wires", true},         {"--input", true},
-    {"--linearize", false},   {"--no-linearize", false}, {"--cj", true},        {"--cjc", false},
-    {"--difference", false},  {"--linear", true},     {"--series", true},        {"--series-input", true},
-    {"--table", true},        {"--no-conversion", false}, {"--unit", true},     {"--range", true}};
-
+    {"--model", true},       {"--sensor", true},         {"--wires", true},  {"--input", true},
+    {"--linearize", false},  {"--no-linearize", false},  {"--cj", true},     {"--cjc", false},
+    {"--difference", false}, {"--linear", true},         {"--series", true}, {"--series-input", true},
+    {"--table", true},       {"--no-conversion", false}, {"--unit", true},   {"--range", true}};
 
 std::string oneLine(std::string text) {
     std::replace(text.begin(), text.end(), '\r', ' ');
@@ -118,17 +121,24 @@ std::string oneLine(std::string text) {
     return text;
 }
 
-Error refusedBy(const std::vector<workflow::PanelMessage>& messages) { return bad(messages.front().text()); }
+Error refusedBy(const std::vector<workflow::PanelMessage>& messages) {
+    return bad(messages.front().text());
+}
 
 std::string kindName(int typ) {
     if (IsRtd(typ)) return "resistance thermometer input";
     if (IsThermocouple(typ)) return "thermocouple input";
     switch (typ) {
-    case 5: return "resistance input";
-    case 15: return "user sensor input";
-    case 16: return "millivolt input";
-    case 17: return "current input";
-    default: return "volt input";
+    case 5:
+        return "resistance input";
+    case 15:
+        return "user sensor input";
+    case 16:
+        return "millivolt input";
+    case 17:
+        return "current input";
+    default:
+        return "volt input";
     }
 }
 
@@ -140,7 +150,8 @@ Result<workflow::SelectionWindow> windowFor(int model, int typ) {
     if ((typ == 5 || typ == 16) && family47) return SelectionWindow::TWyborRV;
     if (typ == 17 && model == 20) return SelectionWindow::TWyborI;
     if ((typ == 17 || typ == 18) && model == 39) return SelectionWindow::TWyborIV;
-    return bad(model::ModelName(model) + " has no " + kindName(typ) + " (see --help for what each model takes)");
+    return bad(model::ModelName(model) + " has no " + kindName(typ) +
+               " (see --help for what each model takes)");
 }
 
 // The conversion the options ask for, or the one the window shows when they ask for none.
@@ -157,7 +168,9 @@ Result<Conversion> conversionAsked(const SensorSettings& s, Conversion shown) {
     return shown;
 }
 
-int unitOr(const SensorSettings& s, int otherwise) { return s.unit ? *unitNamed(*s.unit) : otherwise; }
+int unitOr(const SensorSettings& s, int otherwise) {
+    return s.unit ? *unitNamed(*s.unit) : otherwise;
+}
 
 // TLinaF: the four limits through its edits, then its OK.
 Status applyLinear(const SensorSettings& s, ConfigRecord& rec) {
@@ -165,9 +178,11 @@ Status applyLinear(const SensorSettings& s, ConfigRecord& rec) {
     workflow::ConversionWindow w = workflow::OpenConversionWindow(rec, workflow::ConversionKind::Linear);
     const auto& [in, out] = *s.linear;
     for (const auto& [which, v] : {std::pair{Limit::Min, in.low}, std::pair{Limit::Max, in.high}})
-        if (auto r = workflow::InputLimitExit(w, rec, which, ShortestText(v)); r.focusBack()) return refusedBy(r.messages);
+        if (auto r = workflow::InputLimitExit(w, rec, which, ShortestText(v)); r.focusBack())
+            return refusedBy(r.messages);
     for (const auto& [which, v] : {std::pair{Limit::Min, out.low}, std::pair{Limit::Max, out.high}})
-        if (auto r = workflow::ResultLimitExit(w, which, ShortestText(v)); r.focusBack()) return refusedBy(r.messages);
+        if (auto r = workflow::ResultLimitExit(w, which, ShortestText(v)); r.focusBack())
+            return refusedBy(r.messages);
     w.unit = unitOr(s, w.unit);
     if (const auto problem = workflow::LinearOk(w, rec)) return bad(problem->text);
     return {};
@@ -178,12 +193,16 @@ Status applySeries(const SensorSettings& s, ConfigRecord& rec) {
     using workflow::Limit;
     workflow::ConversionWindow w = workflow::OpenConversionWindow(rec, workflow::ConversionKind::PowerSeries);
     if (s.seriesInput)
-        for (const auto& [which, v] : {std::pair{Limit::Min, s.seriesInput->low}, std::pair{Limit::Max, s.seriesInput->high}})
-            if (auto r = workflow::InputLimitExit(w, rec, which, ShortestText(v)); r.focusBack()) return refusedBy(r.messages);
+        for (const auto& [which, v] :
+             {std::pair{Limit::Min, s.seriesInput->low}, std::pair{Limit::Max, s.seriesInput->high}})
+            if (auto r = workflow::InputLimitExit(w, rec, which, ShortestText(v)); r.focusBack())
+                return refusedBy(r.messages);
     if (s.series)
         for (int k = 0; k <= 8; ++k) {
-            const double c = k < static_cast<int>(s.series->size()) ? (*s.series)[static_cast<std::size_t>(k)] : 0.0;
-            if (auto r = workflow::CoefficientExit(w, rec, k, ShortestText(c)); r.focusBack()) return refusedBy(r.messages);
+            const double c =
+                k < static_cast<int>(s.series->size()) ? (*s.series)[static_cast<std::size_t>(k)] : 0.0;
+            if (auto r = workflow::CoefficientExit(w, rec, k, ShortestText(c)); r.focusBack())
+                return refusedBy(r.messages);
         }
     w.unit = unitOr(s, w.unit);
     if (const auto problem = workflow::PowerSeriesCheck(w, rec)) return bad(problem->text);
@@ -208,10 +227,14 @@ Status applyConversion(const SensorSettings& s, Conversion c, std::uint8_t input
     if (!s.linear && !s.series && !s.table && !s.seriesInput && !s.unit) return {};
     workflow::PrepareConversionWindow(rec, input);
     switch (c) {
-    case Conversion::Linear: return applyLinear(s, rec);
-    case Conversion::PowerSeries: return applySeries(s, rec);
-    case Conversion::Table: return applyTable(s, rec, settings);
-    case Conversion::None: break;
+    case Conversion::Linear:
+        return applyLinear(s, rec);
+    case Conversion::PowerSeries:
+        return applySeries(s, rec);
+    case Conversion::Table:
+        return applyTable(s, rec, settings);
+    case Conversion::None:
+        break;
     }
     return {};
 }
@@ -225,7 +248,8 @@ Status selectSensor(const SensorSettings& s, SensorName name, int model, ConfigR
         return bad(thermocouple ? "--wires goes with a resistance thermometer or a resistance input"
                                 : "--cj, --cjc and --difference go with a thermocouple");
     if (name.typ != 15 && (s.linear || s.series || s.table || s.noConversion || s.unit))
-        return bad("a resistance thermometer or thermocouple takes no conversion; --table goes with --sensor user");
+        return bad(
+            "a resistance thermometer or thermocouple takes no conversion; --table goes with --sensor user");
     const workflow::SelectionOpening opening = workflow::OpenSelectionWindow(rec);
     const workflow::WyborView view = workflow::WyborInitial(rec, model);
     workflow::WyborChoice c = view.choice;
@@ -234,7 +258,8 @@ Status selectSensor(const SensorSettings& s, SensorName name, int model, ConfigR
     if (!thermocouple) {
         c.rtd = name.typ, c.nominal = name.gain;
         if (s.wires) c.wires = static_cast<std::uint8_t>(*s.wires);
-        if (c.wires == 4 && !view.w4Enabled) return bad(model::ModelName(model) + " takes 2- and 3-wire connections");
+        if (c.wires == 4 && !view.w4Enabled)
+            return bad(model::ModelName(model) + " takes 2- and 3-wire connections");
     } else {
         c.thermocouple = name.typ;
         if (int{s.cjc} + int{s.difference} + int{s.coldJunction.has_value()} > 1)
@@ -249,7 +274,8 @@ Status selectSensor(const SensorSettings& s, SensorName name, int model, ConfigR
         if (s.coldJunction) rec.Parametry.RoomT = *s.coldJunction;
     }
     if (name.typ == 15) {
-        if (!s.table && !(rec.Czujnik.Typ == 15 && rec.TableLoaded)) return bad("a user sensor needs --table FILE.dat");
+        if (!s.table && !(rec.Czujnik.Typ == 15 && rec.TableLoaded))
+            return bad("a user sensor needs --table FILE.dat");
         if (s.table) {
             workflow::PrepareConversionWindow(rec, 15);
             if (auto t = applyTable(s, rec, settings); !t) return t;
@@ -264,8 +290,10 @@ Status selectInput(const SensorSettings& s, SensorName name, workflow::Selection
                    ConfigRecord& rec, files::Settings& settings, long today) {
     using workflow::SelectionWindow;
     if (s.linearize || s.coldJunction || s.cjc || s.difference)
-        return bad("--linearize, --cj, --cjc and --difference go with a thermocouple or resistance thermometer");
-    if (s.wires && name.typ != 5) return bad("--wires goes with a resistance thermometer or a resistance input");
+        return bad(
+            "--linearize, --cj, --cjc and --difference go with a thermocouple or resistance thermometer");
+    if (s.wires && name.typ != 5)
+        return bad("--wires goes with a resistance thermometer or a resistance input");
     if (s.doubleInput && name.typ != 17) return bad("--input goes with a current input");
     const workflow::SelectionOpening opening = workflow::OpenSelectionWindow(rec);
     if (window == SelectionWindow::TWyborRV) {
@@ -299,8 +327,10 @@ Status selectInput(const SensorSettings& s, SensorName name, workflow::Selection
         return bad(model::ModelName(model) + " takes no table conversion (linear or power series)");
     c.conversion = *conv;
     if (auto ok = applyConversion(s, c.conversion, name.typ, rec, settings); !ok) return ok;
-    if (window == SelectionWindow::TWyborI) workflow::WyborIOk(rec, {c.doubleInput, c.conversion}, opening, today);
-    else workflow::WyborIVOk(rec, c, opening, today);
+    if (window == SelectionWindow::TWyborI)
+        workflow::WyborIOk(rec, {c.doubleInput, c.conversion}, opening, today);
+    else
+        workflow::WyborIVOk(rec, c, opening, today);
     return {};
 }
 
@@ -329,19 +359,21 @@ Status applySelection(const SensorSettings& s, ConfigRecord& rec, files::Setting
     const int model = workflow::SelectionModelCode(rec.Device);
     if (!workflow::SelectionOffered(model)) return bad(rec.Device + " has no sensor selection; give --model");
     std::optional<SensorName> name = s.sensor ? sensorNamed(*s.sensor) : std::nullopt;
-    if (!name && rec.Czujnik.Typ >= 1 && rec.Czujnik.Typ < 19) name = SensorName{rec.Czujnik.Typ, rec.Czujnik.Gain};
+    if (!name && rec.Czujnik.Typ >= 1 && rec.Czujnik.Typ < 19)
+        name = SensorName{rec.Czujnik.Typ, rec.Czujnik.Gain};
     if (!name) return bad("the configuration has no sensor yet: give --sensor");
     const auto window = windowFor(model, name->typ);
     if (!window) return window.error();
-    if (*window == workflow::SelectionWindow::TWybor) return selectSensor(s, *name, model, rec, settings, today);
+    if (*window == workflow::SelectionWindow::TWybor)
+        return selectSensor(s, *name, model, rec, settings, today);
     return selectInput(s, *name, *window, model, rec, settings, today);
 }
 
 }  // namespace
 
 bool SensorSettings::empty() const {
-    return !model && !sensor && !wires && !doubleInput && !linearize && !coldJunction && !cjc && !difference &&
-           !linear && !series && !seriesInput && !table && !noConversion && !unit && !range;
+    return !model && !sensor && !wires && !doubleInput && !linearize && !coldJunction && !cjc &&
+           !difference && !linear && !series && !seriesInput && !table && !noConversion && !unit && !range;
 }
 
 bool IsSensorSetting(std::string_view option, bool& takesValue) {
@@ -403,7 +435,8 @@ Status AddSensorSetting(SensorSettings& s, std::string_view option, std::string_
     return {};
 }
 
-Status ApplySensorSettings(const SensorSettings& s, ConfigRecord& rec, files::Settings& settings, long today) {
+Status ApplySensorSettings(const SensorSettings& s, ConfigRecord& rec, files::Settings& settings,
+                           long today) {
     workflow::SelectionStart start = workflow::StartSelection(rec);
     const auto refuse = [&](const Error& e) -> Status {
         workflow::CancelSelection(rec, start.snapshot);
@@ -415,7 +448,8 @@ Status ApplySensorSettings(const SensorSettings& s, ConfigRecord& rec, files::Se
     (void)workflow::FinishSelectionOk(rec, panel, state, today);
     if (s.range)
         if (auto ranged = applyRange(*s.range, rec); !ranged) return refuse(ranged.error());
-    if (auto writable = workflow::CheckWritable(rec, today); !writable) return refuse(bad(writable.error().message));
+    if (auto writable = workflow::CheckWritable(rec, today); !writable)
+        return refuse(bad(writable.error().message));
     return {};
 }
 
@@ -443,7 +477,8 @@ int loadOrStart(const fs::path& file, const SensorSettings& s, ConfigRecord& rec
                      r.writtenValue.c_str(), r.why.c_str());
     const bool replaced = s.sensor || s.table || s.linear || s.series || s.noConversion;
     if (!replaced)
-        if (auto table = workflow::LoadNamedTable(rec, file, settings); !table) return setFailed(table.error().message);
+        if (auto table = workflow::LoadNamedTable(rec, file, settings); !table)
+            return setFailed(table.error().message);
     return kExitOk;
 }
 

@@ -40,11 +40,13 @@ int RunTableCommand(const std::vector<std::string>& args) {
         if (i + 1 >= args.size()) return fail(a + " needs a value");
         const std::string& v = args[++i];
         if (a == "--cvd") {
-            if (!(cvd = coefficients(v))) return fail("--cvd " + v + ": R0, or R0,A,B or R0,A,B,C (decimal points)");
+            if (!(cvd = coefficients(v)))
+                return fail("--cvd " + v + ": R0, or R0,A,B or R0,A,B,C (decimal points)");
         } else if (a == "--range") {
             const auto colon = v.find(':');
             double lo = 0, hi = 0;
-            if (colon == std::string::npos || !TextToNum(v.substr(0, colon), lo) || !TextToNum(v.substr(colon + 1), hi))
+            if (colon == std::string::npos || !TextToNum(v.substr(0, colon), lo) ||
+                !TextToNum(v.substr(colon + 1), hi))
                 return fail("--range " + v + ": LO:HI in degC");
             range = std::pair(lo, hi);
         } else if (a == "--step") {
@@ -56,7 +58,8 @@ int RunTableCommand(const std::vector<std::string>& args) {
     if (!cvd || !range) return fail("--cvd and --range are needed");
     const auto table = model::CvdTable(*cvd, range->first, range->second, step);
     if (!table) return fail(table.error().message);
-    for (const auto& line : model::CvdTableLines(*cvd, *table)) std::printf("%s\n", line.c_str());
+    for (const auto& line : model::CvdTableLines(*cvd, *table))
+        std::printf("%s\n", line.c_str());
     return std::fflush(stdout) == 0 ? kExitOk : kExitUsage;
 }
 

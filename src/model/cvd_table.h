@@ -31,7 +31,8 @@ inline constexpr double kCvdLowest = -200.0, kCvdHighest = 850.0, kResistanceInp
 // Refused (BadArgument, a message for the operator) when the range is empty or outside
 // -200 .. 850 degC, the step is not positive or gives more than 2990 points, a resistance falls
 // outside 0 .. 2500 Ohm, or the resistance does not rise strictly over the range.
-[[nodiscard]] Result<PointTable> CvdTable(const CvdCoefficients& c, double low, double high, double step = 1.0);
+[[nodiscard]] Result<PointTable> CvdTable(const CvdCoefficients& c, double low, double high,
+                                          double step = 1.0);
 
 // The table as the lines of a table file: comments naming the coefficients, then "t R" rows
 // (t with two decimals, R with four: a tenth of a millikelvin on a 100-ohm sensor).

@@ -19,10 +19,10 @@
 namespace r4860::model {
 namespace {
 
-constexpr int kSearchGrid = 401;    // points per segment while the boundaries are searched
-constexpr int kFinalGrid = 4001;    // points per segment of the fit that is sent
-constexpr int kCheckGrid = 20001;   // uniform check points over the table, besides its own points
-constexpr int kReachSteps = 12;     // a boundary to 1/4096 of the signal span
+constexpr int kSearchGrid = 401;   // points per segment while the boundaries are searched
+constexpr int kFinalGrid = 4001;   // points per segment of the fit that is sent
+constexpr int kCheckGrid = 20001;  // uniform check points over the table, besides its own points
+constexpr int kReachSteps = 12;    // a boundary to 1/4096 of the signal span
 constexpr int kLevelSteps = 24;
 constexpr std::size_t kFirstSegment = 7;
 constexpr std::size_t kSegmentTerms = 7;
@@ -114,7 +114,9 @@ Bounds chooseBounds(const Target& f, double resultSpan) {
     return balancedAt(f, 1.1 * low);
 }
 
-long double quantize(long double v) { return NearestDeviceFloat(static_cast<double>(v)); }
+long double quantize(long double v) {
+    return NearestDeviceFloat(static_cast<double>(v));
+}
 
 void fitSegment(const Target& f, double a, double b, SensorLinSetArray& set, std::size_t base) {
     FitOptions options;
@@ -122,7 +124,8 @@ void fitSegment(const Target& f, double a, double b, SensorLinSetArray& set, std
     options.quantize = quantize;
     options.goodEnough = f.goodEnough;
     const MinimaxFit fit = FitMinimax(f, a, b, options);
-    for (std::size_t k = 0; k < kSegmentTerms; ++k) set[base + k] = static_cast<double>(fit.coefficients[k]);
+    for (std::size_t k = 0; k < kSegmentTerms; ++k)
+        set[base + k] = static_cast<double>(fit.coefficients[k]);
 }
 
 SensorLinSetArray buildSet(const Target& f, Bounds bounds) {
@@ -132,7 +135,8 @@ SensorLinSetArray buildSet(const Target& f, Bounds bounds) {
     set[3] = NearestDeviceFloat(bounds.b1);
     set[4] = NearestDeviceFloat(bounds.b2);
     set[5] = 1.0;
-    const std::array<std::pair<double, double>, 3> segments = {{{0.0, set[3]}, {set[3], set[4]}, {set[4], 1.0}}};
+    const std::array<std::pair<double, double>, 3> segments = {
+        {{0.0, set[3]}, {set[3], set[4]}, {set[4], 1.0}}};
     std::array<bool, 3> empty{};
     for (std::size_t s = 0; s < 3; ++s) {
         const auto [a, b] = segments[s];
@@ -162,7 +166,8 @@ double worstError(const PointTable& table, const SensorLinSetArray& set) {
         if (i + 1 < pts.size()) check((pts[i].B + pts[i + 1].B) / 2);
     }
     const double lo = pts.front().B, hi = pts.back().B;
-    for (int i = 0; i <= kCheckGrid; ++i) check(lo + (hi - lo) * i / kCheckGrid);
+    for (int i = 0; i <= kCheckGrid; ++i)
+        check(lo + (hi - lo) * i / kCheckGrid);
     return worst;
 }
 
@@ -171,14 +176,16 @@ Result<TableFit> fitNow(const PointTable& table) {
     if (pts.size() < 2) return makeError(Errc::BadArgument, "a table needs two points");
     const double s0 = NearestDeviceFloat(pts.front().B);
     const double span = NearestDeviceFloat(pts.back().B - pts.front().B);
-    if (!(span > 0.0) || !std::isfinite(s0)) return makeError(Errc::BadArgument, "the table's signals do not rise");
+    if (!(span > 0.0) || !std::isfinite(s0))
+        return makeError(Errc::BadArgument, "the table's signals do not rise");
     TableFit fit;
     fit.span = std::fabs(pts.back().A - pts.front().A);
     const Target f{&table, s0, span, kTableFitTolerance * fit.span * 1e-4};
     if (pts.size() == 2) {
         // A straight line needs no search: one segment, the line itself.
         fit.set = {s0, s0 + span, 0.0, 1.0, 1.0, 1.0, 0.0};
-        const double a = NearestDeviceFloat(pts.front().A), b = NearestDeviceFloat(pts.back().A - pts.front().A);
+        const double a = NearestDeviceFloat(pts.front().A),
+                     b = NearestDeviceFloat(pts.back().A - pts.front().A);
         for (std::size_t s = 0; s < 3; ++s) {
             fit.set[kFirstSegment + kSegmentTerms * s] = a;
             fit.set[kFirstSegment + kSegmentTerms * s + 1] = b;

@@ -15,7 +15,8 @@ namespace r4860::model {
 inline constexpr double kTableFitTolerance = 0.001;
 
 // Message key of a table the characteristic cannot follow closely enough.
-inline constexpr std::string_view kTableNotFollowedKey = "The transducer cannot follow this table within 0.1 % of its span";
+inline constexpr std::string_view kTableNotFollowedKey =
+    "The transducer cannot follow this table within 0.1 % of its span";
 
 struct TableFit {
     SensorLinSetArray set{};  // every value exactly as the device's float format holds it

@@ -36,9 +36,13 @@ InputBounds boundsOf(const ConfigRecord& rec, int code) {
     return {model::SensorRangeLow(rec, code), model::SensorRangeHigh(rec, code), minSpan};
 }
 
-bool insideResults(double v) { return v >= kResultLow && v <= kResultHigh; }
+bool insideResults(double v) {
+    return v >= kResultLow && v <= kResultHigh;
+}
 
-ConversionProblem problem(const PanelMessage& m, ConversionField focus) { return {m.text(), focus, m.icon}; }
+ConversionProblem problem(const PanelMessage& m, ConversionField focus) {
+    return {m.text(), focus, m.icon};
+}
 
 // The first three checks of OK (TLinaF) and Check (TPowerF).
 std::optional<ConversionProblem> checkInput(const ConversionWindow& w, const ConfigRecord& rec) {
@@ -97,14 +101,16 @@ ConversionWindow OpenConversionWindow(ConfigRecord& rec, ConversionKind kind) {
 }
 
 std::string ConversionCaption(ConversionKind kind) {
-    return LangText("conversion") + ": " + LangText(kind == ConversionKind::Linear ? "linear" : "power series");
+    return LangText("conversion") + ": " +
+           LangText(kind == ConversionKind::Linear ? "linear" : "power series");
 }
 
 std::string OkButtonCaption(const ConversionWindow& w) {
     return w.kind == ConversionKind::PowerSeries && !w.checked ? LangText("Check") : std::string("OK");
 }
 
-EditResult<double> InputLimitExit(ConversionWindow& w, ConfigRecord& rec, Limit which, std::string_view text) {
+EditResult<double> InputLimitExit(ConversionWindow& w, ConfigRecord& rec, Limit which,
+                                  std::string_view text) {
     EditResult<double> r;
     double& field = which == Limit::Min ? w.inMin : w.inMax;
     const double old = field;
@@ -117,9 +123,12 @@ EditResult<double> InputLimitExit(ConversionWindow& w, ConfigRecord& rec, Limit 
         const bool inside = which == Limit::Min ? v >= b.low - kEps : v <= b.high + kEps;
         const bool spanOk = hi - lo >= b.minSpan - kEps;
         if (!inside || !spanOk) {
-            if (spanOk) r.messages.push_back(which == Limit::Min ? kMinimumOutOfRange : kMaximumOutOfRange);
-            else if (w.kind == ConversionKind::Linear && hi < lo) r.messages.push_back(kValuesShouldRise);
-            else r.messages.push_back(kRangeTooSmall);
+            if (spanOk)
+                r.messages.push_back(which == Limit::Min ? kMinimumOutOfRange : kMaximumOutOfRange);
+            else if (w.kind == ConversionKind::Linear && hi < lo)
+                r.messages.push_back(kValuesShouldRise);
+            else
+                r.messages.push_back(kRangeTooSmall);
             v = old;
         }
     }
@@ -172,14 +181,17 @@ EditResult<double> CoefficientExit(ConversionWindow& w, ConfigRecord& rec, int k
     return r;
 }
 
-void ConversionFieldChanged(ConversionWindow& w) noexcept { w.checked = false; }
+void ConversionFieldChanged(ConversionWindow& w) noexcept {
+    w.checked = false;
+}
 
 std::optional<ConversionProblem> LinearOk(ConversionWindow& w, ConfigRecord& rec) {
     if (auto p = checkInput(w, rec)) return p;
     if (!insideResults(w.resMin)) return problem(kMinimumOutOfRange, ConversionField::ResMinE);
     if (!insideResults(w.resMax)) return problem(kMaximumOutOfRange, ConversionField::ResMaxE);
     if (!(std::fabs(w.resMax - w.resMin) >= kMinResultSpan))
-        return problem(kResultRangeTooSmall, w.resMin <= kResultLow ? ConversionField::ResMaxE : ConversionField::ResMinE);
+        return problem(kResultRangeTooSmall,
+                       w.resMin <= kResultLow ? ConversionField::ResMaxE : ConversionField::ResMinE);
     const auto [low, high] = tenthsRange(w.resMax, w.resMin);
     rec.LiveRanges[15] = {low, high};
     auto& c = rec.LinCoef;
@@ -204,11 +216,13 @@ std::optional<ConversionProblem> PowerSeriesCheck(ConversionWindow& w, ConfigRec
         return ConversionProblem{model::TranslateRuleMessage(message), ConversionField::A0E};
     // A turn between two samples would be refused when written: say so now.
     if (!model::SeriesMonotonic(rec.LinCoef))
-        return ConversionProblem{model::TranslateRuleMessage(model::NotMonotonicMessage()), ConversionField::A0E};
+        return ConversionProblem{model::TranslateRuleMessage(model::NotMonotonicMessage()),
+                                 ConversionField::A0E};
     const auto& c = rec.LinCoef;
     w.resMin = TruncTenth(model::SeriesValue(c, 9, c[9]));
     w.resMax = TruncTenth(model::SeriesValue(c, 9, c[10]));
-    if (!(std::fabs(w.resMax - w.resMin) >= kMinResultSpan)) return problem(kResultRangeTooSmall, ConversionField::A0E);
+    if (!(std::fabs(w.resMax - w.resMin) >= kMinResultSpan))
+        return problem(kResultRangeTooSmall, ConversionField::A0E);
     w.checked = true;
     return std::nullopt;
 }
@@ -224,16 +238,21 @@ void ConversionCancel(const ConversionWindow& w, ConfigRecord& rec) {
     if (w.kind == ConversionKind::PowerSeries) rec.LinCoef = w.savedCoef;
 }
 
-std::string InputLimitText(double value) { return FixedText(value, std::fabs(value) < 1000.0 ? 3 : 2); }
+std::string InputLimitText(double value) {
+    return FixedText(value, std::fabs(value) < 1000.0 ? 3 : 2);
+}
 
-std::string ResultLimitText(double value) { return TenthTxt(value); }
+std::string ResultLimitText(double value) {
+    return TenthTxt(value);
+}
 
 std::string CoefficientText(double value) {
     if (std::isnan(value)) return {};
     char buf[64];
     const bool small = value != 0.0 && std::fabs(value) < 0.001;
-    const auto [end, ec] = small ? std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 6)
-                                 : std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 8);
+    const auto [end, ec] = small
+                               ? std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 6)
+                               : std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 8);
     return ec == std::errc() ? std::string(buf, end) : std::string();
 }
 

@@ -34,7 +34,7 @@ struct ConversionProblem {
 // The window's own state while it is open (module state in the design).
 struct ConversionWindow {
     ConversionKind kind = ConversionKind::Linear;
-    std::uint8_t inputType = 0;  // TableInputType: the sensor code of the converted input
+    std::uint8_t inputType = 0;         // TableInputType: the sensor code of the converted input
     double inMin = 0.0, inMax = 0.0;    // signal units of the input
     double resMin = 0.0, resMax = 0.0;  // engineering units, one decimal
     int unit = 8;                       // UnitsE, unit codes 0..10
@@ -55,12 +55,14 @@ struct ConversionWindow {
 
 // Leaving InMinE / InMaxE: the value is taken when it lies inside the input's range and leaves
 // its minimum span, else the old one stays; TPowerF writes it to c9 / c10.
-EditResult<double> InputLimitExit(ConversionWindow& w, model::ConfigRecord& rec, Limit which, std::string_view text);
+EditResult<double> InputLimitExit(ConversionWindow& w, model::ConfigRecord& rec, Limit which,
+                                  std::string_view text);
 // Leaving ResMinE / ResMaxE (TLinaF): cut to a tenth up to 999.9, whole beyond; inside
 // -1999 .. 9999 and at least 1.0 from the other limit.
 EditResult<double> ResultLimitExit(ConversionWindow& w, Limit which, std::string_view text);
 // Leaving A0E .. A8E (TPowerF): ck. Beyond 1e40 it warns "Out of range!" and keeps it anyway.
-EditResult<double> CoefficientExit(ConversionWindow& w, model::ConfigRecord& rec, int k, std::string_view text);
+EditResult<double> CoefficientExit(ConversionWindow& w, model::ConfigRecord& rec, int k,
+                                   std::string_view text);
 // A changed input-limit or coefficient field (not while the window fills itself): Check again.
 void ConversionFieldChanged(ConversionWindow& w) noexcept;
 
@@ -70,7 +72,8 @@ void ConversionFieldChanged(ConversionWindow& w) noexcept;
 // Check of TPowerF: the input checks, the sampling of the series (as SampleSeries, against the
 // converted input's range) and, beyond it, the series' monotonicity between the samples, then
 // the result limits and their span. Success sets `checked` and the result limits.
-[[nodiscard]] std::optional<ConversionProblem> PowerSeriesCheck(ConversionWindow& w, model::ConfigRecord& rec);
+[[nodiscard]] std::optional<ConversionProblem> PowerSeriesCheck(ConversionWindow& w,
+                                                                model::ConfigRecord& rec);
 // OK of TPowerF once checked: row 15 from the result limits, Jednostki, ConvEntered.
 void PowerSeriesOk(const ConversionWindow& w, model::ConfigRecord& rec);
 // Exit: TPowerF puts LinCoef back as it was at opening; TLinaF has changed nothing.

@@ -54,6 +54,8 @@ Kolory FinishSelectionOk(model::ConfigRecord& rec, PanelState& panel, WorkflowSt
     return KoloryFor(PanelEvent::SensorSelected, state);
 }
 
-void CancelSelection(model::ConfigRecord& rec, const SelectionSnapshot& snapshot) { snapshot.restore(rec); }
+void CancelSelection(model::ConfigRecord& rec, const SelectionSnapshot& snapshot) {
+    snapshot.restore(rec);
+}
 
 }  // namespace r4860::workflow

@@ -56,7 +56,8 @@ struct SelectionStart {
 // checked against when it is too small now; the configuration date, when there is one, today
 // (the record only: nothing reaches the transducer before Write); VerifyAllowed cleared. Returns
 // the colour state the panel is shown with (aqua range edits while connected).
-[[nodiscard]] Kolory FinishSelectionOk(model::ConfigRecord& rec, PanelState& panel, WorkflowState& state, long today);
+[[nodiscard]] Kolory FinishSelectionOk(model::ConfigRecord& rec, PanelState& panel, WorkflowState& state,
+                                       long today);
 // Step 7: the record as it was before Select.
 void CancelSelection(model::ConfigRecord& rec, const SelectionSnapshot& snapshot);
 

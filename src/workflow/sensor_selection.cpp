@@ -21,7 +21,9 @@ void rangeFromRow(ConfigRecord& rec, int row) {
     rec.Parametry.MaxInput = model::SensorRangeHigh(rec, row);
 }
 
-bool isDoubleMode(int tryb) { return tryb >= 8 && tryb <= 11; }
+bool isDoubleMode(int tryb) {
+    return tryb >= 8 && tryb <= 11;
+}
 
 // The wiring a record's mode shows, where 4-wire may be disabled.
 std::uint8_t wiresOf(int tryb, bool w4Enabled, std::uint8_t otherwise) {
@@ -30,15 +32,21 @@ std::uint8_t wiresOf(int tryb, bool w4Enabled, std::uint8_t otherwise) {
     return otherwise;
 }
 
-std::uint8_t wiresChosen(std::uint8_t wires) { return wires >= 2 && wires <= 4 ? wires : 2; }
+std::uint8_t wiresChosen(std::uint8_t wires) {
+    return wires >= 2 && wires <= 4 ? wires : 2;
+}
 
 // The conversion a record shows on the tab of its own sensor; a table only once it is loaded.
 Conversion conversionOf(const ConfigRecord& rec) {
     switch (rec.Czujnik.Lin) {
-    case 4: return Conversion::Linear;
-    case 8: return Conversion::PowerSeries;
-    case 2: return rec.TableLoaded ? Conversion::Table : Conversion::None;
-    default: return Conversion::None;
+    case 4:
+        return Conversion::Linear;
+    case 8:
+        return Conversion::PowerSeries;
+    case 2:
+        return rec.TableLoaded ? Conversion::Table : Conversion::None;
+    default:
+        return Conversion::None;
     }
 }
 
@@ -82,10 +90,14 @@ SelectionOpening OpenSelectionWindow(ConfigRecord& rec) {
 
 std::uint8_t LinCodeOf(Conversion c) noexcept {
     switch (c) {
-    case Conversion::Linear: return 4;
-    case Conversion::PowerSeries: return 8;
-    case Conversion::Table: return 2;
-    case Conversion::None: break;
+    case Conversion::Linear:
+        return 4;
+    case Conversion::PowerSeries:
+        return 8;
+    case Conversion::Table:
+        return 2;
+    case Conversion::None:
+        break;
     }
     return 1;
 }
@@ -197,28 +209,40 @@ void WyborIVOk(ConfigRecord& rec, const WyborIVChoice& choice, const SelectionOp
     inputOk(rec, opening, choice.currentTab ? 4 : 1, today);
 }
 
-void PrepareConversionWindow(ConfigRecord& rec, std::uint8_t inputCode) noexcept { rec.TableInputType = inputCode; }
+void PrepareConversionWindow(ConfigRecord& rec, std::uint8_t inputCode) noexcept {
+    rec.TableInputType = inputCode;
+}
 
 std::string_view InputUnitLabel(int inputCode) noexcept {
     switch (inputCode) {
-    case 5: return "Ohm";
+    case 5:
+        return "Ohm";
     case 15:
-    case 16: return "mV";
+    case 16:
+        return "mV";
     case 17:
-    case 19: return "mA";
-    case 18: return "V";
-    default: return "";
+    case 19:
+        return "mA";
+    case 18:
+        return "V";
+    default:
+        return "";
     }
 }
 
 int DefaultResultUnit(int inputCode) noexcept {
     switch (inputCode) {
-    case 5: return 5;
-    case 16: return 2;
+    case 5:
+        return 5;
+    case 16:
+        return 2;
     case 17:
-    case 19: return 4;
-    case 18: return 1;
-    default: return 8;
+    case 19:
+        return 4;
+    case 18:
+        return 1;
+    default:
+        return 8;
     }
 }
 
@@ -240,8 +264,12 @@ std::string ResultSpanText(const ConfigRecord& rec) {
                       std::string(UnitName(rec.Parametry.Jednostki)));
 }
 
-std::string MaxRangeCaption() { return LangText("Maximum range") + ":"; }
-std::string InputCaption() { return LangText("Input") + ":"; }
+std::string MaxRangeCaption() {
+    return LangText("Maximum range") + ":";
+}
+std::string InputCaption() {
+    return LangText("Input") + ":";
+}
 std::string ResultCaption() {
     const std::string result = LangText("Result1");  // "Result1" names the column; the label drops the 1
     return Utf8Left(result, Utf8Length(result) == 0 ? 0 : Utf8Length(result) - 1) + ":";

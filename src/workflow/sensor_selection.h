@@ -38,8 +38,8 @@ struct WyborChoice {
     bool rtdLinearization = true;  // RLin
     // Thermocouple tab: ThB 6 .. ThT 14, or 15 for a user sensor described by a table.
     std::uint8_t thermocouple = 6;
-    bool tempDiff = false;  // TempDiff
-    bool cjc = true;        // CJC
+    bool tempDiff = false;        // TempDiff
+    bool cjc = true;              // CJC
     bool thLinearization = true;  // ThLin
     friend bool operator==(const WyborChoice&, const WyborChoice&) = default;
 };
@@ -57,12 +57,13 @@ void CjcChecked(WyborChoice& choice) noexcept;
 // OK of TWybor: the codes, AdjustRtdRange, degC, the full range with filter and corrections
 // cleared when the sensor or its nominal resistance changed (or it is the user sensor), the
 // table state cleared unless it is the user sensor, and today's date (`today`, days) in `data`.
-void WyborOk(model::ConfigRecord& rec, const WyborChoice& choice, const SelectionOpening& opening, long today);
+void WyborOk(model::ConfigRecord& rec, const WyborChoice& choice, const SelectionOpening& opening,
+             long today);
 
 // --- TWyborRV: voltage (mV) and resistance signals ---
 struct WyborRVChoice {
     bool resistanceTab = false;
-    std::uint8_t wires = 2;                   // resistance tab: W2..W4 as 2..4
+    std::uint8_t wires = 2;                    // resistance tab: W2..W4 as 2..4
     Conversion conversion = Conversion::None;  // of the visible tab; Table is beyond the design
     friend bool operator==(const WyborRVChoice&, const WyborRVChoice&) = default;
 };
@@ -74,7 +75,7 @@ struct WyborRVView {
 
 // --- TWyborI: current input, single or double ---
 struct WyborIChoice {
-    bool doubleInput = false;  // W3 "double" (mode 8), else W2 "single" (mode 5)
+    bool doubleInput = false;                  // W3 "double" (mode 8), else W2 "single" (mode 5)
     Conversion conversion = Conversion::None;  // RnoLin, RLina, RLins
     friend bool operator==(const WyborIChoice&, const WyborIChoice&) = default;
 };
@@ -94,9 +95,12 @@ struct WyborIVChoice {
 // conversion is set or the sensor or conversion changed; TableLoaded cleared unless the
 // conversion is a table (in TWyborRV too: a sampled power series left from before must not stand
 // in for a new one); TableInputType 0 without a conversion; today's date in `data`.
-void WyborRVOk(model::ConfigRecord& rec, const WyborRVChoice& choice, const SelectionOpening& opening, long today);
-void WyborIOk(model::ConfigRecord& rec, const WyborIChoice& choice, const SelectionOpening& opening, long today);
-void WyborIVOk(model::ConfigRecord& rec, const WyborIVChoice& choice, const SelectionOpening& opening, long today);
+void WyborRVOk(model::ConfigRecord& rec, const WyborRVChoice& choice, const SelectionOpening& opening,
+               long today);
+void WyborIOk(model::ConfigRecord& rec, const WyborIChoice& choice, const SelectionOpening& opening,
+              long today);
+void WyborIVOk(model::ConfigRecord& rec, const WyborIVChoice& choice, const SelectionOpening& opening,
+               long today);
 
 // The sensor code of the input a conversion window is opened for, stored in TableInputType
 // before it opens: 5 resistance, 16 millivolt, 17 current, 18 volt.

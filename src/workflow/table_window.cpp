@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/catalogues.h"
 #include "common/lang_table.h"
 #include "common/number_text.h"
 #include "files/atomic_file.h"
@@ -22,8 +23,9 @@ Outcome warning(std::string text) {
 }
 
 double minSpanOf(int code) {
-    return code >= 1 && code < static_cast<int>(model::MinSpan.size()) ? model::MinSpan[static_cast<std::size_t>(code)]
-                                                                         : 0.0;
+    return code >= 1 && code < static_cast<int>(model::MinSpan.size())
+               ? model::MinSpan[static_cast<std::size_t>(code)]
+               : 0.0;
 }
 
 }  // namespace
@@ -38,13 +40,21 @@ TableWindow OpenTableWindow(const model::ConfigRecord& rec, const files::Setting
 }
 
 std::vector<std::string> TableExampleText(int inputType) {
-    std::string header = ";  t[\xC2\xB0" "C]   V[mV]";
-    if (inputType == 5) header = ";  t[\xC2\xB0" "C]   R[Ohm]";
-    if (inputType == 17 || inputType == 19) header = ";  t[\xC2\xB0" "C]   I[mA]";
-    return {"; " + LangText("Example") + ":", ";", header, "    0.0    0.0", "    1.0    0.01", "      .   .   ."};
+    std::string_view signal = "V[mV]";
+    if (inputType == 5) signal = "R[Ohm]";
+    if (inputType == 17 || inputType == 19) signal = "I[mA]";
+    const std::string header = ";  t[" + std::string(UnitName(8)) + "]   " + std::string(signal);
+    return {"; " + LangText("Example") + ":",
+            ";",
+            header,
+            "    0.0    0.0",
+            "    1.0    0.01",
+            "      .   .   ."};
 }
 
-std::string TableFileFilter() { return LangText("Tables") + " (*.dat)|*.dat|" + LangText("All files") + "|*.*"; }
+std::string TableFileFilter() {
+    return LangText("Tables") + " (*.dat)|*.dat|" + LangText("All files") + "|*.*";
+}
 
 Result<TableLoadView> TablLoadBClick(TableWindow& w, model::ConfigRecord& rec, files::Settings& settings,
                                      const std::filesystem::path& chosen) {
@@ -102,12 +112,13 @@ void TablExitBClick(const TableWindow& w, model::ConfigRecord& rec, files::Setti
     rec.File = w.savedFile;
 }
 
-Status WriteCvdTableFile(const std::filesystem::path& file, const model::CvdCoefficients& c, double low, double high,
-                         double step) {
+Status WriteCvdTableFile(const std::filesystem::path& file, const model::CvdCoefficients& c, double low,
+                         double high, double step) {
     const auto table = model::CvdTable(c, low, high, step);
     if (!table) return table.error();
     std::string text;
-    for (const auto& line : model::CvdTableLines(c, *table)) text += line + "\n";
+    for (const auto& line : model::CvdTableLines(c, *table))
+        text += line + "\n";
     return files::WriteFileAtomically(file, text);
 }
 

@@ -35,20 +35,21 @@ struct TableWindow {
 
 // What the window shows after TablLoadB ("Open") took a file.
 struct TableLoadView {
-    std::vector<std::string> lines;              // the read-only text view
-    std::optional<std::size_t> selectLine;       // the failing line, highlighted from the third on
-    std::string caption;                         // the file's folder
-    std::string fileName;                        // InpFileN
-    std::string inMin, inMax, resMin, resMax;    // InMinV .. ResMaxV; empty after a failure
+    std::vector<std::string> lines;            // the read-only text view
+    std::optional<std::size_t> selectLine;     // the failing line, highlighted from the third on
+    std::string caption;                       // the file's folder
+    std::string fileName;                      // InpFileN
+    std::string inMin, inMax, resMin, resMax;  // InMinV .. ResMaxV; empty after a failure
     bool unitLabelsVisible = false;
-    std::optional<Outcome> warning;              // beeped and shown when set
+    std::optional<Outcome> warning;  // beeped and shown when set
 };
 // File = `chosen`, TableLoaded false, then the file is read. A good table fills the labels and
 // enables UnitsE; it is loaded (TableLoaded, OK enabled) when its signal spans the input's
 // minimum and, beyond the design, when the transducer can follow it within 0.1 % of its span,
 // else the warning says which. The data folder follows the file. Io when it cannot be read.
 [[nodiscard]] Result<TableLoadView> TablLoadBClick(TableWindow& w, model::ConfigRecord& rec,
-                                                   files::Settings& settings, const std::filesystem::path& chosen);
+                                                   files::Settings& settings,
+                                                   const std::filesystem::path& chosen);
 
 // TablOKB: ConvEntered; with a table loaded, row 15 from it and Jednostki from UnitsE (true:
 // closed with OK); without one it acts as Exit (false).

@@ -14,20 +14,26 @@ namespace {
 
 TEST(CvdTable, TheStandardSensorsResistances) {
     // IEC 60751's values at its reference points; the C term acts below 0 degC only.
-    for (const auto& [t, r] : {std::pair{0.0, 100.0}, {100.0, 138.5055}, {-100.0, 60.25584}, {850.0, 390.48109}})
+    for (const auto& [t, r] :
+         {std::pair{0.0, 100.0}, {100.0, 138.5055}, {-100.0, 60.25584}, {850.0, 390.48109}})
         EXPECT_NEAR(CvdResistance(kIec60751Coefficients, t), r, 5e-5) << t;
 }
 
 TEST(CvdTable, RefusesWhatTheInputOrTheEquationCannotCarry) {
     const CvdCoefficients pt1000{1000.0};
-    const struct { const char* why; CvdCoefficients c; double lo, hi, step; } cases[] = {
+    const struct {
+        const char* why;
+        CvdCoefficients c;
+        double lo, hi, step;
+    } cases[] = {
         {"a Pt1000 passes 2500 ohm near 400 degC", pt1000, 0.0, 850.0, 1.0},
         {"below the equation's range", kIec60751Coefficients, -250.0, 100.0, 1.0},
         {"an empty range", kIec60751Coefficients, 100.0, 100.0, 1.0},
         {"more points than a table holds", kIec60751Coefficients, -200.0, 850.0, 0.1},
         {"coefficients that make the resistance fall", {100.0, -3.9e-3, 0.0, 0.0}, 0.0, 100.0, 1.0},
     };
-    for (const auto& c : cases) EXPECT_FALSE(CvdTable(c.c, c.lo, c.hi, c.step).ok()) << c.why;
+    for (const auto& c : cases)
+        EXPECT_FALSE(CvdTable(c.c, c.lo, c.hi, c.step).ok()) << c.why;
 }
 
 TEST(CvdTable, TheTransducerFollowsTheGeneratedTableWithinAHundredthOfADegree) {

@@ -41,9 +41,11 @@ TEST(TableFit, FollowsEveryExampleAndTheHardShapesWithinATenthOfAPercent) {
         {"horizontal tank", exampleFile("volt-horizontal-tank.dat", 18)},
         {"square-root flow", exampleFile("milliamp-square-root-flow.dat", 17)},
         {"21-point type K over 0 .. 500 degC",
-         sampled(21, [](double u) { return 500 * u; }, [](double u) { return ThermoEmf(10, 500 * u) * 0.001; })},
+         sampled(
+             21, [](double u) { return 500 * u; }, [](double u) { return ThermoEmf(10, 500 * u) * 0.001; })},
         {"square root in 1 % steps of the result",
-         sampled(101, [](double u) { return 100 * u; }, [](double u) { return 4 + 16 * u * u; })},
+         sampled(
+             101, [](double u) { return 100 * u; }, [](double u) { return 4 + 16 * u * u; })},
         {"two points are a straight line", PointTable{{{0.0, 4.0}, {100.0, 20.0}}}},
     };
     for (const auto& [why, table] : cases) {
@@ -53,7 +55,8 @@ TEST(TableFit, FollowsEveryExampleAndTheHardShapesWithinATenthOfAPercent) {
         EXPECT_TRUE(fit->follows()) << why << ": worst " << fit->worstError << " of " << fit->span;
         SensorLinSetArray sent = fit->set;
         sent[1] -= sent[0];  // the upper limit goes as the span
-        for (const double v : sent) ASSERT_EQ(NearestDeviceFloat(v), v) << why << ": sent as it was verified";
+        for (const double v : sent)
+            ASSERT_EQ(NearestDeviceFloat(v), v) << why << ": sent as it was verified";
         const auto& pts = table.points;
         for (std::size_t i = 0; i + 1 < pts.size(); ++i)
             for (const double x : {pts[i].B, (pts[i].B + pts[i + 1].B) / 2})
@@ -88,8 +91,17 @@ TEST(TableFit, WhatTheTransducerCannotFollowIsRefusedBeforeAnythingIsWritten) {
     series.Czujnik.Lin = 8;
     const long double m = 4.01L, a = 0.5e-4L, S = 2.0L, e = 0.5e-4L;
     const long double k1 = a - S * e;  // p = S x'^3 + k1 x' with x' = x - m
-    series.LinCoef = {static_cast<double>(-S * m * m * m - k1 * m), static_cast<double>(3 * S * m * m + k1),
-                      static_cast<double>(-3 * S * m), static_cast<double>(S), 0, 0, 0, 0, 0, 4.0, 20.0};
+    series.LinCoef = {static_cast<double>(-S * m * m * m - k1 * m),
+                      static_cast<double>(3 * S * m * m + k1),
+                      static_cast<double>(-3 * S * m),
+                      static_cast<double>(S),
+                      0,
+                      0,
+                      0,
+                      0,
+                      0,
+                      4.0,
+                      20.0};
     std::string message;
     ASSERT_TRUE(SampleSeries(series, message)) << "the samples alone do not see the dip: " << message;
     series.Parametry.MinInput = series.Table.points.front().A;

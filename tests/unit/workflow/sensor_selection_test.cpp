@@ -16,12 +16,14 @@ using model::ConfigRecord;
 
 constexpr long kToday = 46100;  // 18.03.2026
 
-ConfigRecord configured(std::uint8_t typ, std::uint8_t tryb, std::uint8_t gain, std::uint8_t lin, double lo, double hi) {
+ConfigRecord configured(std::uint8_t typ, std::uint8_t tryb, std::uint8_t gain, std::uint8_t lin, double lo,
+                        double hi) {
     ConfigRecord r;
     r.Czujnik = {typ, tryb, gain, lin};
     r.Device = "R4748";
     r.Parametry.MinInput = lo, r.Parametry.MaxInput = hi, r.Parametry.Siec = 50, r.Parametry.Jednostki = 8;
-    r.Parametry.FiltrZakres = 12, r.Parametry.FiltrCzas = 19, r.Parametry.FiltrLimit = 5, r.Parametry.ZeroReg = 0.5;
+    r.Parametry.FiltrZakres = 12, r.Parametry.FiltrCzas = 19, r.Parametry.FiltrLimit = 5,
+    r.Parametry.ZeroReg = 0.5;
     r.Informacje.data = "01.01.2025";
     model::AdjustRtdRange(r);
     return r;
@@ -34,7 +36,12 @@ WyborChoice rtd(std::uint8_t type, std::uint8_t wires, std::uint8_t nominal) {
 }
 
 TEST(SensorSelection, TWyborOkResetsTheRangeOnlyForANewSensor) {
-    const struct { const char* why; WyborChoice choice; double lo, hi; bool cleared; } cases[] = {
+    const struct {
+        const char* why;
+        WyborChoice choice;
+        double lo, hi;
+        bool cleared;
+    } cases[] = {
         {"only the connection changes: range, filter and corrections stay", rtd(1, 3, 0), 0.0, 150.0, false},
         {"Pt100 to Ni100: the nickel's full range", rtd(3, 2, 0), -60.0, 180.0, true},
         {"100 to 500 ohm: a new sensor too", rtd(1, 2, 2), -100.0, 850.0, true},
@@ -73,11 +80,13 @@ TEST(SensorSelection, InputWindowsTakeTheConversionsRangeAndClearAStaleTable) {
     rec.TableLoaded = true;  // a table sampled from an earlier power series
     WyborIOk(rec, {true, Conversion::Linear}, opening, kToday);
     EXPECT_EQ(rec.Czujnik, (model::CzujnikGroup{17, 8, 0, 4}));
-    EXPECT_EQ(std::tuple(rec.Parametry.MinInput, rec.Parametry.MaxInput, rec.Parametry.Jednostki), std::tuple(0.0, 100.0, 9));
+    EXPECT_EQ(std::tuple(rec.Parametry.MinInput, rec.Parametry.MaxInput, rec.Parametry.Jednostki),
+              std::tuple(0.0, 100.0, 9));
     EXPECT_FALSE(rec.TableLoaded);
     // Back to no conversion: the full range in mA. TWyborRV clears a stale table as well.
     WyborIOk(rec, {}, OpenSelectionWindow(rec), kToday);
-    EXPECT_EQ(std::tuple(rec.Parametry.MinInput, rec.Parametry.MaxInput, rec.Parametry.Jednostki), std::tuple(0.0, 20.0, 4));
+    EXPECT_EQ(std::tuple(rec.Parametry.MinInput, rec.Parametry.MaxInput, rec.Parametry.Jednostki),
+              std::tuple(0.0, 20.0, 4));
     rec.TableLoaded = true;
     WyborRVOk(rec, {false, 2, Conversion::PowerSeries}, OpenSelectionWindow(rec), kToday);
     EXPECT_FALSE(rec.TableLoaded) << "the series must be sampled afresh, not read from the old table";
@@ -99,14 +108,20 @@ TEST(SensorSelection, WindowsOpenAsTheRecordAndTheModelSay) {
     EXPECT_EQ(WyborIVInitial(volt).conversion, Conversion::Table);
     EXPECT_EQ(WyborIInitial(configured(17, 9, 0, 8, 0, 1)), (WyborIChoice{true, Conversion::PowerSeries}));
 
-    const struct { int code, typ; SelectionWindow first; } windows[] = {
-        {20, 17, SelectionWindow::TWyborI}, {39, 18, SelectionWindow::TWyborIV}, {47, 16, SelectionWindow::TWyborRV},
-        {49, 10, SelectionWindow::TWybor}, {37, 17, SelectionWindow::None}, {SelectionModelCode("Q4720"), 17, SelectionWindow::None}};
-    for (const auto& w : windows) EXPECT_EQ(FirstSelectionWindow(w.code, w.typ), w.first) << w.code;
+    const struct {
+        int code, typ;
+        SelectionWindow first;
+    } windows[] = {
+        {20, 17, SelectionWindow::TWyborI},  {39, 18, SelectionWindow::TWyborIV},
+        {47, 16, SelectionWindow::TWyborRV}, {49, 10, SelectionWindow::TWybor},
+        {37, 17, SelectionWindow::None},     {SelectionModelCode("Q4720"), 17, SelectionWindow::None}};
+    for (const auto& w : windows)
+        EXPECT_EQ(FirstSelectionWindow(w.code, w.typ), w.first) << w.code;
     EXPECT_EQ(NextSelectionWindow(SelectionWindow::TWybor, DialogResult::More), SelectionWindow::TWyborRV);
     EXPECT_EQ(NextSelectionWindow(SelectionWindow::TWyborRV, DialogResult::More), SelectionWindow::TWybor);
     EXPECT_EQ(NextSelectionWindow(SelectionWindow::TWyborRV, DialogResult::Ok), SelectionWindow::None);
-    EXPECT_EQ(std::pair(MaxRangeText(volt, 18), MaxRangeText(volt, 16)), std::pair(std::string("-11...11 V"), std::string("-1000...1000 mV")));
+    EXPECT_EQ(std::pair(MaxRangeText(volt, 18), MaxRangeText(volt, 16)),
+              std::pair(std::string("-11...11 V"), std::string("-1000...1000 mV")));
 }
 
 TEST(SenSelClick, OkStampsTheDateInTheRecordAndCancelPutsEverythingBack) {
@@ -125,7 +140,8 @@ TEST(SenSelClick, OkStampsTheDateInTheRecordAndCancelPutsEverythingBack) {
     PrepareConversionWindow(rec, 18);
     files::Settings settings;
     TableWindow table = OpenTableWindow(rec, settings);
-    const auto loaded = TablLoadBClick(table, rec, settings, std::string(R4860_TABLES_DIR) + "/volt-horizontal-tank.dat");
+    const auto loaded =
+        TablLoadBClick(table, rec, settings, std::string(R4860_TABLES_DIR) + "/volt-horizontal-tank.dat");
     ASSERT_TRUE(loaded && !loaded->warning) << (loaded && loaded->warning ? loaded->warning->message : "io");
     table.unit = 9;
     ASSERT_TRUE(TablOKBClick(table, rec, settings));
@@ -138,7 +154,8 @@ TEST(SenSelClick, OkStampsTheDateInTheRecordAndCancelPutsEverythingBack) {
     ASSERT_TRUE(model::EncodeImage(rec, b, {kToday, 39}).ok());
     EXPECT_EQ(a, b) << "the transducer would receive exactly what it would have before Select";
     EXPECT_TRUE(rec.File == before.File && rec.TableInputType == before.TableInputType &&
-                rec.TableLoaded == before.TableLoaded && rec.Table == before.Table && rec.Device == before.Device);
+                rec.TableLoaded == before.TableLoaded && rec.Table == before.Table &&
+                rec.Device == before.Device);
 
     PanelState panel{true, true, false};
     WorkflowState state{true, true, true, false, 0};

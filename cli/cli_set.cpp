@@ -475,7 +475,8 @@ int loadOrStart(const fs::path& file, const SensorSettings& s, ConfigRecord& rec
     for (const auto& r : model::ListRepairs(asRead, rec))
         std::fprintf(stderr, "r4860-cli: set: %s %s -> %s, %s\n", r.field.c_str(), r.fileValue.c_str(),
                      r.writtenValue.c_str(), r.why.c_str());
-    const bool replaced = s.sensor || s.table || s.linear || s.series || s.noConversion;
+    const bool otherSensor = s.sensor && sensorNamed(*s.sensor)->typ != rec.Czujnik.Typ;
+    const bool replaced = otherSensor || s.table || s.linear || s.series || s.noConversion;
     if (!replaced)
         if (auto table = workflow::LoadNamedTable(rec, file, settings); !table)
             return setFailed(table.error().message);

@@ -474,6 +474,10 @@ TEST(CliSet, RefusesWhatTheWindowsRefuseAndLeavesTheFileAlone) {
     TempDir dir;
     const std::string par = (dir / "flow.par").string();
     ASSERT_EQ(runCli({"set", par, "--model", "R4720", "--sensor", "ma", "--linear", "4:20=0:100"}).exitCode, 0);
+    // Read back, the conversion keeps its result range: OK of the selection keeps 0 .. 100.
+    const auto again = runCli({"set", par, "--input", "double"});
+    ASSERT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_TRUE(has(again.out, "Range:               0 .. 100")) << again.out;
     const std::string before = readText(par);
     const struct { std::vector<std::string> args; const char* says; } cases[] = {
         {{"--linear", "4:25=0:100"}, "Maximum out of range!"},

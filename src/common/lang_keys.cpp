@@ -259,6 +259,10 @@ static_assert(std::ranges::none_of(kKeys, [](std::string_view key) { return key.
 // Append only: the windows and the manual name them.
 constexpr std::array kToolKeys = {
     std::string_view{"Print preview"},
+    std::string_view{"Export PDF"},
+    std::string_view{"PDF files"},
+    std::string_view{"No printer is installed"},
+    std::string_view{"Export the report as a PDF file instead?"},
 };
 static_assert(std::ranges::none_of(kToolKeys, [](std::string_view key) { return key.empty(); }),
               "every key has a text");

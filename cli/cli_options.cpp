@@ -19,6 +19,17 @@ std::optional<Command> commandNamed(const std::string& word) {
     return std::nullopt;
 }
 
+// The options whose value is the next word, and where it goes.
+std::string* wordOption(Options& o, const std::string& name) {
+    if (name == "--port") return &o.port;
+    if (name == "--par") return &o.parFile;
+    if (name == "--image") return &o.imageFile;
+    if (name == "--pdf") return &o.pdfFile;
+    if (name == "--pdf-dir") return &o.pdfDir;
+    if (name == "--language") return &o.language;
+    return nullptr;
+}
+
 }  // namespace
 
 std::string UsageText() {
@@ -90,18 +101,10 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
         }
         if (a == "--verbose" || a == "-v") {
             o.verbose = true;
-        } else if (a == "--port") {
-            auto v = takeValue("--port");
+        } else if (std::string* target = wordOption(o, a)) {
+            auto v = takeValue(a.c_str());
             if (!v) return v.error();
-            o.port = *v;
-        } else if (a == "--par") {
-            auto v = takeValue("--par");
-            if (!v) return v.error();
-            o.parFile = *v;
-        } else if (a == "--image") {
-            auto v = takeValue("--image");
-            if (!v) return v.error();
-            o.imageFile = *v;
+            *target = *v;
         } else if (a == "--force") {
             o.force = true;
         } else if (a == "--id-tag-only") {
@@ -110,10 +113,6 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
             o.acceptRepairs = true;
         } else if (a == "--compare-date") {
             o.compareDate = true;
-        } else if (a == "--pdf" || a == "--pdf-dir" || a == "--language") {
-            auto v = takeValue(a.c_str());
-            if (!v) return v.error();
-            (a == "--pdf" ? o.pdfFile : a == "--pdf-dir" ? o.pdfDir : o.language) = *v;
         } else if (a == "--from-transducer") {
             o.fromTransducer = true;
         } else if (a == "--seconds" || a == "--interval") {

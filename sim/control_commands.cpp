@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sim/device_memory.h"
+#include "sim/service_controls.h"
 
 namespace r4860::sim {
 namespace {
@@ -86,6 +87,7 @@ ControlReply InterpretControl(std::string_view line, DeviceEngine& engine, LineF
     if (w.empty()) return error("empty command");
     const std::string_view cmd = w[0];
     Conditions& cond = engine.conditions();
+    if (auto reply = InterpretServiceControl(line, engine)) return {*reply, ControlAction::None, {}};
 
     if (bool* flag = conditionSwitch(cmd, cond); flag != nullptr) {
         if (w.size() != 2 || (w[1] != "on" && w[1] != "off")) return error(std::string(cmd) + " on|off");
@@ -169,7 +171,7 @@ std::string ControlHelp() {
            "broken-sensor on|off | out-of-range on|off | internal-error on|off | cal-mode on|off | "
            "checksum-check on|off | pulse new-average|large-error | model-index N|auto | signal X|auto | "
            "oscillator N | measurement | unplug | replug | slave-path | stats | dump-memory | poke ADDR HEX | "
-           "save-memory | log-mark TEXT | quit";
+           "save-memory | log-mark TEXT | quit | " + ServiceControlHelp();
 }
 
 }  // namespace r4860::sim

@@ -74,7 +74,8 @@ int main(int argc, char** argv) {
     }
     const double beforeA = b.readAt(kPointA), beforeB = b.readAt(kPointB), beforeMid = b.readAt(kMid);
     const auto trim = twoPointTrim(beforeA, beforeB, {});
-    const auto written = workflow::TrimCorrections({b.link, b.ui}, trim);
+    workflow::LinkServiceLine line(b.link, b.ui);
+    const auto written = workflow::TrimCorrections(line, trim);
     if (!written.ok) {
         std::fprintf(stderr, "trim failed: %s\n", written.message.c_str());
         return 1;

@@ -20,6 +20,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using workflow::CorrectionPair;
+using workflow::LinkServiceLine;
 using workflow::ServiceLine;
 
 constexpr double kCorrectionRange = 2.0;
@@ -47,7 +48,7 @@ std::string passwordOf(const Options& o) {
 // Releases the output and leaves service mode on every way out of `output`, the early ones too.
 class ServiceHold {
 public:
-    explicit ServiceHold(ServiceLine line) : m_line(line) {}
+    explicit ServiceHold(ServiceLine& line) : m_line(line) {}
     ServiceHold(const ServiceHold&) = delete;
     ServiceHold& operator=(const ServiceHold&) = delete;
     ~ServiceHold() { (void)release(); }
@@ -63,7 +64,7 @@ public:
     }
 
 private:
-    ServiceLine m_line;
+    ServiceLine& m_line;
     bool m_released = false;
     bool m_left = false;
 };
@@ -100,7 +101,7 @@ bool holdOutput(const Options& o, workflow::Session& session) {
 }
 
 int commandOutput(const Options& o, workflow::Session& session, TerminalUi& ui) {
-    ServiceLine line{session.link(), ui};
+    LinkServiceLine line(session.link(), ui);
     if (o.current == kRelease) {
         const auto left = workflow::LeaveServiceMode(line);
         if (left.ok) say("output released, service mode left");
@@ -126,7 +127,7 @@ int commandOutput(const Options& o, workflow::Session& session, TerminalUi& ui) 
 }
 
 // The correction the operator did not name stays what the transducer holds.
-std::optional<CorrectionPair> presentCorrections(ServiceLine line) {
+std::optional<CorrectionPair> presentCorrections(ServiceLine& line) {
     const auto held = workflow::ReadMemoryWord(line, kCorrectionsAddress);
     if (!held) return std::nullopt;
     const auto word = [](std::uint8_t high, std::uint8_t low) {
@@ -136,7 +137,7 @@ std::optional<CorrectionPair> presentCorrections(ServiceLine line) {
 }
 
 int commandTrim(const Options& o, workflow::Session& session, TerminalUi& ui) {
-    ServiceLine line{session.link(), ui};
+    LinkServiceLine line(session.link(), ui);
     CorrectionPair values;
     if (!o.zero || !o.gain) {
         const auto present = presentCorrections(line);

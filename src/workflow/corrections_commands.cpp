@@ -21,18 +21,19 @@ model::ConfigRecord carrying(CorrectionPair values) {
     return scratch;
 }
 
-bool execute(ServiceLine line, std::uint8_t code, std::uint32_t parameter) {
-    static const model::ConfigRecord none;
-    return protocol::ExecuteCommand(line.link, line.ui, code, parameter, none);
+const model::ConfigRecord kNoValues{};
+
+bool execute(ServiceLine& line, std::uint8_t code, std::uint32_t parameter) {
+    return line.execute(code, parameter, kNoValues);
 }
 
 }  // namespace
 
-bool StoreCorrections(ServiceLine line, CorrectionPair values) {
-    return protocol::ExecuteCommand(line.link, line.ui, cmd::kStoreCorrections, 0, carrying(values));
+bool StoreCorrections(ServiceLine& line, CorrectionPair values) {
+    return line.execute(cmd::kStoreCorrections, 0, carrying(values));
 }
 
-bool CorrectionsStored(ServiceLine line, CorrectionPair values) {
+bool CorrectionsStored(ServiceLine& line, CorrectionPair values) {
     const auto command = protocol::BuildCommand(cmd::kStoreCorrections, 0, carrying(values));
     if (!command) return false;
     // The command's data: 'V', 5, address high, low, then zero and gain high byte first.
@@ -43,14 +44,14 @@ bool CorrectionsStored(ServiceLine line, CorrectionPair values) {
     return false;
 }
 
-Outcome TrimCorrections(ServiceLine line, CorrectionPair values) {
+Outcome TrimCorrections(ServiceLine& line, CorrectionPair values) {
     if (!StoreCorrections(line, values)) return Outcome::Failure("Command failed", MessageIcon::Exclamation);
     if (!CorrectionsStored(line, values))
         return Outcome::Failure("Verification ended with errors", MessageIcon::Exclamation);
     return Outcome::Success();
 }
 
-bool ForceOutput(ServiceLine line, int counts) { return execute(line, cmd::kSetOutput, OutputParameter(counts)); }
+bool ForceOutput(ServiceLine& line, int counts) { return execute(line, cmd::kSetOutput, OutputParameter(counts)); }
 
 CorrectionsTick TickRequest(const CorrectionsSession& session, const model::ConfigRecord& rec) {
     return {NewSeries(rec), session.simulate, session.measureMode, session.current(), session.saved(),
@@ -59,10 +60,10 @@ CorrectionsTick TickRequest(const CorrectionsSession& session, const model::Conf
 
 bool TickWaits(const CorrectionsTick& tick) noexcept { return (tick.newSeries && tick.simulate) || tick.measureMode; }
 
-bool CorrectionsSample(ServiceLine line, const CorrectionsTick& tick, protocol::MeasurementSample& sample) {
+bool CorrectionsSample(ServiceLine& line, const CorrectionsTick& tick, protocol::MeasurementSample& sample) {
     if (tick.newSeries && tick.simulate) {
         if (!execute(line, cmd::kSelectRegister, kMeasurementRegister)) return false;
-        if (!protocol::WaitFreshSample(line.link, sample)) return false;
+        if (!line.waitFreshSample(sample)) return false;
         const double preview = DevicePreviewValue(sample.result, tick.current, tick.saved, tick.signalMin, tick.signalMax);
         const auto bytes = EncodeDeviceFloat(preview);
         if (!bytes) return false;
@@ -70,17 +71,17 @@ bool CorrectionsSample(ServiceLine line, const CorrectionsTick& tick, protocol::
         const auto& f = *bytes;
         const std::uint32_t parameter = f[0] | f[1] << 8 | f[2] << 16 | static_cast<std::uint32_t>(f[3]) << 24;
         if (!execute(line, cmd::kSendRaw, parameter)) return false;
-        return protocol::WaitFreshSample(line.link, sample);
+        return line.waitFreshSample(sample);
     }
     // Any series: a transducer left on the measurement would show it under "Int. temp.".
     if (tick.measureMode && !tick.simulate) {
         if (!execute(line, cmd::kSelectRegister, kTemperatureRegister)) return false;
-        return protocol::WaitFreshSample(line.link, sample);
+        return line.waitFreshSample(sample);
     }
-    return protocol::GetSample(line.link, sample);
+    return line.takeSample(sample);
 }
 
-Outcome LeaveCorrections(ServiceLine line, const CorrectionsFootprint& footprint) {
+Outcome LeaveCorrections(ServiceLine& line, const CorrectionsFootprint& footprint) {
     if (footprint.outputForced || footprint.previewSent) return LeaveServiceMode(line);
     if (footprint.registerChanged && !execute(line, cmd::kSelectRegister, kMeasurementRegister))
         return Outcome::Failure("Command failed", MessageIcon::Exclamation, Beep::Exclamation);

@@ -1,5 +1,5 @@
 // The corrections window's command sequences and the command-line tool's trim. Each one blocks:
-// the window runs it as a job and takes the value it returns on its own thread. They take the
+// the window runs it in a command job and takes the value it returns on its own thread. They take the
 // corrections by value, so the job never reads the record while the operator moves a bar.
 #pragma once
 
@@ -11,15 +11,15 @@ namespace r4860::workflow {
 
 // ZapiszB: 'V' with the corrections. True only when the transducer acknowledged it; then, and
 // only then, call CorrectionsSession::written(values) on the window's thread.
-bool StoreCorrections(ServiceLine line, CorrectionPair values);
+bool StoreCorrections(ServiceLine& line, CorrectionPair values);
 // Reads the corrections back from 0x00F8 and compares them with what 'V' sent for `values`.
-bool CorrectionsStored(ServiceLine line, CorrectionPair values);
+bool CorrectionsStored(ServiceLine& line, CorrectionPair values);
 // Store, then read back: the trim of a calibration station. "Command failed!" when the
 // transducer did not take 'V'; "Verification ended with errors" when it holds something else.
-[[nodiscard]] Outcome TrimCorrections(ServiceLine line, CorrectionPair values);
+[[nodiscard]] Outcome TrimCorrections(ServiceLine& line, CorrectionPair values);
 
 // SetOutbutt once accepted: 'o' with the counts, acknowledged.
-bool ForceOutput(ServiceLine line, int counts);
+bool ForceOutput(ServiceLine& line, int counts);
 
 // What one tick asks of the transducer, copied from the session on the window's thread.
 struct CorrectionsTick {
@@ -35,7 +35,7 @@ struct CorrectionsTick {
 // A new-series preview: the measurement, then the value with the new corrections sent back with
 // 'Z' and the frame that reports it. MeasureMode (either series): 'm' 4 and a fresh frame.
 // Otherwise the latest frame. False when no sample came.
-bool CorrectionsSample(ServiceLine line, const CorrectionsTick& tick, protocol::MeasurementSample& sample);
+bool CorrectionsSample(ServiceLine& line, const CorrectionsTick& tick, protocol::MeasurementSample& sample);
 
 // What the window changed in the transducer, for its way out.
 struct CorrectionsFootprint {
@@ -46,6 +46,6 @@ struct CorrectionsFootprint {
 // Closing (Exit, Escape, a lost transducer, the main window closing): a forced output or a
 // preview is let go by a reset (LeaveServiceMode); a changed register is put back with 'm' 16.
 // Nothing is sent when the window changed nothing.
-[[nodiscard]] Outcome LeaveCorrections(ServiceLine line, const CorrectionsFootprint& footprint);
+[[nodiscard]] Outcome LeaveCorrections(ServiceLine& line, const CorrectionsFootprint& footprint);
 
 }  // namespace r4860::workflow

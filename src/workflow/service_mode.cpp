@@ -3,7 +3,6 @@
 #include "common/lang_table.h"
 #include "model/config_record.h"
 #include "protocol/commands.h"
-#include "protocol/measurement.h"
 
 namespace r4860::workflow {
 namespace {
@@ -20,29 +19,29 @@ bool ServiceModeLeftOn(const protocol::StatusFlags& status) noexcept {
 
 std::string LeaveServiceQuestion() { return LangText(kStillInServiceKey) + ". " + LangText(kLeaveServiceKey) + "?"; }
 
-Outcome LeaveServiceMode(ServiceLine line) {
+Outcome LeaveServiceMode(ServiceLine& line) {
     const model::ConfigRecord none;
     bool answered = false;
     for (int attempt = 0; attempt < kResetAttempts; ++attempt) {
         // Not acknowledged: done means sent, and the frames after it tell whether it was taken.
-        if (!protocol::ExecuteCommand(line.link, line.ui, protocol::cmd::kReset, 0, none)) continue;
+        if (!line.execute(protocol::cmd::kReset, 0, none)) continue;
         for (int i = 0; i < kFramesPerAttempt; ++i) {
             protocol::MeasurementSample sample;
-            if (!protocol::WaitNewSample(line.link, sample)) continue;
+            if (!line.waitNewSample(sample)) continue;
             answered = true;
-            if (!ServiceModeLeftOn(line.link.status)) return Outcome::Success();
+            if (!ServiceModeLeftOn(line.status())) return Outcome::Success();
         }
     }
     if (!answered) return Outcome::Failure("No communication with transducer", MessageIcon::Exclamation, Beep::Exclamation);
     return Outcome::Failure(kNotLeftKey, MessageIcon::Exclamation, Beep::Exclamation);
 }
 
-std::optional<std::array<std::uint8_t, 4>> ReadMemoryWord(ServiceLine line, int address) {
+std::optional<std::array<std::uint8_t, 4>> ReadMemoryWord(ServiceLine& line, int address) {
     const model::ConfigRecord none;
     const auto where = static_cast<std::uint32_t>(address) & 0xFFFFu;
-    if (!protocol::ExecuteCommand(line.link, line.ui, protocol::cmd::kReadMemory, where, none)) return std::nullopt;
+    if (!line.execute(protocol::cmd::kReadMemory, where, none)) return std::nullopt;
     protocol::MeasurementSample sample;
-    if (!protocol::WaitFreshSample(line.link, sample)) return std::nullopt;
+    if (!line.waitFreshSample(sample)) return std::nullopt;
     const auto& b = sample.bytes;
     if ((std::uint32_t{b[4]} << 8 | b[5]) != where) return std::nullopt;
     return std::array<std::uint8_t, 4>{b[0], b[1], b[2], b[3]};

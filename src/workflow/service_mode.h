@@ -3,7 +3,7 @@
 // that follow), and a later start can tell from the status flags that a transducer was left so
 // by a tool that could not let go (killed, or unplugged half-way).
 //
-// The calls that wait block: run them on a job thread (the windows) or the command-line tool's.
+// The calls that wait block: run them in a window's command job or on the command-line tool's thread.
 #pragma once
 
 #include <array>
@@ -11,17 +11,11 @@
 #include <optional>
 #include <string_view>
 
-#include "common/ui_hooks.h"
 #include "protocol/link.h"
 #include "workflow/outcome.h"
+#include "workflow/service_line.h"
 
 namespace r4860::workflow {
-
-// The transducer as the service windows and the command-line tool reach it.
-struct ServiceLine {
-    protocol::Link& link;
-    UiHooks& ui;
-};
 
 // Keys of the tool's own texts (in kToolKeys).
 inline constexpr std::string_view kStillInServiceKey = "The transducer is still in service mode";
@@ -38,10 +32,10 @@ inline constexpr std::string_view kNotLeftKey = "The transducer did not leave se
 // result and selects the measurement again) and waits for frames without either flag, resending
 // the reset when the transducer did not take it. Fails with kNotLeftKey when the flags stay, and
 // with "No communication with transducer!" when no frame comes back.
-[[nodiscard]] Outcome LeaveServiceMode(ServiceLine line);
+[[nodiscard]] Outcome LeaveServiceMode(ServiceLine& line);
 
 // Reads four bytes of configuration memory at `address` ('s'); the answer counts only when the
 // frame repeats the address.
-[[nodiscard]] std::optional<std::array<std::uint8_t, 4>> ReadMemoryWord(ServiceLine line, int address);
+[[nodiscard]] std::optional<std::array<std::uint8_t, 4>> ReadMemoryWord(ServiceLine& line, int address);
 
 }  // namespace r4860::workflow

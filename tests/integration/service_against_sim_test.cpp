@@ -49,7 +49,7 @@ protected:
     SimOnPty sim{{.signal = kPt100At50}};
     protocol::Link link;
     testing::RecordingUi ui;
-    ServiceLine line{link, ui};
+    LinkServiceLine line{link, ui};
     protocol::MeasurementSample sample;
 };
 

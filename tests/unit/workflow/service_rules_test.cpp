@@ -216,8 +216,9 @@ TEST_F(ServiceRules, SimulationInterpolatesBothWaysWithinTheCurve) {
     const auto top = InpDisp(in, 100.0);
     EXPECT_NEAR(top.fraction, 1.0, 1e-9);
     EXPECT_EQ(std::pair(top.inputScroll, top.outputScroll), std::pair(0.0, 0.0)) << "top is 100 % and 20 mA";
-    // Just past the last point the last segment is used, not whatever lies beyond the curve.
+    // Past the last point the last segment goes on; nothing beyond the curve is read.
     EXPECT_NEAR(ForwardInterpolation(in, 20.0 + 1e-9), 1.0, 1e-6);
+    EXPECT_NEAR(ForwardInterpolation(in, 20.08), 1.005, 1e-9) << "half a step past the top";
     SimulationInput falling = in;
     for (std::size_t k = 0; k < falling.curve.size(); ++k) falling.curve[k] = 1.0 - k / 100.0;
     EXPECT_NEAR(InverseInterpolation(falling, 0.25), 16.0, 1e-9);

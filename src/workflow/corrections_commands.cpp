@@ -39,9 +39,8 @@ bool CorrectionsStored(ServiceLine& line, CorrectionPair values) {
     // The command's data: 'V', 5, address high, low, then zero and gain high byte first.
     const auto& c = *command;
     const std::array<std::uint8_t, 4> expected{c[5], c[6], c[7], c[8]};
-    for (int attempt = 0; attempt < 3; ++attempt)
-        if (const auto held = ReadMemoryWord(line, kCorrectionsAddress)) return *held == expected;
-    return false;
+    const auto held = ReadMemoryWord(line, kCorrectionsAddress);
+    return held && *held == expected;
 }
 
 Outcome TrimCorrections(ServiceLine& line, CorrectionPair values) {

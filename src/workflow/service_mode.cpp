@@ -10,6 +10,7 @@ namespace {
 constexpr int kResetAttempts = 3;
 // Frames looked at after each reset: the restart's own silence, then its first frames.
 constexpr int kFramesPerAttempt = 4;
+constexpr int kReadAttempts = 3;
 
 }  // namespace
 
@@ -39,12 +40,15 @@ Outcome LeaveServiceMode(ServiceLine& line) {
 std::optional<std::array<std::uint8_t, 4>> ReadMemoryWord(ServiceLine& line, int address) {
     const model::ConfigRecord none;
     const auto where = static_cast<std::uint32_t>(address) & 0xFFFFu;
-    if (!line.execute(protocol::cmd::kReadMemory, where, none)) return std::nullopt;
-    protocol::MeasurementSample sample;
-    if (!line.waitFreshSample(sample)) return std::nullopt;
-    const auto& b = sample.bytes;
-    if ((std::uint32_t{b[4]} << 8 | b[5]) != where) return std::nullopt;
-    return std::array<std::uint8_t, 4>{b[0], b[1], b[2], b[3]};
+    // A read changes nothing, so an answer lost on a busy host is simply asked for again.
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+        if (!line.execute(protocol::cmd::kReadMemory, where, none)) continue;
+        protocol::MeasurementSample sample;
+        if (!line.waitFreshSample(sample)) continue;
+        const auto& b = sample.bytes;
+        if ((std::uint32_t{b[4]} << 8 | b[5]) == where) return std::array<std::uint8_t, 4>{b[0], b[1], b[2], b[3]};
+    }
+    return std::nullopt;
 }
 
 }  // namespace r4860::workflow

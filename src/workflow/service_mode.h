@@ -35,7 +35,7 @@ inline constexpr std::string_view kNotLeftKey = "The transducer did not leave se
 [[nodiscard]] Outcome LeaveServiceMode(ServiceLine& line);
 
 // Reads four bytes of configuration memory at `address` ('s'); the answer counts only when the
-// frame repeats the address.
+// frame repeats the address. Asked up to three times.
 [[nodiscard]] std::optional<std::array<std::uint8_t, 4>> ReadMemoryWord(ServiceLine& line, int address);
 
 }  // namespace r4860::workflow

@@ -50,6 +50,13 @@ TEST_F(ServiceRules, StatusLinesComeInTheirOrderAndTheOutputTurnsTealWhenForced)
     const auto forced = DiagnosticsOutputText(12.004, {.IndependentOutput = true});
     EXPECT_EQ(std::pair(forced.text, forced.colour), std::pair(std::string("12.00 mA   "), ServiceColour::Teal));
     EXPECT_EQ(DiagnosticsOutputText(4.0, {}).colour, ServiceColour::Black);
+    model::ConfigRecord rec;
+    rec.Czujnik = {10, 6, 0, 2};   // K, fixed cold junction, linearized
+    rec.Parametry.MaxInput = 600.0;
+    rec.Parametry.Jednostki = 8;
+    EXPECT_TRUE(DiagnosticsSummary(rec).starts_with("Thermocouple K, CJ temp. 25.0 \xC2\xB0" "C, linearization\n"
+                                                    "Range: 0.0 .. 600.0 \xC2\xB0" "C\n"))
+        << DiagnosticsSummary(rec);
 }
 
 TEST_F(ServiceRules, ForcedOutputIsSentInRangeAndRefusedOtherwise) {

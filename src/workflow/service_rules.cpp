@@ -29,6 +29,19 @@ ForcedOutput notANumber(bool beep) {
                                                    beep ? std::optional<Beep>(Beep::Exclamation) : std::nullopt)};
 }
 
+ForcedOutput onNormalScale(double ma) {
+    const double counts = (ma - 4.0) * kNormalCountsPerMa;
+    if (counts < kNormalMin) return {std::nullopt, "03.75", refusedBy(Beep::Question)};
+    if (counts > kNormalMax) return {std::nullopt, "21.75", refusedBy(Beep::Question)};
+    return {static_cast<int>(RoundEven(counts)), entryText(ma), std::nullopt};
+}
+
+ForcedOutput onExtendedScale(double ma) {
+    if (ma < kExtendedLowMa - kExtendedMargin) return {std::nullopt, "03.00", refusedBy(Beep::Question)};
+    if (ma > kExtendedHighMa + kExtendedMargin) return {std::nullopt, "22.00", refusedBy(Beep::Question)};
+    return {static_cast<int>(RoundEven(ma * kExtendedCountsPerMa)), entryText(ma), std::nullopt};
+}
+
 }  // namespace
 
 LivePanels SilenceCounter::tick(bool gotSample) noexcept {
@@ -42,22 +55,16 @@ LivePanels SilenceCounter::tick(bool gotSample) noexcept {
     return limitReached ? LivePanels::NoContact : LivePanels::Blank;
 }
 
-ForcedOutput DiagnosticsOutput(std::string_view text) {
+ForcedOutput DiagnosticsOutput(std::string_view text, bool extendedScale) {
     double ma = 0.0;
     if (!TextToNum(text, ma)) return notANumber(true);
-    const double counts = (ma - 4.0) * kNormalCountsPerMa;
-    if (counts < kNormalMin) return {std::nullopt, "03.75", refusedBy(Beep::Question)};
-    if (counts > kNormalMax) return {std::nullopt, "21.75", refusedBy(Beep::Question)};
-    return {static_cast<int>(RoundEven(counts)), entryText(ma), std::nullopt};
+    return extendedScale ? onExtendedScale(ma) : onNormalScale(ma);
 }
 
 ForcedOutput CorrectionsOutput(std::string_view text, bool extendedScale) {
     double ma = 0.0;
     if (!TextToNum(text, ma)) return notANumber(false);
-    if (!extendedScale) return DiagnosticsOutput(text);
-    if (ma < kExtendedLowMa - kExtendedMargin) return {std::nullopt, "03.00", refusedBy(Beep::Question)};
-    if (ma > kExtendedHighMa + kExtendedMargin) return {std::nullopt, "22.00", refusedBy(Beep::Question)};
-    return {static_cast<int>(RoundEven(ma * kExtendedCountsPerMa)), entryText(ma), std::nullopt};
+    return extendedScale ? onExtendedScale(ma) : onNormalScale(ma);
 }
 
 std::uint32_t OutputParameter(int counts) noexcept {

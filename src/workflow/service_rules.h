@@ -38,8 +38,10 @@ struct ForcedOutput {
     std::string entry;               // what SetOut shows afterwards ("03.75", "12.00", ...)
     std::optional<Outcome> refusal;  // a beep, or "Wrong format!" for text that is no number
 };
-// The diagnostics window: the normal scale, (I - 4) x 512 counts for 3.75..21.75 mA.
-[[nodiscard]] ForcedOutput DiagnosticsOutput(std::string_view text);
+// The diagnostics window: the normal scale, (I - 4) x 512 counts for 3.75..21.75 mA, or the
+// extended one as in the corrections window when the transducer reports on it (normal-scale
+// counts would drive an extended-scale output to a quite different current).
+[[nodiscard]] ForcedOutput DiagnosticsOutput(std::string_view text, bool extendedScale = false);
 // The corrections window: on the extended scale (I x 2000 counts for 3..22 mA) when the
 // transducer reports on it, else the normal one.
 [[nodiscard]] ForcedOutput CorrectionsOutput(std::string_view text, bool extendedScale);

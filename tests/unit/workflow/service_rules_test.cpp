@@ -74,9 +74,10 @@ TEST_F(ServiceRules, ForcedOutputIsSentInRangeAndRefusedOtherwise) {
         {"extended: above 22 mA", "22.1", true, false, std::nullopt, "22.00", Beep::Question},
         {"extended: below 3 mA", "2.9", true, false, std::nullopt, "03.00", Beep::Question},
         {"extended: not a number, no beep", "x", true, false, std::nullopt, "12.00", std::nullopt},
+        {"diagnostics on the extended scale", "12", true, true, 24000, "12.00", std::nullopt},
     };
     for (const auto& r : rows) {
-        const auto out = r.diagnostics ? DiagnosticsOutput(r.text) : CorrectionsOutput(r.text, r.extended);
+        const auto out = r.diagnostics ? DiagnosticsOutput(r.text, r.extended) : CorrectionsOutput(r.text, r.extended);
         EXPECT_EQ(out.counts, r.counts) << r.why;
         EXPECT_EQ(out.entry, r.entry) << r.why;
         EXPECT_EQ(out.refusal ? out.refusal->beep : std::nullopt, r.beep) << r.why;

@@ -46,7 +46,12 @@ protected:
     std::string state() { return sim.control("service"); }
     void mark(const char* what) { ASSERT_EQ(sim.control(std::string("log-mark ") + what), "ok"); }
 
-    SimOnPty sim{{.signal = kPt100At50}};
+    static testing::SimOptions fixedSignal() {
+        testing::SimOptions o;
+        o.signal = kPt100At50;
+        return o;
+    }
+    SimOnPty sim{fixedSignal()};
     protocol::Link link;
     testing::RecordingUi ui;
     LinkServiceLine line{link, ui};
@@ -130,8 +135,11 @@ TEST_F(ServiceAgainstSim, ForcedOutputShowsOnEitherScaleAndIsLetGoOnEveryWayOut)
 }
 
 TEST_F(ServiceAgainstSim, ThePreviewIsSentWithZAndTheMeasureModeAsksForRegisterFour) {
-    const CorrectionsTick preview{.newSeries = true, .simulate = true, .current = {1.0, 0.0},
-                                  .signalMin = 100.0, .signalMax = 138.5};
+    CorrectionsTick preview;
+    preview.newSeries = preview.simulate = true;
+    preview.current = {1.0, 0.0};
+    preview.signalMin = 100.0;
+    preview.signalMax = 138.5;
     ASSERT_TRUE(TickWaits(preview));
     mark("preview");
     ASSERT_TRUE(CorrectionsSample(line, preview, sample));
@@ -143,7 +151,8 @@ TEST_F(ServiceAgainstSim, ThePreviewIsSentWithZAndTheMeasureModeAsksForRegisterF
     EXPECT_NEAR(sample.result, value, 1e-4) << "the transducer reports the value it is sent";
     EXPECT_NEAR(value, 50.0 + 0.385, 0.05) << "1 % of the signal span added";
 
-    const CorrectionsTick measure{.measureMode = true};
+    CorrectionsTick measure;
+    measure.measureMode = true;
     ASSERT_TRUE(CorrectionsSample(line, measure, sample));
     EXPECT_NEAR(sample.result, 25.0, 1.0);
     mark("leave");

@@ -216,12 +216,12 @@ int DeviceEngine::frameCounts(const Measurement& m) const noexcept {
 }
 
 OutgoingFrame DeviceEngine::nextFrame(double seconds) {
-    const double signal = m_conditions.signal ? *m_conditions.signal : SweepSignal(m_memory, seconds);
-    Measurement m = Evaluate(m_memory, signal);
     if (m_simulatedResult && m_simulatedSince && seconds - *m_simulatedSince > kSimulationHoldS) {
         m_simulatedResult.reset();
         m_simulatedSince.reset();
     }
+    const double signal = m_conditions.signal ? *m_conditions.signal : SweepSignal(m_memory, seconds);
+    Measurement m = Evaluate(m_memory, signal);
     if (m_simulatedResult) {  // the corrections preview: the output follows the value sent
         if (!m_simulatedSince) m_simulatedSince = seconds;
         const double minInput = m_memory.floatAt(map::kMinInput), span = m_memory.floatAt(map::kInputSpan);

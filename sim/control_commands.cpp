@@ -151,7 +151,7 @@ ControlReply InterpretControl(std::string_view line, DeviceEngine& engine, LineF
         return ok("signal=" + std::to_string(m.signal) + " result=" + std::to_string(m.result) +
                   " normalized=" + std::to_string(m.normalized) + " counts=" + std::to_string(m.outputCounts));
     }
-    if (cmd == "help") return ok(ControlHelp());
+    if (cmd == "help") return ok(ControlHelp() + " | " + ServiceControlHelp());
     if (cmd == "unplug" && w.size() == 1) return {{}, ControlAction::Unplug, {}};
     if (cmd == "replug" && w.size() == 1) return {{}, ControlAction::Replug, {}};
     if (cmd == "slave-path" && w.size() == 1) return {{}, ControlAction::SlavePath, {}};
@@ -171,7 +171,7 @@ std::string ControlHelp() {
            "broken-sensor on|off | out-of-range on|off | internal-error on|off | cal-mode on|off | "
            "checksum-check on|off | pulse new-average|large-error | model-index N|auto | signal X|auto | "
            "oscillator N | measurement | unplug | replug | slave-path | stats | dump-memory | poke ADDR HEX | "
-           "save-memory | log-mark TEXT | quit | " + ServiceControlHelp();
+           "save-memory | log-mark TEXT | quit";
 }
 
 }  // namespace r4860::sim

@@ -14,6 +14,7 @@
 #include "common/catalogues.h"
 #include "common/date_text.h"
 #include "common/lang_table.h"
+#include "cli_service.h"
 #include "cli_report.h"
 #include "config_summary.h"
 #include "files/app_paths.h"
@@ -406,6 +407,7 @@ void RequestStop(int signalNumber) noexcept {
 }
 
 int StopSignal() noexcept { return g_stopSignal.load(); }
+bool StopRequested() noexcept { return stopped(); }
 
 int RunCommand(const Options& o, TerminalUi& ui, AppContext& context) {
     files::LoadSettings(context.settings, files::DesktopRect{});
@@ -421,6 +423,8 @@ int RunCommand(const Options& o, TerminalUi& ui, AppContext& context) {
     if (o.command == Command::Write || o.command == Command::Verify) {
         if (const int rc = loadParFile(o.parFile, fromFile, context.settings, repairs); rc != kExitOk) return rc;
     }
+    if (IsServiceCommand(o.command))
+        if (const int rc = CheckServiceAccess(o, context.settings); rc != kExitOk) return rc;
     Session session(context);
     LinkRegistration registration(context.link);
     if (const int rc = exitFor(session.open(o.port, files::PortsDir())); rc != kExitOk) return rc;
@@ -431,6 +435,8 @@ int RunCommand(const Options& o, TerminalUi& ui, AppContext& context) {
     case Command::Verify: return commandVerify(o, run, fromFile, repairs);
     case Command::Monitor: return commandMonitor(o, run);
     case Command::Info: return commandInfo(run);
+    case Command::Output:
+    case Command::Trim: return RunServiceCommand(o, session, ui);
     case Command::Report: return commandReport(run, *report);
     case Command::Help: break;
     }

@@ -50,7 +50,7 @@ Status CheckReportOptions(Options& o, const std::vector<std::string>& positional
     if (!o.pdfFile.empty() && !o.pdfDir.empty()) return bad("--pdf and --pdf-dir exclude each other");
     if (!o.pdfFile.empty() && o.parFiles.size() > 1) return bad("--pdf writes one report; --pdf-dir DIR writes several");
     if (o.force || o.idTagOnly || o.acceptRepairs || o.compareDate || o.seconds || o.interval != 0.5 ||
-        !o.parFile.empty() || !o.imageFile.empty())
+        !o.parFile.empty() || !o.imageFile.empty() || !o.password.empty() || o.zero || o.gain || !o.current.empty())
         return bad("report takes --pdf, --pdf-dir, --language and --from-transducer");
     for (const auto& file : o.parFiles)
         if (file.empty()) return bad("an empty file name");

@@ -71,8 +71,6 @@ TEST(ConfigReport, FollowsEachLineRule) {
         {"filters in tenths, indented under their headings", [](ConfigRecord&) {}, false, {18, 19, 20, 21, 22, 23, 24},
          "Filter settings:|   Input filter:|      Filtration range=1.5 %|      Time constant=10.0 s|"
          "      Spurious error threshold=5 %|   Net filter:|      Frequency=50 Hz"},
-        {"burnout and corrections of the usual thermocouple", [](ConfigRecord&) {}, false, {14, 15, 16},
-         "Output range: 4 - 20 mA|Output reaction to sensor burnout: below 4mA|Corrections:  -0.25% (Zero), 0.00% (Gain)"},
         {"type K with compensation and linearization", [](ConfigRecord&) {}, true, {10, 11},
          "Czujnik:  Typ termopary K|   z kompensacją, linearyzacja"},
         {"0 without a sign, 1.5 with one", [](ConfigRecord& r) { r.Parametry.ZeroReg = 0, r.Parametry.GainReg = 1.5; },

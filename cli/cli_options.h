@@ -9,7 +9,7 @@
 
 namespace r4860::cli {
 
-enum class Command { Read, Write, Verify, Monitor, Info, Output, Trim, Help };
+enum class Command { Read, Write, Verify, Monitor, Info, Output, Trim, Report, Help };
 
 struct Options {
     Command command = Command::Help;
@@ -27,6 +27,11 @@ struct Options {
     std::optional<double> zero;     // trim: the corrections, % of span
     std::optional<double> gain;
     std::string password;           // output, trim; "-" reads it from standard input
+    std::vector<std::string> parFiles;  // report
+    std::string pdfFile;          // report --pdf
+    std::string pdfDir;           // report --pdf-dir
+    std::string language;         // report --language
+    bool fromTransducer = false;  // report --from-transducer
 };
 
 // Errc::BadArgument with a one-line reason when the words do not make a command.

@@ -262,6 +262,10 @@ constexpr std::array kToolKeys = {
     std::string_view{"The transducer is still in service mode"},
     std::string_view{"Leave service mode"},
     std::string_view{"The transducer did not leave service mode"},
+    std::string_view{"Export PDF"},
+    std::string_view{"PDF files"},
+    std::string_view{"No printer is installed"},
+    std::string_view{"Export the report as a PDF file instead?"},
 };
 static_assert(std::ranges::none_of(kToolKeys, [](std::string_view key) { return key.empty(); }),
               "every key has a text");

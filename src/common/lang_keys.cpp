@@ -259,6 +259,13 @@ static_assert(std::ranges::none_of(kKeys, [](std::string_view key) { return key.
 // Append only: the windows and the manual name them.
 constexpr std::array kToolKeys = {
     std::string_view{"Print preview"},
+    std::string_view{"The transducer is still in service mode"},
+    std::string_view{"Leave service mode"},
+    std::string_view{"The transducer did not leave service mode"},
+    std::string_view{"Export PDF"},
+    std::string_view{"PDF files"},
+    std::string_view{"No printer is installed"},
+    std::string_view{"Export the report as a PDF file instead?"},
     std::string_view{"The transducer cannot follow this table within 0.1 % of its span"},
     std::string_view{"More than 3000 lines"},
     std::string_view{"Not a text file"},

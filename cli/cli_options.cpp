@@ -13,6 +13,8 @@ std::optional<Command> commandNamed(const std::string& word) {
     if (word == "verify") return Command::Verify;
     if (word == "monitor") return Command::Monitor;
     if (word == "info") return Command::Info;
+    if (word == "history") return Command::History;
+    if (word == "program") return Command::Program;
     if (word == "help") return Command::Help;
     return std::nullopt;
 }
@@ -20,7 +22,7 @@ std::optional<Command> commandNamed(const std::string& word) {
 }  // namespace
 
 std::string UsageText() {
-    return R"(Usage: r4860-cli --port PORT [--verbose] COMMAND [OPTIONS]
+    std::string text = R"(Usage: r4860-cli --port PORT [--verbose] COMMAND [OPTIONS]
 
 Configures and monitors one R4860 transducer on a serial port.
 
@@ -49,10 +51,16 @@ Commands:
       (Ctrl-C) or N seconds have passed; S seconds between rows (default 0.5).
   info
       Model, serial number, inner code version and the status of the latest frame.
+HISTORY
 
 Options:
-  --port PORT     serial device or COMn (required except for help)
+  --port PORT     serial device or COMn (required except for help and history)
   --verbose       developer trace on stderr
+  --history FILE  the programming history's database (default: the HistoryFile
+                  setting, else ~/.local/share/r4860/history.sqlite3)
+  --require-history
+                  an operation that cannot be recorded is an error (exit 1);
+                  without it the failure is reported and the work goes on
   --help          this text
 
 Exit codes: 0 success; 1 transducer or line failure (no communication,
@@ -61,6 +69,8 @@ a port that cannot be opened); 2 bad usage (a bad port name, a path that is
 not a serial device, a file that cannot be used); 130 or 143 when stopped by
 Ctrl-C or SIGTERM.
 )";
+    text.replace(text.find("HISTORY\n"), 8, HistoryUsageText());
+    return text;
 }
 
 Result<Options> ParseOptions(const std::vector<std::string>& args) {
@@ -108,6 +118,8 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
                 return bad(a + " needs a number of seconds" + (a == "--interval" ? " (at least 0.05)" : ""));
             if (a == "--seconds") o.seconds = x;
             else o.interval = x;
+        } else if (auto taken = ParseHistoryWord(args, i, o); !taken || *taken) {
+            if (!taken) return taken.error();
         } else if (!a.empty() && a[0] == '-') {
             return bad("unknown option " + a);
         } else if (!command) {
@@ -120,7 +132,10 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
     if (!command) return bad("no command given");
     o.command = *command;
     if (o.command == Command::Help) return o;
-    if (o.port.empty()) return bad("--port is required");
+    if (auto checked = CheckHistoryWords(o, positional); !checked) return checked.error();
+    const bool offLine = o.command == Command::History && o.history.action != HistoryAction::Restore;
+    if (o.port.empty() && !offLine) return bad("--port is required");
+    if (o.command == Command::History || o.command == Command::Program) return o;
 
     const bool takesFile = o.command == Command::Write || o.command == Command::Verify;
     if (takesFile) {

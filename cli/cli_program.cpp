@@ -1,0 +1,112 @@
+#include "cli_program.h"
+
+#include <cstdio>
+
+#include "cli_commands.h"
+#include "common/date_text.h"
+#include "workflow/config_checks.h"
+#include "workflow/series_programmer.h"
+
+namespace r4860::cli {
+namespace {
+
+using workflow::SeriesDevice;
+using workflow::SeriesProgrammer;
+using Step = SeriesProgrammer::Step;
+
+const char* verdictWord(workflow::SeriesVerdict v) {
+    switch (v) {
+    case workflow::SeriesVerdict::Programmed: return "programmed";
+    case workflow::SeriesVerdict::Failed: return "failed";
+    case workflow::SeriesVerdict::Refused: return "refused";
+    case workflow::SeriesVerdict::Skipped: return "skipped";
+    }
+    return "?";
+}
+
+void printDevice(int n, const SeriesDevice& d) {
+    const auto orDash = [](const std::string& s) { return s.empty() ? "-" : s.c_str(); };
+    std::printf("%4d  %-10s  %-8s  %-5s  %-15s  %s\n", n, verdictWord(d.verdict), orDash(d.serial), orDash(d.model),
+                orDash(d.idTag), d.message.c_str());
+    std::fflush(stdout);
+}
+
+// The series owns the first stop request while it runs.
+struct SeriesStopGuard {
+    SeriesStopGuard() { SetSeriesRunning(true); }
+    ~SeriesStopGuard() { SetSeriesRunning(false); }
+};
+
+// Runs the step's transfer (or takes its refusal); the transducer it finished, if it did.
+std::optional<SeriesDevice> runStep(SeriesProgrammer& series, Run& run) {
+    if (series.step() == Step::Verify) {
+        // The transducer checks its new configuration: the flags of a frame sent since then count.
+        for (int i = 0; i < 3 && !Stopped(); ++i) series.linePolled(run.poll());
+    }
+    const bool writing = series.step() == Step::Write;
+    auto prepared = series.prepare();
+    if (prepared.refused) return series.refused(*prepared.refused);
+    const auto result = writing ? run.writeTransfer(std::move(prepared.request), true)
+                                : protocol::RunTransferBlocking(run.session.link(), std::move(prepared.request),
+                                                                run.progress());
+    run.ui.endProgressLine();
+    return series.finished(result);
+}
+
+int refuseFile(const Options& o, model::ConfigRecord& rec, const std::vector<model::Repair>& repairs) {
+    if (!repairs.empty()) {
+        Say(o.parFile + " holds values the transducer cannot take; correct the file:");
+        for (const auto& r : repairs)
+            std::fprintf(stderr, "  %s %s -> %s, %s\n", r.field.c_str(), r.fileValue.c_str(), r.writtenValue.c_str(),
+                         r.why.c_str());
+        return kExitUsage;
+    }
+    if (auto writable = workflow::CheckWritable(rec, TodayDays()); !writable) {
+        Say(writable.error().message);
+        return kExitUsage;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+int ProgramSeries(const Options& o, Run& run, model::ConfigRecord& rec, const std::vector<model::Repair>& repairs) {
+    if (const int rc = refuseFile(o, rec, repairs); rc != kExitOk) return rc;
+    workflow::SeriesPlan plan;
+    plan.config = rec;
+    plan.parFile = o.parFile;
+    plan.count = o.program.count;
+    plan.today = TodayDays();
+    SeriesProgrammer series(std::move(plan));
+    SeriesStopGuard guard;
+    std::printf("   #  outcome     serial    model  ID tag           \n");
+    bool waitingSaid = false;
+    int devices = 0;
+    while (series.step() != Step::Finished) {
+        if (SeriesStopRequested()) series.stop();
+        switch (series.step()) {
+        case Step::WaitForTransducer:
+            if (!std::exchange(waitingSaid, true)) Say("waiting for the next transducer (Ctrl-C ends the series)");
+            series.linePolled(run.poll());
+            break;
+        case Step::WaitForRemoval:
+            waitingSaid = false;
+            series.linePolled(run.poll());
+            break;
+        case Step::Identify:
+        case Step::Write:
+        case Step::Verify:
+            if (auto device = runStep(series, run)) {
+                printDevice(++devices, *device);
+                run.record(std::move(device->entry));
+            }
+            break;
+        case Step::Finished: break;
+        }
+    }
+    const auto& c = series.counts();
+    std::printf("%d programmed, %d failed, %d skipped\n", c.programmed, c.failed, c.skipped);
+    return c.failed == 0 ? kExitOk : kExitTransducer;
+}
+
+}  // namespace r4860::cli

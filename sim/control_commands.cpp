@@ -158,6 +158,13 @@ ControlReply InterpretControl(std::string_view line, DeviceEngine& engine, LineF
         return ok();
     }
     if ((cmd == "serial" || cmd == "model") && w.size() == 2) return factoryField(cmd, w[1], engine);
+    if (cmd == "stuck" && w.size() == 2) {
+        const auto address = integer(w[1], 16);
+        if (w[1] != "off" && (!address || *address < 0 || *address >= static_cast<long>(kMemorySize)))
+            return error("stuck ADDR (hex) or off");
+        cond.stuckCell = w[1] == "off" ? std::nullopt : std::optional<std::size_t>(static_cast<std::size_t>(*address));
+        return ok();
+    }
     if (cmd == "dump-memory" && w.size() == 1) return ok(HexText(engine.memory().image()));
     if (cmd == "poke") return poke(w, engine);
     if (cmd == "measurement" && w.size() == 1) {
@@ -184,7 +191,7 @@ std::string ControlHelp() {
     return "corrupt P | drop-acks P | drop-acks next N | silence on|off | strict on|off | eeprom-error on|off | "
            "broken-sensor on|off | out-of-range on|off | internal-error on|off | cal-mode on|off | "
            "checksum-check on|off | pulse new-average|large-error | model-index N|auto | signal X|auto | "
-           "oscillator N | serial N | model CODE | measurement | unplug | replug | slave-path | stats | dump-memory | poke ADDR HEX | "
+           "oscillator N | serial N | model CODE | stuck ADDR|off | measurement | unplug | replug | slave-path | stats | dump-memory | poke ADDR HEX | "
            "save-memory | log-mark TEXT | quit";
 }
 

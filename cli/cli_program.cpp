@@ -39,10 +39,7 @@ struct SeriesStopGuard {
 
 // Runs the step's transfer (or takes its refusal); the transducer it finished, if it did.
 std::optional<SeriesDevice> runStep(SeriesProgrammer& series, Run& run) {
-    if (series.step() == Step::Verify) {
-        // The transducer checks its new configuration: the flags of a frame sent since then count.
-        for (int i = 0; i < 3 && !Stopped(); ++i) series.linePolled(run.poll());
-    }
+    for (int polls = 0; series.awaitingStatus() && polls < 10 && !Stopped(); ++polls) series.linePolled(run.poll());
     const bool writing = series.step() == Step::Write;
     auto prepared = series.prepare();
     if (prepared.refused) return series.refused(*prepared.refused);

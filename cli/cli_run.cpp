@@ -72,11 +72,7 @@ int Run::report(const workflow::Outcome& outcome) {
 }
 
 void Run::record(files::HistoryRecord entry) {
-    // The device itself rather than the link naming it: ports/COM7 may point elsewhere tomorrow.
-    const std::string opened = session.link().devicePath();
-    std::error_code ec;
-    const auto device = std::filesystem::canonical(opened, ec);
-    history.record(std::move(entry), workflow::LinePlace{port, ec ? opened : device.string()});
+    history.record(std::move(entry), workflow::LinePlace{port, session.link().devicePath()});
 }
 
 workflow::LineState Run::poll() {

@@ -259,6 +259,15 @@ static_assert(std::ranges::none_of(kKeys, [](std::string_view key) { return key.
 // Append only: the windows and the manual name them.
 constexpr std::array kToolKeys = {
     std::string_view{"Print preview"},
+    // The programming history's operations and outcomes.
+    std::string_view{"Reading"},
+    std::string_view{"Writing"},
+    std::string_view{"ID tag writing"},
+    std::string_view{"Verification"},
+    std::string_view{"Restore"},
+    std::string_view{"Success"},
+    std::string_view{"Failure"},
+    std::string_view{"Differences"},
 };
 static_assert(std::ranges::none_of(kToolKeys, [](std::string_view key) { return key.empty(); }),
               "every key has a text");

@@ -15,7 +15,8 @@ using model::layout::kSnapshotSize;
 constexpr std::size_t kPackedSize = kSnapshotSize + kCodeVersionLength;
 
 constexpr std::array<std::string_view, 5> kOperationWords = {"read", "write", "id-tag-write", "verify", "restore"};
-constexpr std::array<std::string_view, 5> kOperationKeys = {"Read", "Write", "ID tag write", "Verification",
+// Nouns, as a table's column shows them ("Write" is the command's verb).
+constexpr std::array<std::string_view, 5> kOperationKeys = {"Reading", "Writing", "ID tag writing", "Verification",
                                                             "Restore"};
 constexpr std::array<std::string_view, 3> kOutcomeWords = {"success", "failure", "differences"};
 constexpr std::array<std::string_view, 3> kOutcomeKeys = {"Success", "Failure", "Differences"};

@@ -1,8 +1,6 @@
 #include "files/history_sql.h"
 
 #include <initializer_list>
-#include <variant>
-#include <vector>
 
 namespace r4860::files::history_sql {
 
@@ -89,28 +87,35 @@ HistoryRecord ReadRecord(const sql::Statement& stmt, bool withImages) {
     return r;
 }
 
-Where WhereOf(const HistoryFilter& f, const std::optional<HistoryPageKey>& after) {
+void Where::bind(sql::Statement& stmt, int first) const {
+    int index = first;
+    for (const auto& v : values) std::visit([&](const auto& x) { stmt.bind(index++, x); }, v);
+}
+
+Where WhereOf(const HistoryFilter& f, const std::optional<HistoryPageKey>& after, bool withTag) {
     using Value = std::variant<std::int64_t, std::string>;
     std::vector<std::string> terms;
-    std::vector<Value> values;   // one per '?', in order
+    Where w;
     const auto term = [&](std::string sql, std::initializer_list<Value> bound) {
         terms.push_back(std::move(sql));
-        values.insert(values.end(), bound);
+        w.values.insert(w.values.end(), bound);
     };
     if (!f.serial.empty()) term("serial = ?", {serialKey(f.serial)});
-    if (!f.idTag.empty()) term("id_tag LIKE ? ESCAPE '\\'", {likePrefix(f.idTag)});
+    if (withTag && !f.idTag.empty()) term("id_tag LIKE ? ESCAPE '\\'", {likePrefix(f.idTag)});
     if (!f.model.empty()) term("model = ?", {f.model});
     if (f.sinceMs) term("time_ms >= ?", {*f.sinceMs});
     if (f.untilMs) term("time_ms < ?", {*f.untilMs});
     if (f.outcomes == HistoryFilter::Outcomes::Succeeded) term("outcome = 'success'", {});
     if (f.outcomes == HistoryFilter::Outcomes::Failed) term("outcome <> 'success'", {});
     if (after) term("(time_ms < ? OR (time_ms = ? AND id < ?))", {after->timeMs, after->timeMs, after->id});
-    Where w;
     for (std::size_t i = 0; i < terms.size(); ++i) w.sql += (i == 0 ? " WHERE " : " AND ") + terms[i];
-    w.bind = [values = std::move(values)](sql::Statement& stmt) {
-        int index = 0;
-        for (const Value& v : values) std::visit([&](const auto& x) { stmt.bind(++index, x); }, v);
-    };
+    return w;
+}
+
+Where TagTerm(const HistoryFilter& f) {
+    Where w;
+    w.sql = " WHERE id_tag LIKE ? ESCAPE '\\'";
+    w.values.emplace_back(likePrefix(f.idTag));
     return w;
 }
 

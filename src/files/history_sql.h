@@ -2,9 +2,12 @@
 // from a row, and the WHERE clause of a filter. Shared by the store's writes and queries.
 #pragma once
 
-#include <functional>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
+#include <vector>
 
 #include "files/history_record.h"
 #include "files/history_store.h"
@@ -23,12 +26,17 @@ void BindRecord(sql::Statement& stmt, const HistoryRecord& record);
 // Reads a row of "id, " + kColumns (withImages) or "id, " + kSummaryColumns.
 [[nodiscard]] HistoryRecord ReadRecord(const sql::Statement& stmt, bool withImages);
 
-// " WHERE ..." (or "") for the filter and the page position, and how to bind its parameters,
-// which are numbered from 1.
+// " WHERE ..." (or "") for the filter and the page position, with its parameters in order.
 struct Where {
     std::string sql;
-    std::function<void(sql::Statement&)> bind;
+    std::vector<std::variant<std::int64_t, std::string>> values;
+    // Binds the values to parameters first, first + 1, ...
+    void bind(sql::Statement& stmt, int first = 1) const;
 };
-[[nodiscard]] Where WhereOf(const HistoryFilter& filter, const std::optional<HistoryPageKey>& after = {});
+// `withTag` false leaves the ID tag out, for a query that applies it on its own.
+[[nodiscard]] Where WhereOf(const HistoryFilter& filter, const std::optional<HistoryPageKey>& after = {},
+                            bool withTag = true);
+// The ID tag's term, " id_tag LIKE ? ESCAPE ...", and its one value.
+[[nodiscard]] Where TagTerm(const HistoryFilter& filter);
 
 }  // namespace r4860::files::history_sql

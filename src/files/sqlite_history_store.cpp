@@ -65,6 +65,8 @@ public:
 
 private:
     Result<std::int64_t> insert(const HistoryRecord& record);
+    Result<HistoryPage> pageQuery(const HistoryFilter& filter, const std::optional<HistoryPageKey>& after,
+                                  std::size_t limit, std::size_t scanRows);
     Status setAside();
 
     fs::path m_file;
@@ -141,14 +143,34 @@ Result<std::int64_t> SqliteHistoryStore::add(const HistoryRecord& record) {
 
 Result<HistoryPage> SqliteHistoryStore::page(const HistoryFilter& filter, const std::optional<HistoryPageKey>& after,
                                              std::size_t limit) {
+    // The tag index gives the matches grouped by tag, not by time: a short prefix would have
+    // every row sorted for each page. The newest rows are looked at first instead; when they
+    // hold a page of matches it is the right page, and when they do not, the matches are few
+    // enough that sorting them is cheap.
+    if (!filter.idTag.empty()) {
+        auto newest = pageQuery(filter, after, limit, m_options.tagScanRows);
+        if (!newest || newest->next) return newest;
+    }
+    return pageQuery(filter, after, limit, 0);
+}
+
+Result<HistoryPage> SqliteHistoryStore::pageQuery(const HistoryFilter& filter,
+                                                  const std::optional<HistoryPageKey>& after, std::size_t limit,
+                                                  std::size_t scanRows) {
     if (!m_db) return makeError(Errc::Io, m_file.string() + ": not open");
-    const auto where = history_sql::WhereOf(filter, after);
+    const std::string columns = "id, " + std::string(history_sql::kSummaryColumns);
+    const std::string order = " ORDER BY time_ms DESC, id DESC LIMIT ";
+    const auto where = history_sql::WhereOf(filter, after, scanRows == 0);
+    const auto tag = history_sql::TagTerm(filter);
     // One row more than asked tells whether another page follows.
-    auto stmt = Statement::Prepare(*m_db, "SELECT id, " + std::string(history_sql::kSummaryColumns) +
-                                              " FROM records" + where.sql + " ORDER BY time_ms DESC, id DESC LIMIT " +
-                                              std::to_string(limit + 1));
+    const std::string rows = "SELECT " + columns + " FROM records" + where.sql + order;
+    const std::string sql = scanRows == 0 ? rows + std::to_string(limit + 1)
+                                          : "SELECT * FROM (" + rows + std::to_string(scanRows) + ")" + tag.sql + order +
+                                                std::to_string(limit + 1);
+    auto stmt = Statement::Prepare(*m_db, sql);
     if (!stmt) return stmt.error();
     where.bind(*stmt);
+    if (scanRows != 0) tag.bind(*stmt, static_cast<int>(where.values.size()) + 1);
     HistoryPage page;
     for (;;) {
         auto row = stmt->step();

@@ -18,6 +18,9 @@ struct SqliteHistoryOptions {
     enum class Purpose { Record, Query };
     Purpose purpose = Purpose::Record;
     int busyTimeoutMs = 5000;
+    // A page filtered by ID tag looks at this many of the newest rows before it sorts the
+    // matches themselves: fast for a tag prefix most records share and for a rare one alike.
+    std::size_t tagScanRows = 5000;
 };
 
 // Refused on a network file system, for a file written by a newer tool this one cannot use, and

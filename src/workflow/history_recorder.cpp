@@ -54,7 +54,10 @@ Result<std::int64_t> HistoryRecorder::record(files::HistoryRecord entry, const L
     entry.host = m_station.host;
     entry.toolVersion = m_station.toolVersion;
     entry.port = place.port;
-    entry.devicePath = place.devicePath;
+    // The device itself rather than the link naming it: ports/COM7 may point elsewhere tomorrow.
+    std::error_code ec;
+    const auto device = std::filesystem::canonical(place.devicePath, ec);
+    entry.devicePath = ec ? place.devicePath : device.string();
     return m_store->add(entry);
 }
 

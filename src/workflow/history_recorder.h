@@ -25,7 +25,7 @@ struct Station {
 };
 [[nodiscard]] Station ThisStation();
 
-// The port an operation ran on, as named and as found.
+// The port an operation ran on, as named and as opened (a link is recorded as its target).
 struct LinePlace {
     std::string port;
     std::string devicePath;

@@ -22,6 +22,7 @@ SeriesProgrammer::SeriesProgrammer(SeriesPlan plan) : m_plan(std::move(plan)) {
 
 void SeriesProgrammer::linePolled(const LineState& line) {
     m_line = line;
+    if (m_step == Step::Verify && line.connected) ++m_freshPolls;
     if (m_step == Step::WaitForTransducer && line.connected) {
         m_step = Step::Identify;
     } else if (m_step == Step::WaitForRemoval) {
@@ -84,6 +85,7 @@ std::optional<SeriesDevice> SeriesProgrammer::finished(const protocol::TransferR
         const Outcome written = FinishWrite(result, WriteKind::Full, m_sent);
         if (written.ok) {
             m_step = Step::Verify;
+            m_freshPolls = 0;
             return std::nullopt;
         }
         WriteFacts facts;

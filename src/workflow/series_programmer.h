@@ -63,6 +63,9 @@ public:
     // After every poll, in every step: the line as the latest frames show it. While waiting it
     // moves on (a transducer answers; two polls without a frame: it was taken away).
     void linePolled(const LineState& line);
+    // After the write the transducer checks its new configuration: the read-back waits for the
+    // status of frames sent since then (three fresh polls).
+    [[nodiscard]] bool awaitingStatus() const noexcept { return m_step == Step::Verify && m_freshPolls < 3; }
 
     // The transfer of the current step (Identify, Write, Verify). When it is refused, hand the
     // refusal to refused(); otherwise run it and hand its result to finished().
@@ -84,6 +87,7 @@ private:
     Step m_step = Step::WaitForTransducer;
     LineState m_line;
     int m_missedPolls = 0;
+    int m_freshPolls = 0;                // since the write
     bool m_stopping = false;
     SeriesCounts m_counts;
     std::set<std::string> m_programmed;  // serial numbers

@@ -8,6 +8,7 @@
 
 #include "cli_process.h"
 #include "common/sha256.h"
+#include "files/sqlite_db.h"
 #include "files/sqlite_history_store.h"
 #include "model/config_image.h"
 #include "support/sim_on_pty.h"
@@ -189,24 +190,36 @@ TEST_F(CliHistory, SeriesProgramsEachNewTransducerOnceAndRefusesAnotherModel) {
 TEST_F(CliHistory, AHistoryThatCannotBeWrittenIsReportedAndNeverStopsTheWrite) {
     writeText(file("plain"), "x");
     const fs::path unusable = file("plain") / "history.sqlite3";   // its folder is a file
+    const std::string b = file("b.par").string(), c = file("c.par").string();
     const struct {
         const char* why;
         std::vector<std::string> args;
         rlim_t fileSizeLimit;
+        bool locked;   // another program keeps the history's write lock
         int exitCode;
         bool programmed;
     } cases[] = {
-        {"no folder for it", {"--history", unusable.string(), "write", file("b.par").string()}, 0, 0, true},
-        {"no folder, --require-history", {"--history", unusable.string(), "--require-history", "write",
-                                          file("c.par").string()}, 0, 1, false},
-        {"the disk is full", {"write", file("c.par").string()}, 8192, 0, true},   // no room for its index file
-        {"the disk is full, --require-history", {"--require-history", "write", file("b.par").string()}, 8192, 1, false},
+        {"no folder for it", {"--history", unusable.string(), "write", b}, 0, false, 0, true},
+        {"no folder, --require-history: nothing done", {"--history", unusable.string(), "--require-history", "write", c},
+         0, false, 1, false},
+        {"a full disk", {"write", c}, 8192, false, 0, true},
+        {"a full disk, --require-history", {"--require-history", "write", b}, 8192, false, 1, false},
+        {"locked: the write goes on", {"write", b}, 0, true, 0, true},
+        {"locked, --require-history: written, but an error", {"--require-history", "write", c}, 0, true, 1, true},
     };
     for (const auto& c : cases) {
         const auto before = sim.memory();
+        auto holder = files::sql::Database::Open(history(), files::sql::Database::Mode::ReadWrite);
+        ASSERT_TRUE(holder.ok());
+        if (c.locked) {
+            ASSERT_TRUE(holder->exec("BEGIN IMMEDIATE").ok());
+        }
         RunHow how;
         how.fileSizeLimit = c.fileSizeLimit;
         const auto run = cli(c.args, how);
+        if (c.locked) {
+            ASSERT_TRUE(holder->exec("ROLLBACK").ok());
+        }
         EXPECT_EQ(run.exitCode, c.exitCode) << c.why << "\n" << run.err;
         EXPECT_TRUE(has(run.err, "r4860-cli: history: ")) << c.why << "\n" << run.err;
         EXPECT_EQ(!sameConfiguration(sim.memory(), before), c.programmed) << c.why;

@@ -16,6 +16,7 @@
 #include "cli_history.h"
 #include "cli_program.h"
 #include "cli_run.h"
+#include "cli_service.h"
 #include "config_summary.h"
 #include "files/app_paths.h"
 #include "files/atomic_file.h"
@@ -459,6 +460,7 @@ void RequestStop(int signalNumber) noexcept {
 }
 
 int StopSignal() noexcept { return g_stopSignal.load(); }
+bool StopRequested() noexcept { return stopped(); }
 
 namespace {
 
@@ -472,6 +474,8 @@ int runOnLine(const Options& o, Run& run, model::ConfigRecord& fromFile, const s
     case Command::Info: return commandInfo(run);
     case Command::History: return HistoryRestore(o, run);
     case Command::Program: return ProgramSeries(o, run, fromFile, repairs);
+    case Command::Output:
+    case Command::Trim: return RunServiceCommand(o, run.session, run.ui);
     case Command::Help: break;
     }
     return kExitOk;
@@ -489,6 +493,8 @@ int RunCommand(const Options& o, TerminalUi& ui, AppContext& context) {
     if (o.command == Command::Write || o.command == Command::Verify || o.command == Command::Program) {
         if (const int rc = loadParFile(o.parFile, fromFile, context.settings, repairs); rc != kExitOk) return rc;
     }
+    if (IsServiceCommand(o.command))
+        if (const int rc = CheckServiceAccess(o, context.settings); rc != kExitOk) return rc;
     RunHistory history(o, context.settings);
     if (!history.mayStart()) return kExitTransducer;
     Session session(context);

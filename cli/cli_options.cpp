@@ -1,5 +1,6 @@
 #include "cli_options.h"
 
+#include "cli_service.h"
 #include "common/number_text.h"
 
 namespace r4860::cli {
@@ -16,6 +17,8 @@ std::optional<Command> commandNamed(const std::string& word) {
     if (word == "history") return Command::History;
     if (word == "program") return Command::Program;
     if (word == "help") return Command::Help;
+    if (word == "output") return Command::Output;
+    if (word == "trim") return Command::Trim;
     return std::nullopt;
 }
 
@@ -68,7 +71,7 @@ EEPROM error, transmission unsuccessful, model mismatch, verification errors,
 a port that cannot be opened); 2 bad usage (a bad port name, a path that is
 not a serial device, a file that cannot be used); 130 or 143 when stopped by
 Ctrl-C or SIGTERM.
-)";
+)" + ServiceUsageText();
     text.replace(text.find("HISTORY\n"), 8, HistoryUsageText());
     return text;
 }
@@ -88,7 +91,9 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
             o.command = Command::Help;
             return o;
         }
-        if (a == "--verbose" || a == "-v") {
+        if (auto taken = TakeServiceOption(args, i, o)) {
+            if (!*taken) return taken->error();
+        } else if (a == "--verbose" || a == "-v") {
             o.verbose = true;
         } else if (a == "--port") {
             auto v = takeValue("--port");
@@ -135,23 +140,26 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
     if (auto checked = CheckHistoryWords(o, positional); !checked) return checked.error();
     const bool offLine = o.command == Command::History && o.history.action != HistoryAction::Restore;
     if (o.port.empty() && !offLine) return bad("--port is required");
-    if (o.command == Command::History || o.command == Command::Program) return o;
+    const bool ownWords = o.command == Command::History || o.command == Command::Program;  // taken above
 
     const bool takesFile = o.command == Command::Write || o.command == Command::Verify;
+    if (auto service = CheckServiceOptions(o, positional); !service) return service.error();
     if (takesFile) {
         if (positional.size() != 1) return bad("the command needs one parameter file");
         o.parFile = positional.front();
-    } else if (!positional.empty()) {
+    } else if (!positional.empty() && !IsServiceCommand(o.command) && !ownWords) {
         return bad("unexpected argument " + positional.front());
     }
     if ((o.force || o.idTagOnly || o.acceptRepairs) && o.command != Command::Write)
         return bad("--force, --id-tag-only and --accept-repairs go with write");
     if (o.compareDate && o.command != Command::Verify) return bad("--compare-date goes with verify");
     if (takesFile && o.parFile.empty()) return bad("an empty file name");
-    if ((!o.imageFile.empty() || (!o.parFile.empty() && !takesFile)) && o.command != Command::Read)
+    if ((!o.imageFile.empty() || (!o.parFile.empty() && !takesFile && o.command != Command::Program)) &&
+        o.command != Command::Read)
         return bad("--par and --image go with read");
-    if ((o.seconds || o.interval != 0.5) && o.command != Command::Monitor)
-        return bad("--seconds and --interval go with monitor");
+    if ((o.seconds && o.command != Command::Monitor && o.command != Command::Output) ||
+        (o.interval != 0.5 && o.command != Command::Monitor))
+        return bad("--seconds goes with monitor and output, --interval with monitor");
     return o;
 }
 

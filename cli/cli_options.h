@@ -9,7 +9,7 @@
 
 namespace r4860::cli {
 
-enum class Command { Read, Write, Verify, Monitor, Info, History, Program, Help };
+enum class Command { Read, Write, Verify, Monitor, Info, Output, Trim, History, Program, Help };
 
 // `history [ACTION]`: what to do with the records, and the filters of the list and the export.
 enum class HistoryAction { List, Show, Diff, Restore, Export, Import };
@@ -41,6 +41,10 @@ struct Options {
     std::optional<double> seconds;  // monitor: stop after this long
     double interval = 0.5;        // monitor: seconds between rows
     bool verbose = false;
+    std::string current;            // output: the current to force (mA), as typed
+    std::optional<double> zero;     // trim: the corrections, % of span
+    std::optional<double> gain;
+    std::string password;           // output, trim; "-" reads it from standard input
     std::string historyFile;      // --history: instead of the setting or the default
     bool requireHistory = false;  // an operation that cannot be recorded is an error
     HistoryArgs history;

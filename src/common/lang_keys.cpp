@@ -259,6 +259,9 @@ static_assert(std::ranges::none_of(kKeys, [](std::string_view key) { return key.
 // Append only: the windows and the manual name them.
 constexpr std::array kToolKeys = {
     std::string_view{"Print preview"},
+    std::string_view{"The transducer is still in service mode"},
+    std::string_view{"Leave service mode"},
+    std::string_view{"The transducer did not leave service mode"},
     // The programming history's operations and outcomes.
     std::string_view{"Reading"},
     std::string_view{"Writing"},

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -17,6 +18,7 @@
 #include "cli_program.h"
 #include "cli_run.h"
 #include "cli_service.h"
+#include "cli_report.h"
 #include "config_summary.h"
 #include "files/app_paths.h"
 #include "files/atomic_file.h"
@@ -400,6 +402,13 @@ int commandMonitor(const Options& o, Run& run) {
     return kExitOk;
 }
 
+int commandReport(Run& run, ReportCommand& report) {
+    model::ConfigRecord rec;
+    model::ConfigImage image{};
+    if (const int rc = readAndRecord(run, rec, image); rc != kExitOk) return rc;
+    return report.reportTransducer(rec);
+}
+
 int commandInfo(Run& run) {
     model::ConfigRecord rec;
     model::ConfigImage image{};
@@ -465,7 +474,8 @@ bool StopRequested() noexcept { return stopped(); }
 namespace {
 
 // The line's commands, once the session is open.
-int runOnLine(const Options& o, Run& run, model::ConfigRecord& fromFile, const std::vector<model::Repair>& repairs) {
+int runOnLine(const Options& o, Run& run, model::ConfigRecord& fromFile, const std::vector<model::Repair>& repairs,
+              ReportCommand* report) {
     switch (o.command) {
     case Command::Read: return commandRead(o, run);
     case Command::Write: return commandWrite(o, run, fromFile, repairs);
@@ -476,6 +486,7 @@ int runOnLine(const Options& o, Run& run, model::ConfigRecord& fromFile, const s
     case Command::Program: return ProgramSeries(o, run, fromFile, repairs);
     case Command::Output:
     case Command::Trim: return RunServiceCommand(o, run.session, run.ui);
+    case Command::Report: return commandReport(run, *report);
     case Command::Help: break;
     }
     return kExitOk;
@@ -485,6 +496,12 @@ int runOnLine(const Options& o, Run& run, model::ConfigRecord& fromFile, const s
 
 int RunCommand(const Options& o, TerminalUi& ui, AppContext& context) {
     files::LoadSettings(context.settings, files::DesktopRect{});
+    std::optional<ReportCommand> report;
+    if (o.command == Command::Report) {
+        report.emplace(o);
+        if (const int rc = report->prepare(); rc != kExitOk) return rc;
+        if (!o.fromTransducer) return report->reportFiles(context.settings);
+    }
     if (o.command == Command::History && o.history.action != HistoryAction::Restore)
         return RunHistoryCommand(o, context.settings);
     // A file that cannot be used is refused before the line is touched.
@@ -506,7 +523,7 @@ int RunCommand(const Options& o, TerminalUi& ui, AppContext& context) {
         if (const int rc = exitFor(opened); rc != kExitOk) return rc;
     }
     Run run{context, session, ui, history, o.port};
-    return history.exitCode(runOnLine(o, run, fromFile, repairs));
+    return history.exitCode(runOnLine(o, run, fromFile, repairs, report ? &*report : nullptr));
 }
 
 }  // namespace r4860::cli

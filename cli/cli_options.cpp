@@ -1,6 +1,7 @@
 #include "cli_options.h"
 
 #include "cli_service.h"
+#include "cli_report.h"
 #include "common/number_text.h"
 
 namespace r4860::cli {
@@ -14,12 +15,24 @@ std::optional<Command> commandNamed(const std::string& word) {
     if (word == "verify") return Command::Verify;
     if (word == "monitor") return Command::Monitor;
     if (word == "info") return Command::Info;
+    if (word == "report") return Command::Report;
     if (word == "history") return Command::History;
     if (word == "program") return Command::Program;
     if (word == "help") return Command::Help;
     if (word == "output") return Command::Output;
     if (word == "trim") return Command::Trim;
     return std::nullopt;
+}
+
+// The options whose value is the next word, and where it goes.
+std::string* wordOption(Options& o, const std::string& name) {
+    if (name == "--port") return &o.port;
+    if (name == "--par") return &o.parFile;
+    if (name == "--image") return &o.imageFile;
+    if (name == "--pdf") return &o.pdfFile;
+    if (name == "--pdf-dir") return &o.pdfDir;
+    if (name == "--language") return &o.language;
+    return nullptr;
 }
 
 }  // namespace
@@ -54,10 +67,19 @@ Commands:
       (Ctrl-C) or N seconds have passed; S seconds between rows (default 0.5).
   info
       Model, serial number, inner code version and the status of the latest frame.
+  report FILE.par... [--pdf OUT.pdf | --pdf-dir DIR] [--language NAME]
+  report --from-transducer [--pdf OUT.pdf | --pdf-dir DIR] [--language NAME]
+      The configuration report of each parameter file (or of the transducer,
+      which needs --port) as text, or as a PDF: OUT.pdf for one, DIR/FILE.pdf
+      for each (the transducer's is named after its serial number). NAME is a
+      language file (Polski) beside the tool; English by default. A file that
+      cannot be read is named and skipped; the others are still reported and
+      the exit code is 1. An existing PDF is replaced in one step.
+
 HISTORY
 
 Options:
-  --port PORT     serial device or COMn (required except for help and history)
+  --port PORT     serial device or COMn (required except for help, report and history)
   --verbose       developer trace on stderr
   --history FILE  the programming history's database (default: the HistoryFile
                   setting, else ~/.local/share/r4860/history.sqlite3)
@@ -95,18 +117,10 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
             if (!*taken) return taken->error();
         } else if (a == "--verbose" || a == "-v") {
             o.verbose = true;
-        } else if (a == "--port") {
-            auto v = takeValue("--port");
+        } else if (std::string* target = wordOption(o, a)) {
+            auto v = takeValue(a.c_str());
             if (!v) return v.error();
-            o.port = *v;
-        } else if (a == "--par") {
-            auto v = takeValue("--par");
-            if (!v) return v.error();
-            o.parFile = *v;
-        } else if (a == "--image") {
-            auto v = takeValue("--image");
-            if (!v) return v.error();
-            o.imageFile = *v;
+            *target = *v;
         } else if (a == "--force") {
             o.force = true;
         } else if (a == "--id-tag-only") {
@@ -115,6 +129,8 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
             o.acceptRepairs = true;
         } else if (a == "--compare-date") {
             o.compareDate = true;
+        } else if (a == "--from-transducer") {
+            o.fromTransducer = true;
         } else if (a == "--seconds" || a == "--interval") {
             auto v = takeValue(a.c_str());
             if (!v) return v.error();
@@ -137,6 +153,12 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
     if (!command) return bad("no command given");
     o.command = *command;
     if (o.command == Command::Help) return o;
+    if (o.command == Command::Report) {
+        if (auto checked = CheckReportOptions(o, positional); !checked) return checked.error();
+        return o;
+    }
+    if (!o.pdfFile.empty() || !o.pdfDir.empty() || !o.language.empty() || o.fromTransducer)
+        return bad("--pdf, --pdf-dir, --language and --from-transducer go with report");
     if (auto checked = CheckHistoryWords(o, positional); !checked) return checked.error();
     const bool offLine = o.command == Command::History && o.history.action != HistoryAction::Restore;
     if (o.port.empty() && !offLine) return bad("--port is required");

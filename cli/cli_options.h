@@ -9,7 +9,7 @@
 
 namespace r4860::cli {
 
-enum class Command { Read, Write, Verify, Monitor, Info, Output, Trim, History, Program, Help };
+enum class Command { Read, Write, Verify, Monitor, Info, Output, Trim, Report, History, Program, Help };
 
 // `history [ACTION]`: what to do with the records, and the filters of the list and the export.
 enum class HistoryAction { List, Show, Diff, Restore, Export, Import };
@@ -45,6 +45,11 @@ struct Options {
     std::optional<double> zero;     // trim: the corrections, % of span
     std::optional<double> gain;
     std::string password;           // output, trim; "-" reads it from standard input
+    std::vector<std::string> parFiles;  // report
+    std::string pdfFile;          // report --pdf
+    std::string pdfDir;           // report --pdf-dir
+    std::string language;         // report --language
+    bool fromTransducer = false;  // report --from-transducer
     std::string historyFile;      // --history: instead of the setting or the default
     bool requireHistory = false;  // an operation that cannot be recorded is an error
     HistoryArgs history;

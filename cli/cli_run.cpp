@@ -13,6 +13,7 @@ bool records(const Options& o) {
     case Command::Info:
     case Command::Program: return true;
     case Command::History: return o.history.action == HistoryAction::Restore;
+    case Command::Report: return o.fromTransducer;
     default: return false;
     }
 }

@@ -6,8 +6,10 @@ set -euo pipefail
 # The windows need Qt 6 and, for "Arial", its metric-compatible Liberation fonts; xvfb runs them
 # where there is no display. The programming history is an SQLite database.
 packages=(cmake ninja-build g++ qt6-base-dev libsqlite3-dev fonts-liberation xvfb xauth x11-apps netpbm xdotool)
+# The report's tests read its PDFs back with poppler-utils (pdftotext, pdfinfo, pdffonts; pdftoppm
+# draws the pictures of tools/report-samples.sh).
 if [ "${1:-}" != "--run" ]; then
-  packages+=(libgtest-dev clang libclang-rt-14-dev python3)
+  packages+=(libgtest-dev clang libclang-rt-14-dev python3 poppler-utils)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -271,6 +271,10 @@ constexpr std::array kToolKeys = {
     std::string_view{"Success"},
     std::string_view{"Failure"},
     std::string_view{"Differences"},
+    std::string_view{"Export PDF"},
+    std::string_view{"PDF files"},
+    std::string_view{"No printer is installed"},
+    std::string_view{"Export the report as a PDF file instead?"},
 };
 static_assert(std::ranges::none_of(kToolKeys, [](std::string_view key) { return key.empty(); }),
               "every key has a text");

@@ -1,9 +1,14 @@
 #include "cli_program.h"
 
 #include <cstdio>
+#include <filesystem>
 
 #include "cli_commands.h"
 #include "common/date_text.h"
+#include "common/lang_table.h"
+#include "files/config_report.h"
+#include "model/models.h"
+#include "report_pdf.h"
 #include "workflow/config_checks.h"
 #include "workflow/series_programmer.h"
 
@@ -50,6 +55,41 @@ std::optional<SeriesDevice> runStep(SeriesProgrammer& series, Run& run) {
     return series.finished(result);
 }
 
+// Each programmed transducer's report as a PDF named by its serial number and ID tag.
+class SeriesReports {
+public:
+    explicit SeriesReports(const std::string& dir) : m_dir(dir) {}
+    // Exit code 2 when reports were asked for and cannot be made.
+    int open() {
+        if (m_dir.empty()) return kExitOk;
+        std::error_code ec;
+        std::filesystem::create_directories(m_dir, ec);
+        if (ec) {
+            Say(m_dir.string() + ": " + ec.message());
+            return kExitUsage;
+        }
+        m_pdf = OpenReportPdfOutput();
+        if (m_pdf) return kExitOk;
+        Say("--report-dir: this r4860-cli is built without PDF output (the Qt windows)");
+        return kExitUsage;
+    }
+    void write(const SeriesDevice& d) {
+        if (!m_pdf || !d.programmed) return;
+        const auto file = m_dir / files::ReportPdfName(d.serial + "-" + d.idTag);
+        const auto lines = files::ReportLines(*d.programmed, LangTable(), model::DefaultModelList(), TodayDays());
+        if (auto written = m_pdf->write(lines, file); !written) {
+            m_failed = true;
+            Say("report of " + d.serial + ": " + written.error().message);
+        }
+    }
+    [[nodiscard]] bool failed() const noexcept { return m_failed; }
+
+private:
+    std::filesystem::path m_dir;
+    std::unique_ptr<ReportPdfOutput> m_pdf;
+    bool m_failed = false;
+};
+
 int refuseFile(const Options& o, model::ConfigRecord& rec, const std::vector<model::Repair>& repairs) {
     if (!repairs.empty()) {
         Say(o.parFile + " holds values the transducer cannot take; correct the file:");
@@ -74,6 +114,8 @@ int ProgramSeries(const Options& o, Run& run, model::ConfigRecord& rec, const st
     plan.parFile = o.parFile;
     plan.count = o.program.count;
     plan.today = TodayDays();
+    SeriesReports reports(o.program.reportDir);
+    if (const int rc = reports.open(); rc != kExitOk) return rc;
     SeriesProgrammer series(std::move(plan));
     SeriesStopGuard guard;
     std::printf("   #  outcome     serial    model  ID tag           \n");
@@ -95,6 +137,7 @@ int ProgramSeries(const Options& o, Run& run, model::ConfigRecord& rec, const st
         case Step::Verify:
             if (auto device = runStep(series, run)) {
                 printDevice(++devices, *device);
+                reports.write(*device);
                 run.record(std::move(device->entry));
             }
             break;
@@ -103,7 +146,7 @@ int ProgramSeries(const Options& o, Run& run, model::ConfigRecord& rec, const st
     }
     const auto& c = series.counts();
     std::printf("%d programmed, %d failed, %d skipped\n", c.programmed, c.failed, c.skipped);
-    return c.failed == 0 ? kExitOk : kExitTransducer;
+    return c.failed == 0 && !reports.failed() ? kExitOk : kExitTransducer;
 }
 
 }  // namespace r4860::cli

@@ -152,6 +152,14 @@ SeriesDevice SeriesProgrammer::conclude(SeriesVerdict verdict, std::string messa
     if (!entry.message.empty() && verdict != SeriesVerdict::Programmed && verdict != SeriesVerdict::Skipped)
         d.message += (d.message.empty() ? "" : ": ") + entry.message;
     d.entry = std::move(entry);
+    if (verdict == SeriesVerdict::Programmed) {
+        model::ConfigRecord written = m_config;
+        written.Device = m_foundRecord.Device;
+        written.Informacje.serial = m_foundRecord.Informacje.serial;
+        written.Informacje.CalDate = m_foundRecord.Informacje.CalDate;
+        written.Informacje.CodeVersion = m_foundRecord.Informacje.CodeVersion;
+        d.programmed = std::move(written);
+    }
     switch (verdict) {
     case SeriesVerdict::Programmed: ++m_counts.programmed; break;
     case SeriesVerdict::Skipped: ++m_counts.skipped; break;

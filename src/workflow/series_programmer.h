@@ -34,6 +34,9 @@ struct SeriesDevice {
     std::string model;
     std::string message;           // why it failed, was refused or skipped
     files::HistoryRecord entry;    // to record (without station, place and time)
+    // A programmed one: the configuration as written, with the transducer's own serial number,
+    // model, dates and code version, for its report.
+    std::optional<model::ConfigRecord> programmed;
 };
 
 struct SeriesCounts {

@@ -166,7 +166,9 @@ TEST_F(CliHistory, SeriesProgramsEachNewTransducerOnceAndRefusesAnotherModel) {
         unplugged = false;
         ++next;
     };
-    const auto run = cli({"program", file("s.par").string(), "--series", "--count", "3"}, how);
+    std::vector<std::string> args = {"program", file("s.par").string(), "--series", "--count", "3"};
+    if (R4860_CLI_PDF) args.insert(args.end(), {"--report-dir", file("reports").string()});
+    const auto run = cli(args, how);
     EXPECT_EQ(run.exitCode, 1) << "one was refused\n" << run.out << run.err;
     EXPECT_TRUE(has(run.out, "   2  refused     2002      R4737")) << run.out;
     EXPECT_TRUE(has(run.out, "Type of transducer inconsistency")) << run.out;
@@ -185,6 +187,13 @@ TEST_F(CliHistory, SeriesProgramsEachNewTransducerOnceAndRefusesAnotherModel) {
     for (std::size_t i = 0; i < expected.size(); ++i)
         EXPECT_EQ(std::tuple(all[i + 1].operation, all[i + 1].outcome, all[i + 1].serial), expected[i]) << i;
     EXPECT_FALSE(all[2].image) << "nothing was sent to the other model";
+    if (R4860_CLI_PDF) {
+        std::vector<std::string> reports;
+        for (const auto& e : fs::directory_iterator(file("reports"))) reports.push_back(e.path().filename().string());
+        std::sort(reports.begin(), reports.end());
+        EXPECT_EQ(reports, (std::vector<std::string>{"1234-SERIES.pdf", "3003-SERIES.pdf"})) << "the programmed ones";
+        EXPECT_TRUE(readText(file("reports") / "3003-SERIES.pdf").starts_with("%PDF-"));
+    }
 }
 
 TEST_F(CliHistory, AHistoryThatCannotBeWrittenIsReportedAndNeverStopsTheWrite) {

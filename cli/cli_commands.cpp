@@ -14,6 +14,9 @@
 #include "common/catalogues.h"
 #include "common/date_text.h"
 #include "common/lang_table.h"
+#include "cli_history.h"
+#include "cli_program.h"
+#include "cli_run.h"
 #include "cli_service.h"
 #include "cli_report.h"
 #include "config_summary.h"
@@ -30,6 +33,7 @@
 #include "workflow/app_context.h"
 #include "workflow/config_checks.h"
 #include "workflow/config_commands.h"
+#include "workflow/history_entries.h"
 #include "workflow/session.h"
 
 namespace r4860::cli {
@@ -51,27 +55,12 @@ std::atomic<protocol::Link*> g_link{nullptr};     // the link a stop request can
 constexpr const char* kIncomplete =
     "the transducer holds an incomplete configuration; write a complete configuration again";
 
-void say(const std::string& text) { std::fprintf(stderr, "r4860-cli: %s\n", text.c_str()); }
+std::atomic<bool> g_series{false};                // a series runs: the first stop ends it after the transducer
+std::atomic<bool> g_seriesStop{false};
 
-bool stopped() { return g_stop.load(); }
+void say(const std::string& text) { Say(text); }
 
-// Everything a command works with: the run's context, the session on its link and the terminal.
-struct Run {
-    AppContext& context;
-    Session& session;
-    TerminalUi& ui;
-
-    [[nodiscard]] workflow::ProgressFn progress() {
-        return [this](int percent, const std::string& text) { ui.transferProgress(percent, text); };
-    }
-    // Shows the outcome; the exit code when it failed.
-    int report(const Outcome& outcome) {
-        ui.endProgressLine();
-        if (stopped()) return outcome.ok ? kExitOk : kExitTransducer;   // the stop is what is heard of
-        workflow::ShowOutcome(ui, outcome);
-        return outcome.ok ? kExitOk : kExitTransducer;
-    }
-};
+bool stopped() { return Stopped(); }
 
 int exitFor(const Status& status) {
     if (status) return kExitOk;
@@ -79,12 +68,25 @@ int exitFor(const Status& status) {
     return status.error().code == Errc::BadArgument ? kExitUsage : kExitTransducer;
 }
 
-int readInto(Run& run, model::ConfigRecord& rec, model::ConfigImage& image, workflow::LineState line) {
-    return run.report(workflow::ReadConfiguration(run.session.link(), line, rec, image, run.progress()).outcome);
+// A read on its own is recorded as one; the read a write or verification starts with is part of
+// that operation's record.
+workflow::ReadOutcome readInto(Run& run, model::ConfigRecord& rec, model::ConfigImage& image,
+                               const workflow::LineState& line) {
+    auto read = workflow::ReadConfiguration(run.session.link(), line, rec, image, run.progress());
+    (void)run.report(read.outcome);
+    return read;
 }
 
-int readInto(Run& run, model::ConfigRecord& rec, model::ConfigImage& image) {
-    return readInto(run, rec, image, run.session.line());
+int readAndRecord(Run& run, model::ConfigRecord& rec, model::ConfigImage& image) {
+    const auto read = readInto(run, rec, image, run.session.line());
+    run.record(workflow::ReadEntry(run.session.line(), read.outcome, image));
+    return read.outcome.ok ? kExitOk : kExitTransducer;
+}
+
+void recordWrite(Run& run, const workflow::WriteFacts& facts, const std::string& parFile) {
+    auto entry = workflow::WriteEntry(run.session.line(), facts);
+    workflow::SetParFile(entry, parFile);
+    run.record(std::move(entry));
 }
 
 // What normalization changed between the file and what would be programmed, one line each.
@@ -141,7 +143,7 @@ void printDateNote(const workflow::VerifyOutcome& verified, const model::ConfigI
 int commandRead(const Options& o, Run& run) {
     model::ConfigRecord rec;
     model::ConfigImage image{};
-    if (const int rc = readInto(run, rec, image); rc != kExitOk) return rc;
+    if (const int rc = readAndRecord(run, rec, image); rc != kExitOk) return rc;
     std::fputs(ConfigSummary(rec).c_str(), stdout);
     if (!o.parFile.empty()) {
         if (auto written = files::WriteParFile(rec, o.parFile, run.context.settings); !written) {
@@ -160,44 +162,51 @@ int commandRead(const Options& o, Run& run) {
 }
 
 // The transducer's own image to write over, so the bytes the encoder leaves alone stay the
-// device's. An EEPROM error must not stop a repairing write, so the read ignores it; when even
-// the read fails, the one written byte the encoder never sets takes its factory value.
-model::ConfigImage imageToWriteOver(Run& run) {
-    model::ConfigRecord current;
+// device's; it is also what the record keeps of the transducer before the write. An EEPROM error
+// must not stop a repairing write, so the read ignores it; when even the read fails, the one
+// written byte the encoder never sets takes its factory value.
+struct WriteBase {
     model::ConfigImage image{};
+    std::optional<model::ConfigImage> before;   // when the read succeeded
+};
+
+WriteBase imageToWriteOver(Run& run) {
+    model::ConfigRecord current;
+    WriteBase base;
     workflow::LineState line = run.session.line();
     const bool eepromError = line.eepromError;
     line.eepromError = false;
-    if (readInto(run, current, image, line) == kExitOk) return image;
-    if (!eepromError) return {};
+    if (readInto(run, current, base.image, line).outcome.ok) {
+        base.before = base.image;
+        return base;
+    }
+    base.image.fill(0);
+    if (!eepromError) return base;
     say("the transducer's configuration cannot be read; writing the complete configuration over it");
-    image.fill(0);
-    image[model::layout::kAfterIdTag] = model::layout::kAfterIdTagFactory;
-    return image;
+    base.image[model::layout::kAfterIdTag] = model::layout::kAfterIdTagFactory;
+    return base;
 }
 
-// After the write the transducer checks its new configuration: the flags of a frame sent since
-// then decide whether the read-back may run.
-void awaitFreshStatus(Run& run) {
-    for (int i = 0; i < 3 && !stopped(); ++i) (void)run.session.poll();
-}
-
-int finishWrite(const Options& o, Run& run, const model::ConfigImage& image) {
-    awaitFreshStatus(run);
+int finishWrite(const Options& o, Run& run, const model::ConfigImage& image, workflow::WriteFacts facts) {
+    run.awaitFreshStatus();
     const auto& line = run.session.line();
     if (o.idTagOnly) {
-        if (!workflow::VerifyIdTag(run.session.link(), line, image, run.progress()).ok) {
-            run.ui.endProgressLine();
+        facts.idTagVerified = workflow::VerifyIdTag(run.session.link(), line, image, run.progress()).ok;
+        run.ui.endProgressLine();
+        if (!facts.idTagVerified) facts.transfer = workflow::Outcome::Failure("Verification ended with errors", {});
+        recordWrite(run, facts, o.parFile);
+        if (!facts.idTagVerified) {
             say(LangText("Verification ended with errors"));
             return kExitTransducer;
         }
-        run.ui.endProgressLine();
         std::printf("%s\n", LangText("Information transferred").c_str());
         return kExitOk;
     }
     model::ConfigImage sent = image;
     const auto verified = workflow::VerifyConfiguration(run.session.link(), line, sent, run.progress());
     run.ui.endProgressLine();
+    facts.verification = verified;
+    recordWrite(run, facts, o.parFile);
     if (!verified.verified()) {
         workflow::ShowOutcome(run.ui, verified.outcome);
         if (verified.transferred) printDifferences(verified, o.verbose);
@@ -208,56 +217,72 @@ int finishWrite(const Options& o, Run& run, const model::ConfigImage& image) {
     return kExitOk;
 }
 
-int commandWrite(const Options& o, Run& run, model::ConfigRecord& rec, const std::vector<model::Repair>& repairs) {
+// What the file would program, when the transducer may take it; the exit code otherwise.
+int checkWrite(const Options& o, Run& run, model::ConfigRecord& rec, const std::vector<model::Repair>& repairs,
+               workflow::WriteFacts& facts) {
     const auto& line = run.session.line();
     const int connected = workflow::ConnectedModelCode(line.typeIndex);
     if (!workflow::ModelMatches(rec, line.typeIndex)) {
         if (!o.force) {
+            facts.transfer = workflow::Outcome::Failure("Type of transducer inconsistency", MessageIcon::Exclamation);
+            recordWrite(run, facts, o.parFile);
             say(LangText("Type of transducer inconsistency") + "! (file " + (rec.Device.empty() ? "-" : rec.Device) +
                 ", transducer " + model::ModelName(connected) + "; --force encodes for the transducer)");
             return kExitTransducer;
         }
         rec.Device = model::ModelName(connected);
     }
-    if (!o.idTagOnly) {
-        if (!repairs.empty()) {
-            say(std::string("the file holds values the transducer cannot take; ") +
-                (o.acceptRepairs ? "programming the repaired values:" : "these would be programmed instead:"));
-            printRepairs(repairs);
-            if (!o.acceptRepairs) {
-                say("nothing written; correct the file or give --accept-repairs");
-                return kExitUsage;
-            }
+    if (o.idTagOnly) return kExitOk;
+    if (!repairs.empty()) {
+        say(std::string("the file holds values the transducer cannot take; ") +
+            (o.acceptRepairs ? "programming the repaired values:" : "these would be programmed instead:"));
+        printRepairs(repairs);
+        if (!o.acceptRepairs) {
+            say("nothing written; correct the file or give --accept-repairs");
+            return kExitUsage;
         }
-        if (const int rc = checkWritable(rec); rc != kExitOk) return rc;
     }
-    model::ConfigImage image = imageToWriteOver(run);
+    return checkWritable(rec);
+}
+
+int commandWrite(const Options& o, Run& run, model::ConfigRecord& rec, const std::vector<model::Repair>& repairs) {
+    const auto kind = o.idTagOnly ? workflow::WriteKind::IdTagOnly : workflow::WriteKind::Full;
+    workflow::WriteFacts facts;
+    facts.operation = o.idTagOnly ? files::HistoryOperation::IdTagWrite : files::HistoryOperation::Write;
+    if (const int rc = checkWrite(o, run, rec, repairs, facts); rc != kExitOk) return rc;
+    WriteBase base = imageToWriteOver(run);
     if (stopped()) return kExitTransducer;
+    facts.before = base.before;
 
     model::EncodeOptions options;
     options.today = TodayDays();
-    options.selectedModelCode = connected;
-    const auto kind = o.idTagOnly ? workflow::WriteKind::IdTagOnly : workflow::WriteKind::Full;
-    auto prepared = workflow::PrepareWrite(line, rec, image, options, kind);
-    if (prepared.refused) return run.report(*prepared.refused);
-    g_writing = kind == workflow::WriteKind::Full;
-    const auto result = protocol::RunTransferBlocking(run.session.link(), std::move(prepared.request), run.progress());
-    g_writing = false;
-    if (const int deferred = g_deferredSignal.exchange(0); deferred != 0) RequestStop(deferred);
-    if (const int rc = run.report(workflow::FinishWrite(result, kind, image)); rc != kExitOk) {
-        // Once the transfer ran, any part of the configuration may have landed: say what to do.
-        const bool ran = result.status != protocol::TransferStatus::Busy &&
-                         result.status != protocol::TransferStatus::NotStarted;
-        if (kind == workflow::WriteKind::Full && ran) say(kIncomplete);
+    options.selectedModelCode = workflow::ConnectedModelCode(run.session.line().typeIndex);
+    auto prepared = workflow::PrepareWrite(run.session.line(), rec, base.image, options, kind);
+    if (prepared.refused) {
+        facts.transfer = *prepared.refused;
+        recordWrite(run, facts, o.parFile);
+        return run.report(*prepared.refused);
+    }
+    model::ConfigImage image = prepared.request.image;
+    const auto result = run.writeTransfer(std::move(prepared.request), kind == workflow::WriteKind::Full);
+    facts.transfer = workflow::FinishWrite(result, kind, image);
+    // Once the transfer ran, any part of the configuration may have landed.
+    facts.sent = result.status != protocol::TransferStatus::Busy && result.status != protocol::TransferStatus::NotStarted;
+    facts.image = image;
+    if (const int rc = run.report(facts.transfer); rc != kExitOk) {
+        recordWrite(run, facts, o.parFile);
+        if (kind == workflow::WriteKind::Full && facts.sent) say(kIncomplete);
         return rc;
     }
     run.ui.endProgressLine();
     if (stopped()) {
+        facts.transfer.status += "; stopped before the verification";
+        recordWrite(run, facts, o.parFile);
         std::printf("%s\n", LangText(kind == workflow::WriteKind::Full ? "Transducer programmed"
                                                                         : "Information transferred").c_str());
         return kExitTransducer;   // stopped before the read-back: nothing verified
     }
-    return finishWrite(o, run, image);
+    return finishWrite(o, run, image, facts);
 }
 
 int commandVerify(const Options& o, Run& run, model::ConfigRecord& rec, const std::vector<model::Repair>& repairs) {
@@ -271,7 +296,22 @@ int commandVerify(const Options& o, Run& run, model::ConfigRecord& rec, const st
     if (rec.Device.empty()) rec.Device = model::ModelName(workflow::ConnectedModelCode(line.typeIndex));
     if (const int rc = checkWritable(rec); rc != kExitOk) return rc;
 
+    // Encoded over what the transducer holds, so the record names the transducer it verified.
     model::ConfigImage image{};
+    model::ConfigRecord current;
+    workflow::VerifyOutcome verified;
+    verified.outcome = readInto(run, current, image, line).outcome;
+    const std::optional<model::ConfigImage> identity =
+        verified.outcome.ok ? std::optional<model::ConfigImage>(image) : std::nullopt;
+    const auto recordVerify = [&] {
+        auto entry = workflow::VerifyEntry(line, verified, identity);
+        workflow::SetParFile(entry, o.parFile);
+        run.record(std::move(entry));
+    };
+    if (!identity) {
+        if (!stopped()) recordVerify();
+        return kExitTransducer;
+    }
     model::EncodeOptions options;
     options.today = *fileDate;
     options.selectedModelCode = workflow::ConnectedModelCode(line.typeIndex);
@@ -282,9 +322,10 @@ int commandVerify(const Options& o, Run& run, model::ConfigRecord& rec, const st
     const model::ConfigImage expected = image;
     model::CompareOptions compare;
     compare.compareDate = o.compareDate;
-    const auto verified = workflow::VerifyConfiguration(run.session.link(), line, image, run.progress(), compare);
+    verified = workflow::VerifyConfiguration(run.session.link(), line, image, run.progress(), compare);
     run.ui.endProgressLine();
     if (stopped()) return kExitTransducer;
+    recordVerify();
     if (!verified.transferred) {
         workflow::ShowOutcome(run.ui, verified.outcome);
         return kExitTransducer;
@@ -364,14 +405,14 @@ int commandMonitor(const Options& o, Run& run) {
 int commandReport(Run& run, ReportCommand& report) {
     model::ConfigRecord rec;
     model::ConfigImage image{};
-    if (const int rc = readInto(run, rec, image); rc != kExitOk) return rc;
+    if (const int rc = readAndRecord(run, rec, image); rc != kExitOk) return rc;
     return report.reportTransducer(rec);
 }
 
 int commandInfo(Run& run) {
     model::ConfigRecord rec;
     model::ConfigImage image{};
-    if (const int rc = readInto(run, rec, image); rc != kExitOk) return rc;
+    if (const int rc = readAndRecord(run, rec, image); rc != kExitOk) return rc;
     run.session.poll();
     const auto& status = run.session.status();
     std::printf("Model:               %s\n", rec.Device.c_str());
@@ -392,8 +433,29 @@ struct LinkRegistration {
 
 }  // namespace
 
+void Say(const std::string& text) { std::fprintf(stderr, "r4860-cli: %s\n", text.c_str()); }
+
+bool Stopped() { return g_stop.load(); }
+
+void SetSeriesRunning(bool running) { g_series = running; }
+
+bool SeriesStopRequested() { return g_seriesStop.load() || g_stop.load(); }
+
+protocol::TransferResult Run::writeTransfer(protocol::TransferRequest request, bool full) {
+    g_writing = full;
+    auto result = protocol::RunTransferBlocking(session.link(), std::move(request), progress());
+    g_writing = false;
+    if (const int deferred = g_deferredSignal.exchange(0); deferred != 0) RequestStop(deferred);
+    return result;
+}
+
 void RequestStop(int signalNumber) noexcept {
     const int n = g_stopRequests.fetch_add(1) + 1;
+    if (g_series.load() && n == 1) {
+        g_seriesStop = true;
+        say("ending the series once the transducer in hand is done; stop again to abort it");
+        return;
+    }
     if (g_writing.load() && n == 1) {
         g_deferredSignal = signalNumber;
         say("finishing the write to keep the transducer consistent; stop again to abort it");
@@ -409,6 +471,29 @@ void RequestStop(int signalNumber) noexcept {
 int StopSignal() noexcept { return g_stopSignal.load(); }
 bool StopRequested() noexcept { return stopped(); }
 
+namespace {
+
+// The line's commands, once the session is open.
+int runOnLine(const Options& o, Run& run, model::ConfigRecord& fromFile, const std::vector<model::Repair>& repairs,
+              ReportCommand* report) {
+    switch (o.command) {
+    case Command::Read: return commandRead(o, run);
+    case Command::Write: return commandWrite(o, run, fromFile, repairs);
+    case Command::Verify: return commandVerify(o, run, fromFile, repairs);
+    case Command::Monitor: return commandMonitor(o, run);
+    case Command::Info: return commandInfo(run);
+    case Command::History: return HistoryRestore(o, run);
+    case Command::Program: return ProgramSeries(o, run, fromFile, repairs);
+    case Command::Output:
+    case Command::Trim: return RunServiceCommand(o, run.session, run.ui);
+    case Command::Report: return commandReport(run, *report);
+    case Command::Help: break;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
 int RunCommand(const Options& o, TerminalUi& ui, AppContext& context) {
     files::LoadSettings(context.settings, files::DesktopRect{});
     std::optional<ReportCommand> report;
@@ -417,10 +502,12 @@ int RunCommand(const Options& o, TerminalUi& ui, AppContext& context) {
         if (const int rc = report->prepare(); rc != kExitOk) return rc;
         if (!o.fromTransducer) return report->reportFiles(context.settings);
     }
+    if (o.command == Command::History && o.history.action != HistoryAction::Restore)
+        return RunHistoryCommand(o, context.settings);
     // A file that cannot be used is refused before the line is touched.
     model::ConfigRecord fromFile;
     std::vector<model::Repair> repairs;
-    if (o.command == Command::Write || o.command == Command::Verify) {
+    if (o.command == Command::Write || o.command == Command::Verify || o.command == Command::Program) {
         if (const int rc = loadParFile(o.parFile, fromFile, context.settings, repairs); rc != kExitOk) return rc;
     }
     if (!o.settings.empty()) {
@@ -431,22 +518,18 @@ int RunCommand(const Options& o, TerminalUi& ui, AppContext& context) {
     }
     if (IsServiceCommand(o.command))
         if (const int rc = CheckServiceAccess(o, context.settings); rc != kExitOk) return rc;
+    RunHistory history(o, context.settings);
+    if (!history.mayStart()) return kExitTransducer;
     Session session(context);
     LinkRegistration registration(context.link);
-    if (const int rc = exitFor(session.open(o.port, files::PortsDir())); rc != kExitOk) return rc;
-    Run run{context, session, ui};
-    switch (o.command) {
-    case Command::Read: return commandRead(o, run);
-    case Command::Write: return commandWrite(o, run, fromFile, repairs);
-    case Command::Verify: return commandVerify(o, run, fromFile, repairs);
-    case Command::Monitor: return commandMonitor(o, run);
-    case Command::Info: return commandInfo(run);
-    case Command::Output:
-    case Command::Trim: return RunServiceCommand(o, session, ui);
-    case Command::Report: return commandReport(run, *report);
-    case Command::Help: break;
+    const auto opened = session.open(o.port, files::PortsDir());
+    // A series may start before its first transducer is connected.
+    const bool waitsForTransducer = o.command == Command::Program && !opened && opened.error().code == Errc::Timeout;
+    if (!waitsForTransducer) {
+        if (const int rc = exitFor(opened); rc != kExitOk) return rc;
     }
-    return kExitOk;
+    Run run{context, session, ui, history, o.port};
+    return history.exitCode(runOnLine(o, run, fromFile, repairs, report ? &*report : nullptr));
 }
 
 }  // namespace r4860::cli

@@ -16,6 +16,8 @@ std::optional<Command> commandNamed(const std::string& word) {
     if (word == "monitor") return Command::Monitor;
     if (word == "info") return Command::Info;
     if (word == "report") return Command::Report;
+    if (word == "history") return Command::History;
+    if (word == "program") return Command::Program;
     if (word == "help") return Command::Help;
     if (word == "output") return Command::Output;
     if (word == "trim") return Command::Trim;
@@ -36,7 +38,7 @@ std::string* wordOption(Options& o, const std::string& name) {
 }  // namespace
 
 std::string UsageText() {
-    return R"(Usage: r4860-cli --port PORT [--verbose] COMMAND [OPTIONS]
+    std::string text = R"(Usage: r4860-cli --port PORT [--verbose] COMMAND [OPTIONS]
        r4860-cli set FILE.par [SETTINGS]      (no transducer needed)
        r4860-cli table --cvd R0,A,B,C --range LO:HI
 
@@ -75,10 +77,17 @@ Commands:
       language file (Polski) beside the tool; English by default. A file that
       cannot be read is named and skipped; the others are still reported and
       the exit code is 1. An existing PDF is replaced in one step.
-)" + SetUsageText() + R"(
+
+HISTORY
+
 Options:
-  --port PORT     serial device or COMn (required except for help and report)
+  --port PORT     serial device or COMn (required except for help, report and history)
   --verbose       developer trace on stderr
+  --history FILE  the programming history's database (default: the HistoryFile
+                  setting, else ~/.local/share/r4860/history.sqlite3)
+  --require-history
+                  an operation that cannot be recorded is an error (exit 1);
+                  without it the failure is reported and the work goes on
   --help          this text
 
 Exit codes: 0 success; 1 transducer or line failure (no communication,
@@ -87,6 +96,8 @@ a port that cannot be opened); 2 bad usage (a bad port name, a path that is
 not a serial device, a file that cannot be used); 130 or 143 when stopped by
 Ctrl-C or SIGTERM.
 )" + ServiceUsageText();
+    text.replace(text.find("HISTORY\n"), 8, HistoryUsageText() + SetUsageText());
+    return text;
 }
 
 Result<Options> ParseOptions(const std::vector<std::string>& args) {
@@ -130,6 +141,8 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
                 return bad(a + " needs a number of seconds" + (a == "--interval" ? " (at least 0.05)" : ""));
             if (a == "--seconds") o.seconds = x;
             else o.interval = x;
+        } else if (auto taken = ParseHistoryWord(args, i, o); !taken || *taken) {
+            if (!taken) return taken.error();
         } else if (bool takesValue = false; IsSensorSetting(a, takesValue)) {
             std::string value;
             if (takesValue) {
@@ -156,14 +169,17 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
     }
     if (!o.pdfFile.empty() || !o.pdfDir.empty() || !o.language.empty() || o.fromTransducer)
         return bad("--pdf, --pdf-dir, --language and --from-transducer go with report");
-    if (o.port.empty()) return bad("--port is required");
+    if (auto checked = CheckHistoryWords(o, positional); !checked) return checked.error();
+    const bool offLine = o.command == Command::History && o.history.action != HistoryAction::Restore;
+    if (o.port.empty() && !offLine) return bad("--port is required");
+    const bool ownWords = o.command == Command::History || o.command == Command::Program;  // taken above
 
     const bool takesFile = o.command == Command::Write || o.command == Command::Verify;
     if (auto service = CheckServiceOptions(o, positional); !service) return service.error();
     if (takesFile) {
         if (positional.size() != 1) return bad("the command needs one parameter file");
         o.parFile = positional.front();
-    } else if (!positional.empty() && !IsServiceCommand(o.command)) {
+    } else if (!positional.empty() && !IsServiceCommand(o.command) && !ownWords) {
         return bad("unexpected argument " + positional.front());
     }
     if ((o.force || o.idTagOnly || o.acceptRepairs) && o.command != Command::Write)
@@ -172,7 +188,8 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
     if (!o.settings.empty() && (o.command != Command::Write || o.idTagOnly))
         return bad("sensor settings go with set, or with a full write");
     if (takesFile && o.parFile.empty()) return bad("an empty file name");
-    if ((!o.imageFile.empty() || (!o.parFile.empty() && !takesFile)) && o.command != Command::Read)
+    if ((!o.imageFile.empty() || (!o.parFile.empty() && !takesFile && o.command != Command::Program)) &&
+        o.command != Command::Read)
         return bad("--par and --image go with read");
     if ((o.seconds && o.command != Command::Monitor && o.command != Command::Output) ||
         (o.interval != 0.5 && o.command != Command::Monitor))

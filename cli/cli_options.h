@@ -10,7 +10,25 @@
 
 namespace r4860::cli {
 
-enum class Command { Read, Write, Verify, Monitor, Info, Output, Trim, Report, Help };
+enum class Command { Read, Write, Verify, Monitor, Info, Output, Trim, Report, History, Program, Help };
+
+// `history [ACTION]`: what to do with the records, and the filters of the list and the export.
+enum class HistoryAction { List, Show, Diff, Restore, Export, Import };
+struct HistoryArgs {
+    HistoryAction action = HistoryAction::List;
+    std::string serial, tag, since, until;  // dates dd.mm.yyyy or yyyy-mm-dd, local
+    bool failed = false;
+    bool csv = false;
+    std::vector<long long> ids;             // show, diff, restore
+    std::string file;                       // import
+};
+
+// `program FILE.par --series`: one transducer after another.
+struct SeriesArgs {
+    bool series = false;
+    int count = 0;                          // 0: until stopped
+    std::string reportDir;
+};
 
 struct Options {
     Command command = Command::Help;
@@ -33,8 +51,18 @@ struct Options {
     std::string pdfDir;           // report --pdf-dir
     std::string language;         // report --language
     bool fromTransducer = false;  // report --from-transducer
+    std::string historyFile;      // --history: instead of the setting or the default
+    bool requireHistory = false;  // an operation that cannot be recorded is an error
+    HistoryArgs history;
+    SeriesArgs program;
     SensorSettings settings;      // write: sensor, conversion and range applied before it
 };
+
+// The history's and series programming's words; true when args[i] (and its value) was one.
+[[nodiscard]] Result<bool> ParseHistoryWord(const std::vector<std::string>& args, std::size_t& i, Options& o);
+// The positional words of `history` and `program`, and which options go with them.
+[[nodiscard]] Status CheckHistoryWords(Options& o, const std::vector<std::string>& positional);
+[[nodiscard]] std::string HistoryUsageText();
 
 // Errc::BadArgument with a one-line reason when the words do not make a command.
 [[nodiscard]] Result<Options> ParseOptions(const std::vector<std::string>& args);

@@ -66,6 +66,8 @@ int main(int argc, char** argv) {
     }
     // A closed output is seen as EPIPE where it is written, not as a signal that kills the tool.
     std::signal(SIGPIPE, SIG_IGN);
+    // Likewise a file size limit reached by the history: EFBIG, reported, instead of death mid-write.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     int rc = 0;
     {

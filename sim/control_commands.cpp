@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sim/device_memory.h"
+#include "sim/memory_map.h"
 #include "sim/service_controls.h"
 
 namespace r4860::sim {
@@ -80,6 +81,20 @@ ControlReply poke(const std::vector<std::string_view>& w, DeviceEngine& engine) 
     return ok();
 }
 
+// The factory's fields, so one emulator can stand for one transducer after another.
+ControlReply factoryField(std::string_view cmd, std::string_view value, DeviceEngine& engine) {
+    const auto n = integer(value);
+    if (cmd == "serial") {
+        if (!n || *n < 0 || *n > 0xFFFFFF) return error("serial 0..16777215");
+        for (std::size_t i = 0; i < 3; ++i)
+            engine.memory().setByte(map::kSerial + i, static_cast<std::uint8_t>(*n >> (8 * (2 - i))));
+        return ok();
+    }
+    if (!n || *n < 0 || *n > 65535 - 4700) return error("model CODE, such as 47");
+    engine.memory().setU16(map::kModelNumber, static_cast<unsigned>(4700 + *n));
+    return ok();
+}
+
 }  // namespace
 
 ControlReply InterpretControl(std::string_view line, DeviceEngine& engine, LineFaults& faults) {
@@ -150,6 +165,14 @@ ControlReply InterpretControl(std::string_view line, DeviceEngine& engine, LineF
         engine.setOscillatorAdjustment(static_cast<int>(*n));
         return ok();
     }
+    if ((cmd == "serial" || cmd == "model") && w.size() == 2) return factoryField(cmd, w[1], engine);
+    if (cmd == "stuck" && w.size() == 2) {
+        const auto address = integer(w[1], 16);
+        if (w[1] != "off" && (!address || *address < 0 || *address >= static_cast<long>(kMemorySize)))
+            return error("stuck ADDR (hex) or off");
+        cond.stuckCell = w[1] == "off" ? std::nullopt : std::optional<std::size_t>(static_cast<std::size_t>(*address));
+        return ok();
+    }
     if (cmd == "dump-memory" && w.size() == 1) return ok(HexText(engine.memory().image()));
     if (cmd == "poke") return poke(w, engine);
     if (cmd == "measurement" && w.size() == 1) {
@@ -176,7 +199,7 @@ std::string ControlHelp() {
     return "corrupt P | drop-acks P | drop-acks next N | silence on|off | strict on|off | eeprom-error on|off | "
            "broken-sensor on|off | out-of-range on|off | internal-error on|off | cal-mode on|off | "
            "checksum-check on|off | pulse new-average|large-error | model-index N|auto | signal X|auto | "
-           "cold-junction T | oscillator N | measurement | unplug | replug | slave-path | stats | dump-memory | poke ADDR HEX | "
+           "cold-junction T | oscillator N | serial N | model CODE | stuck ADDR|off | measurement | unplug | replug | slave-path | stats | dump-memory | poke ADDR HEX | "
            "save-memory | log-mark TEXT | quit";
 }
 

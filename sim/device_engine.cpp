@@ -97,7 +97,11 @@ CommandResult DeviceEngine::write(std::span<const std::uint8_t> data) {
     if (data.size() < 5 || data[1] == 0 || data.size() != std::size_t{data[1]} + 4u)
         return refused("write length does not match its count");
     const std::size_t address = std::size_t{data[2]} << 8 | data[3];
+    const auto stuck = m_conditions.stuckCell;
+    const bool hitsStuck = stuck && *stuck >= address && *stuck < address + data[1];
+    const std::uint8_t kept = hitsStuck ? m_memory.byte(*stuck) : 0;
     if (!m_memory.write(address, data.subspan(4))) return refused("write outside the memory");
+    if (hitsStuck) m_memory.setByte(*stuck, kept);
     return acked();
 }
 

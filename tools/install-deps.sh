@@ -4,8 +4,8 @@
 #   tools/install-deps.sh --run    only what building and running the tools and the windows needs
 set -euo pipefail
 # The windows need Qt 6 and, for "Arial", its metric-compatible Liberation fonts; xvfb runs them
-# where there is no display.
-packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation xvfb xauth x11-apps netpbm xdotool)
+# where there is no display. The programming history is an SQLite database.
+packages=(cmake ninja-build g++ qt6-base-dev libsqlite3-dev fonts-liberation xvfb xauth x11-apps netpbm xdotool)
 # The report's tests read its PDFs back with poppler-utils (pdftotext, pdfinfo, pdffonts; pdftoppm
 # draws the pictures of tools/report-samples.sh).
 if [ "${1:-}" != "--run" ]; then

@@ -27,6 +27,7 @@ struct Settings {
     std::string DataDir;                      // folder the file dialogs offer first; may be empty
     std::string Pass = kDefaultPass;          // opens the corrections window
     std::string ExeDir;                       // folder of the executable, no trailing slash
+    std::string HistoryFile;                  // the programming history's file; "" for the default
     friend bool operator==(const Settings&, const Settings&) = default;
 };
 

@@ -91,6 +91,8 @@ void ReadSettingsLines(Settings& s, const std::vector<std::string>& lines, const
     if (auto dir = textOfLength(lines, "DataDir", kMinDataDir, kMaxDataDir)) s.DataDir = *dir;
     if (const auto stored = LookupKey(lines, "Pass"); stored && !stored->empty())
         if (auto pass = UnscramblePassword(*stored)) s.Pass = *pass;
+    if (auto history = LookupKey(lines, "HistoryFile"); history && !history->empty())
+        s.HistoryFile = StripControls(*history);
 }
 
 void LoadSettings(Settings& s, const std::string& exeDir, const std::filesystem::path& iniFile,
@@ -117,6 +119,8 @@ std::vector<std::string> SettingsFileLines(const Settings& s) {
     l[8] = "Language=" + StripControls(s.Language);
     l[9] = "DataDir=" + StripControls(s.DataDir);
     l[10] = "Pass=" + ScramblePassword(s.Pass);
+    // Only a station that chose its own history file has the line: the others keep the 11 lines.
+    if (!s.HistoryFile.empty()) l.push_back("HistoryFile=" + StripControls(s.HistoryFile));
     return l;
 }
 

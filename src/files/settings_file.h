@@ -36,7 +36,7 @@ void LoadSettings(Settings& settings, const DesktopRect& desktop);
 // Takes the settings from lines already loaded (the part of LoadSettings after the file read).
 void ReadSettingsLines(Settings& settings, const std::vector<std::string>& lines, const DesktopRect& desktop);
 
-// The 11 lines `settings` are written as (no line ends).
+// The 11 lines `settings` are written as (no line ends), and a 12th with HistoryFile when set.
 [[nodiscard]] std::vector<std::string> SettingsFileLines(const Settings& settings);
 
 // Writes the 11-line file atomically, creating its folder when needed. The caller may ignore the

@@ -19,6 +19,7 @@
 #include "files/settings.h"
 #include "files/table_file.h"
 #include "model/config_image.h"
+#include "cli_process.h"
 #include "model/table_fit.h"
 #include "support/sim_on_pty.h"
 #include "support/temp_dir.h"
@@ -29,111 +30,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-struct Run {
-    int exitCode = -1;
-    std::string out, err;
-    double seconds = 0;
-};
-
-std::string drain(int fd) {
-    std::string text;
-    char buf[4096];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n > 0) {
-            text.append(buf, static_cast<std::size_t>(n));
-            continue;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        return text;
-    }
-}
-
-// How a test runs the tool: signals sent once `until` holds (30 ms apart), standard output
-// closed by its reader after the first line, or another user.
-struct RunHow {
-    std::function<bool()> until;
-    std::vector<int> signals;
-    std::function<void()> onTrigger;   // called once, when `until` first holds
-    bool closeAfterFirstLine = false;
-    uid_t user = 0;
-};
-
-// Runs r4860-cli with `args`; its settings folder is the emulator's, so COMn resolves there.
-Run runCli(const std::vector<std::string>& args, const RunHow& how = {}) {
-    fs::path outFile = fs::temp_directory_path() / ("r4860-cli-out-" + std::to_string(::getpid()));
-    fs::path errFile = outFile;
-    errFile += ".err";
-    int pipeFds[2] = {-1, -1};
-    if (how.closeAfterFirstLine && ::pipe(pipeFds) != 0) return {};
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int out = how.closeAfterFirstLine ? pipeFds[1] : ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        ::dup2(out, STDOUT_FILENO);
-        ::dup2(err, STDERR_FILENO);
-        if (how.closeAfterFirstLine) ::close(pipeFds[0]);   // or the reader's end never closes
-        if (how.user != 0 && (::setresgid(how.user, how.user, how.user) != 0 || ::setresuid(how.user, how.user, how.user) != 0))
-            ::_exit(126);
-        std::vector<char*> argv{const_cast<char*>(R4860_CLI_PATH)};
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(R4860_CLI_PATH, argv.data());
-        ::_exit(127);
-    }
-    Run run;
-    if (how.closeAfterFirstLine) {
-        ::close(pipeFds[1]);
-        char c = 0;
-        while (::read(pipeFds[0], &c, 1) == 1 && c != '\n') run.out += c;
-        ::close(pipeFds[0]);   // as `| head -1` does
-    }
-    std::size_t sent = 0;
-    bool triggered = false;
-    int status = 0;
-    for (;;) {
-        const pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid) break;
-        if (!triggered && how.until && how.until()) {
-            triggered = true;
-            if (how.onTrigger) how.onTrigger();
-        }
-        if (triggered && sent < how.signals.size()) {
-            ::kill(pid, how.signals[sent++]);
-            std::this_thread::sleep_for(30ms);   // a second one lands while the first is still being handled
-        }
-        if (std::chrono::steady_clock::now() - start > 90s) ::kill(pid, SIGKILL);
-        std::this_thread::sleep_for(10ms);
-    }
-    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    const int out = ::open(outFile.c_str(), O_RDONLY);
-    const int err = ::open(errFile.c_str(), O_RDONLY);
-    if (!how.closeAfterFirstLine) run.out = drain(out);
-    run.err = drain(err);
-    ::close(out);
-    ::close(err);
-    fs::remove(outFile);
-    fs::remove(errFile);
-    return run;
-}
-
-std::string readText(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeText(const fs::path& p, const std::string& text) {
-    std::ofstream out(p, std::ios::binary);
-    out << text;
-}
-
-std::string replaceLine(std::string text, const std::string& key, const std::string& value) {
-    return std::regex_replace(text, std::regex("(^|\n)" + key + "=[^\r\n]*"), "$1" + key + "=" + value);
-}
 
 model::ConfigRecord decodeMemory(const std::vector<std::uint8_t>& memory) {
     model::ConfigImage image{};

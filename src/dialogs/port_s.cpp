@@ -14,7 +14,8 @@
 #include "qtbridge/message_service.h"
 #include "qtbridge/qt_text.h"
 #include "qtbridge/window_place.h"
-#include "workflow/app_context.h"
+#include "files/settings.h"
+#include "workflow/transducer.h"
 
 namespace r4860::dialogs {
 namespace {
@@ -34,9 +35,10 @@ void ReportFailedPort(qtbridge::MessageService& messages, QWidget* parent, int p
 
 using qtbridge::Tr;
 
-bool StartUpLink(workflow::AppContext& context, qtbridge::MessageService& messages, QWidget* parent) {
-    const int port = context.settings.ComPort;
-    if (context.link.start(port, protocol::kDefaultBaudIndex, files::PortsDir())) return true;
+bool StartUpLink(workflow::Transducer& transducer, files::Settings& settings, qtbridge::MessageService& messages,
+                 QWidget* parent) {
+    const int port = settings.ComPort;
+    if (transducer.start(port, files::PortsDir())) return true;
     ReportFailedPort(messages, parent, port);
     return false;
 }
@@ -59,12 +61,12 @@ int PortNumberOfEntry(QStringView entry) {
     return number;
 }
 
-TPortS::TPortS(workflow::AppContext& context, qtbridge::MessageService& messages, QPoint mainTopLeft,
-               QWidget* parent)
-    : QDialog(parent), m_context(context), m_messages(messages) {
+TPortS::TPortS(workflow::Transducer& transducer, files::Settings& settings, qtbridge::MessageService& messages,
+               QPoint mainTopLeft, QWidget* parent)
+    : QDialog(parent), m_transducer(transducer), m_settings(settings), m_messages(messages) {
     setObjectName(QStringLiteral("TPortS"));
     setWindowTitle(Tr("Serial port"));
-    if (m_context.link.pollingOn()) m_workingPort = m_context.settings.ComPort;
+    if (m_transducer.pollingOn()) m_workingPort = m_settings.ComPort;
 
     auto* wybierz = new QLabel(Tr("Select"), this);
     wybierz->setObjectName(QStringLiteral("Wybierz"));
@@ -108,7 +110,7 @@ TPortS::TPortS(workflow::AppContext& context, qtbridge::MessageService& messages
     connect(m_okButt, &QPushButton::clicked, this, &TPortS::OKbuttClick);
     connect(m_cancelButt, &QPushButton::clicked, this, &TPortS::reject);
     fillPorts();
-    m_relPriorB->setChecked(m_context.settings.RTPriority);
+    m_relPriorB->setChecked(m_settings.RTPriority);
     const QSize panelNeeds = m_panel2->sizeHint() + QSize(24, 24);
     setFixedSize(sizeHint().expandedTo(panelNeeds));
     qtbridge::PlaceDialog(*this, mainTopLeft, kOffset);
@@ -119,7 +121,7 @@ void TPortS::fillPorts() {
     // Already in COM number order, one entry per number: numeric order also holds past COM99,
     // where sorting the texts would put COM100 before COM20.
     for (const link::FoundPort& port : link::FindPorts(files::PortsDir())) m_listaRS->addItem(PortEntryText(port));
-    const int wanted = m_context.settings.ComPort & 0xFF;
+    const int wanted = m_settings.ComPort & 0xFF;
     for (int i = 0; i < m_listaRS->count(); ++i) {
         if (PortNumberOfEntry(m_listaRS->itemText(i)) == wanted) {
             m_listaRS->setCurrentIndex(i);
@@ -128,33 +130,33 @@ void TPortS::fillPorts() {
     }
     if (m_listaRS->count() == 0) return;
     m_listaRS->setCurrentIndex(0);
-    m_context.settings.ComPort = 0;
+    m_settings.ComPort = 0;
 }
 
 void TPortS::OKbuttClick() {
-    int port = m_context.settings.ComPort;
+    int port = m_settings.ComPort;
     if (m_listaRS->currentIndex() >= 0) {
         if (const int chosen = PortNumberOfEntry(m_listaRS->currentText()); chosen > 0) port = chosen;
     }
-    if (!m_context.link.pollingOn()) {
+    if (!m_transducer.pollingOn()) {
         startOn(port);
         return;
     }
-    if (port == m_context.settings.ComPort) {
-        m_context.settings.RTPriority = m_relPriorB->isChecked();
+    if (port == m_settings.ComPort) {
+        m_settings.RTPriority = m_relPriorB->isChecked();
         accept();
         return;
     }
     setSwitching(true);
-    m_context.link.stop();
+    m_transducer.stop();
     // The pause runs on the event loop: the window keeps painting and nothing sleeps.
     QTimer::singleShot(kSwitchPauseMs, this, [this, port] { startOn(port); });
 }
 
 void TPortS::startOn(int port) {
-    if (m_context.link.start(port, protocol::kDefaultBaudIndex, files::PortsDir())) {
-        m_context.settings.ComPort = static_cast<std::uint16_t>(port);
-        m_context.settings.RTPriority = m_relPriorB->isChecked();
+    if (m_transducer.start(port, files::PortsDir())) {
+        m_settings.ComPort = static_cast<std::uint16_t>(port);
+        m_settings.RTPriority = m_relPriorB->isChecked();
         m_switching = false;
         accept();
         return;
@@ -181,9 +183,9 @@ void TPortS::setSwitching(bool on) {
 
 void TPortS::reject() {
     if (m_switching) return;
-    if (m_switchFailed && m_workingPort > 0 && !m_context.link.isOpen()) {
-        if (m_context.link.start(m_workingPort, protocol::kDefaultBaudIndex, files::PortsDir()))
-            m_context.settings.ComPort = static_cast<std::uint16_t>(m_workingPort);
+    if (m_switchFailed && m_workingPort > 0 && !m_transducer.isOpen()) {
+        if (m_transducer.start(m_workingPort, files::PortsDir()))
+            m_settings.ComPort = static_cast<std::uint16_t>(m_workingPort);
         else
             ReportFailedPort(m_messages, this, m_workingPort);
     }

@@ -13,8 +13,11 @@ struct FoundPort;
 namespace r4860::qtbridge {
 class MessageService;
 }
+namespace r4860::files {
+struct Settings;
+}
 namespace r4860::workflow {
-struct AppContext;
+class Transducer;
 }
 class QCheckBox;
 class QComboBox;
@@ -25,7 +28,8 @@ namespace r4860::dialogs {
 
 // Opens the stored port at 4800 baud; on failure the operator hears and reads why, and the
 // tool goes on without a link. Returns whether the link runs.
-bool StartUpLink(workflow::AppContext& context, qtbridge::MessageService& messages, QWidget* parent);
+bool StartUpLink(workflow::Transducer& transducer, files::Settings& settings, qtbridge::MessageService& messages,
+                 QWidget* parent);
 
 // "COM 1  /dev/ttyS0": one digit gets a blank after COM so the list reads COM 1 .. COM 9, COM10.
 [[nodiscard]] QString PortEntryText(const link::FoundPort& port);
@@ -36,8 +40,8 @@ bool StartUpLink(workflow::AppContext& context, qtbridge::MessageService& messag
 class TPortS : public QDialog {
     Q_OBJECT
 public:
-    TPortS(workflow::AppContext& context, qtbridge::MessageService& messages, QPoint mainTopLeft,
-           QWidget* parent = nullptr);
+    TPortS(workflow::Transducer& transducer, files::Settings& settings, qtbridge::MessageService& messages,
+           QPoint mainTopLeft, QWidget* parent = nullptr);
 
 public slots:
     // Refused while the switch is under way; after a failed switch it reopens the port that
@@ -50,7 +54,8 @@ private:
     void startOn(int port);
     void setSwitching(bool on);
 
-    workflow::AppContext& m_context;
+    workflow::Transducer& m_transducer;
+    files::Settings& m_settings;
     qtbridge::MessageService& m_messages;
     // The port the link ran on when the dialog opened (0: none), before the list may clear ComPort.
     int m_workingPort = 0;

@@ -47,11 +47,11 @@ int main(int argc, char** argv) {
 
     mainwindow::QtFileChooser chooser;
     mainwindow::TR4860F window(*context, messages, chooser);
-    window.setDialogHooks(mainwindow::AppDialogHooks(*context, messages));
-    window.init([&] { return dialogs::StartUpLink(*context, messages, &window); });
+    window.setDialogHooks(mainwindow::AppDialogHooks(*context, window.transducer(), messages));
+    window.init([&] { return dialogs::StartUpLink(window.transducer(), context->settings, messages, &window); });
     const int rc = QApplication::exec();
 
-    context->link.stop();
+    window.transducer().stop();
     (void)files::SaveSettings(context->settings);
     return rc;
 }

@@ -57,7 +57,7 @@ TR4860F::TR4860F(workflow::AppContext& context, qtbridge::MessageService& messag
                  QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      m_ctx(context), m_messages(messages), m_files(files), m_ui(messages, this) {
+      m_ctx(context), m_transducer(context.link), m_messages(messages), m_files(files), m_ui(messages, this) {
     setObjectName(QStringLiteral("R4860F"));
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));

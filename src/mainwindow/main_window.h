@@ -12,13 +12,13 @@
 
 #include "files/log_file.h"
 #include "model/models.h"
-#include "protocol/measurement.h"
 #include "qtbridge/message_service.h"
 #include "qtbridge/transfer_runner.h"
 #include "workflow/app_context.h"
 #include "workflow/config_commands.h"
 #include "workflow/panel_rules.h"
 #include "workflow/password.h"
+#include "workflow/transducer.h"
 
 class QAction;
 class QCheckBox;
@@ -83,6 +83,8 @@ public:
     // `startLink` opens the stored port and reports its own failure; false opens the port dialog.
     void init(const std::function<bool()>& startLink);
     void setDialogHooks(DialogHooks hooks) { m_dialogs = std::move(hooks); }
+    // The transducer on the line, for the dialogs this window opens.
+    [[nodiscard]] workflow::Transducer& transducer() { return m_transducer; }
 
     // Operations of the design, public so the tests drive them as the menus do.
     void odnowa();
@@ -185,8 +187,8 @@ private:
     void setPanelEnabled(bool enabled);
 
     // The live side.
-    void showres(const protocol::MeasurementSample& sample);
-    void showout(const protocol::MeasurementSample& sample);
+    void showres(const workflow::MeasurementSample& sample);
+    void showout(const workflow::MeasurementSample& sample);
     void blankLive();
     void noContactLive();
     void applyEnabling();
@@ -229,6 +231,7 @@ private:
     static constexpr int kTloTop = 288;  // the live panel's place below the configuration
 
     workflow::AppContext& m_ctx;
+    workflow::Transducer m_transducer;
     qtbridge::MessageService& m_messages;
     FileChooser& m_files;
     qtbridge::QtUiHooks m_ui;
@@ -238,7 +241,7 @@ private:
     QString m_parFileName;
     QString m_logFileName;
     QString m_statusBeforeCommand;
-    protocol::MeasurementSample m_sample;
+    workflow::MeasurementSample m_sample;
     qtbridge::TransferRunner m_transfer;
     TransferFinish m_transferFinish;
     dialogs::TWiadomosc* m_wiadomosc = nullptr;

@@ -19,7 +19,6 @@
 #include "dialogs/wiadomosc.h"
 #include "mainwindow/main_window.h"
 #include "model/transfer_function.h"
-#include "protocol/commands.h"
 #include "qtbridge/qt_text.h"
 #include "workflow/config_commands.h"
 
@@ -64,8 +63,11 @@ bool TR4860F::showiad(protocol::TransferRequest request, TransferFinish finish) 
     m_output->clear();
     m_wiadomosc = new dialogs::TWiadomosc(dialogs::TWiadomosc::Mode::Progress, m_ctx.settings, mainTopLeft(), this);
     m_wiadomosc->show();
-    m_transfer.start(m_ctx.link, std::move(request));
-    return true;
+    const model::ConfigImage image = request.image;
+    if (m_transfer.start(m_transducer, std::move(request))) return true;
+    // Another job holds the line: the outcome is that of a busy link, and the image stays.
+    onTransferFinished({protocol::TransferStatus::Busy, image});
+    return false;
 }
 
 void TR4860F::onTransferFinished(const protocol::TransferResult& result) {
@@ -188,7 +190,7 @@ void TR4860F::Weryfikuj1Click() {
 void TR4860F::Reset1Click() {
     if (busy()) return;
     // Failures are reported by the command layer at the next tick.
-    protocol::PostCommand(m_ctx.link, m_ui, protocol::cmd::kReset, 0, m_ctx.record);
+    (void)m_transducer.post('r', 0, m_ui);
 }
 
 void TR4860F::Regulacja1Click() {
@@ -197,7 +199,7 @@ void TR4860F::Regulacja1Click() {
         m_messages.show(this, Tr("Transducer has to be connected!"), MessageIcon::None);
         return;
     }
-    if (m_ctx.link.status.EepromError) {
+    if (m_transducer.status().EepromError) {
         m_messages.show(this, Tr("EEPROM error") + QLatin1Char('!'), MessageIcon::Exclamation);
         return;
     }
@@ -235,7 +237,7 @@ void TR4860F::Autoread1Click() {
 }
 
 void TR4860F::CheckAutoRead() {
-    if (!m_autoReadOn || m_ctx.state.ConfigRead || m_ctx.link.status.EepromError) return;
+    if (!m_autoReadOn || m_ctx.state.ConfigRead || m_transducer.status().EepromError) return;
     readTransducer([this](bool ok) {
         if (ok || m_ctx.state.ConfigRead) return;
         TimerPause pause(*this);

@@ -222,7 +222,7 @@ void TR4860F::Wykres1Click() {
 }
 
 void TR4860F::WykresPlot(double result, double output) {
-    const protocol::StatusFlags& status = m_ctx.link.status;
+    const workflow::StatusFlags& status = m_transducer.status();
     Paint(m_newAvLed, status.NewAverage ? kAqua : kIdle);
     Paint(m_largeErLed, status.LargeError ? kRed : kIdle);
     TimerPause pause(*this);
@@ -334,7 +334,7 @@ void TR4860F::keepResults() {
     if (file.isEmpty()) return;
     if (QFileInfo(file).suffix().isEmpty()) file += QStringLiteral(".txt");
     m_logFileName = file;
-    if (!files::StartLog(qtbridge::ToStd(file), m_chartStart, m_ctx.link.status.UnitIndex, m_ctx.settings)) {
+    if (!files::StartLog(qtbridge::ToStd(file), m_chartStart, m_transducer.status().UnitIndex, m_ctx.settings)) {
         m_messages.beep(Beep::Exclamation);
         m_messages.show(this, Tr("Cannot open file") + QStringLiteral(":\n") + file, MessageIcon::Exclamation);
         return;

@@ -9,7 +9,6 @@
 
 #include "mainwindow/main_window.h"
 #include "common/lang_table.h"
-#include "protocol/commands.h"
 #include "qtbridge/frame_notifier.h"
 #include "qtbridge/qt_text.h"
 #include "qtbridge/window_place.h"
@@ -35,7 +34,7 @@ void TR4860F::init(const std::function<bool()>& startLink) {
     // While nothing answers, the first frame of a transducer plugged in is shown at once rather
     // than at the next tick; once connected the timer alone paces the panel.
     m_startHeight = height();
-    m_frames = new qtbridge::FrameNotifier(m_ctx.link, this);
+    m_frames = new qtbridge::FrameNotifier(m_transducer, this);
     connect(m_frames, &qtbridge::FrameNotifier::frameStored, this, [this] {
         if (!m_ctx.state.Connected && m_timer1->isActive()) Timer1Timer();
     });
@@ -51,9 +50,9 @@ void TR4860F::ShowCaption() {
 }
 
 void TR4860F::Timer1Timer() {
-    if (m_ctx.link.pollingOn() && !m_transfer.running()) {
+    if (m_transducer.pollingOn() && !m_transfer.running()) {
         TimerPause pause(*this);
-        const bool ok = protocol::GetSample(m_ctx.link, m_sample);
+        const bool ok = m_transducer.takeSample(m_sample);
         switch (workflow::PollTick(m_ctx.state, ok, m_timer1->interval())) {
             case workflow::LivePanels::ShowSample:
                 showres(m_sample);
@@ -66,14 +65,14 @@ void TR4860F::Timer1Timer() {
             case workflow::LivePanels::NoContact: noContactLive(); break;
             case workflow::LivePanels::Unchanged: break;
         }
-        protocol::ReportCommandFailure(m_ctx.link, m_ui);
+        m_transducer.reportCommandFailure(m_ui);
         if (m_frames) m_frames->setEnabled(!m_ctx.state.Connected);
     }
     applyEnabling();
 }
 
-void TR4860F::showres(const protocol::MeasurementSample& sample) {
-    const workflow::ResultPanelText r = workflow::showres(sample, m_ctx.link.status);
+void TR4860F::showres(const workflow::MeasurementSample& sample) {
+    const workflow::ResultPanelText r = workflow::showres(sample, m_transducer.status());
     QFont f = m_wynik->font();
     f.setPointSize(r.fontSize);
     m_wynik->setFont(f);
@@ -82,8 +81,8 @@ void TR4860F::showres(const protocol::MeasurementSample& sample) {
     m_wynik->setText(ToQString(r.text));
 }
 
-void TR4860F::showout(const protocol::MeasurementSample& sample) {
-    const workflow::OutputPanelText o = workflow::showout(sample, m_ctx.link.status);
+void TR4860F::showout(const workflow::MeasurementSample& sample) {
+    const workflow::OutputPanelText o = workflow::showout(sample, m_transducer.status());
     QPalette p = m_output->palette();
     p.setColor(QPalette::WindowText, o.colour == workflow::TextColour::Red ? QColor(Qt::red) : QColor(Qt::black));
     m_output->setPalette(p);
@@ -107,7 +106,7 @@ void TR4860F::noContactLive() {
 }
 
 void TR4860F::applyEnabling() {
-    const workflow::MainWindowEnabling e = workflow::EnablingFor(m_ctx.state, m_ctx.link.status.EepromError, m_panel);
+    const workflow::MainWindowEnabling e = workflow::EnablingFor(m_ctx.state, m_transducer.status().EepromError, m_panel);
     for (const auto& [name, on] : std::initializer_list<std::pair<const char*, bool>>{
              {"RegulacjaT", e.RegulacjaT}, {"Regulacja1", e.Regulacja1}, {"Odswierz1", e.Odswierz1},
              {"Odczytaj1", e.Odczytaj1}, {"OdczytajT", e.OdczytajT}, {"Wykres1T", e.Wykres1T},
@@ -119,7 +118,7 @@ void TR4860F::applyEnabling() {
 }
 
 void TR4860F::CheckDevice() {
-    const workflow::DeviceCheck check = workflow::CheckDevice(m_ctx.record.Device, m_ctx.link.status.TypeIndex);
+    const workflow::DeviceCheck check = workflow::CheckDevice(m_ctx.record.Device, m_transducer.status().TypeIndex);
     if (check.kind == workflow::DeviceCheck::Kind::Consistent) return;
     if (check.kind == workflow::DeviceCheck::Kind::Adopt) {
         m_ctx.record.Device = check.modelName;
@@ -140,8 +139,8 @@ void TR4860F::CheckDevice() {
 workflow::LineState TR4860F::lineState() const {
     workflow::LineState line;
     line.connected = m_ctx.state.Connected;
-    line.eepromError = m_ctx.link.status.EepromError;
-    line.typeIndex = m_ctx.link.status.TypeIndex;
+    line.eepromError = m_transducer.status().EepromError;
+    line.typeIndex = m_transducer.status().TypeIndex;
     line.rtPriority = m_ctx.settings.RTPriority;
     return line;
 }

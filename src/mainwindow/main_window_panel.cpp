@@ -368,7 +368,7 @@ bool TR4860F::TypSelect() {
 
 void TR4860F::SenSelClick() {
     if (busy()) return;
-    if (m_ctx.record.Device.empty() || m_ctx.link.status.TypeIndex == protocol::kNoSampleTypeIndex) {
+    if (m_ctx.record.Device.empty() || m_transducer.status().TypeIndex == workflow::kNoSampleTypeIndex) {
         if (!TypSelect()) return;
     }
     // The sensor and input dialogs come with their own windows; until then the model choice

@@ -25,6 +25,7 @@
 #include "support/sim_on_pty.h"
 #include "support/temp_dir.h"
 #include "workflow/app_context.h"
+#include "workflow/transducer.h"
 
 using namespace r4860;
 using namespace r4860::dialogs;
@@ -249,8 +250,9 @@ void DialogsTest::portDialogSwitchesAndCancelReopensTheOldPort() {
     std::filesystem::create_symlink(sim.dir() / "unplugged", sim.portsDir() / "COM150");
     workflow::AppContext context;
     context.settings.ComPort = 98;  // no such port: the tool started without a link
+    workflow::Transducer transducer(context.link);
     {
-        TPortS ports(context, m_messages, {}, nullptr);
+        TPortS ports(transducer, context.settings, m_messages, {}, nullptr);
         ports.show();
         auto* list = Child<QComboBox>(ports, "ListaRS");
         QCOMPARE(context.settings.ComPort, 0);
@@ -262,7 +264,7 @@ void DialogsTest::portDialogSwitchesAndCancelReopensTheOldPort() {
         QVERIFY(FrameArrives(context.link));
         QVERIFY(m_messages.boxes.empty());
     }
-    TPortS ports(context, m_messages, {}, nullptr);
+    TPortS ports(transducer, context.settings, m_messages, {}, nullptr);
     ports.show();
     auto* list = Child<QComboBox>(ports, "ListaRS");
     QVERIFY(list->currentText().startsWith(QLatin1String("COM99  ")));

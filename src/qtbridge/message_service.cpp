@@ -44,4 +44,8 @@ void QtUiHooks::showMessage(std::string_view text, MessageIcon icon) {
     m_messages.show(m_parent, ToQString(text), icon);
 }
 
+void QtUiHooks::setStatusText(std::string_view text) {
+    if (m_status) m_status(ToQString(text));
+}
+
 }  // namespace r4860::qtbridge

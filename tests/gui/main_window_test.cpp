@@ -413,7 +413,7 @@ private slots:
         auto* monOnly = h.find<QAction>("MonOnly1");
         monOnly->trigger();
         QVERIFY(h.window->height() < height / 2);
-        QVERIFY(h.find<QWidget>("SenTypeG")->isHidden());
+        QVERIFY(!h.find<QWidget>("SenTypeG")->isVisible());
         QVERIFY(h.find<QWidget>("StatusBar1")->isHidden());
         QVERIFY(!h.find<QAction>("Autoread1")->isEnabled());
         monOnly->trigger();

@@ -1,0 +1,28 @@
+// The dialogs the main window opens modally, so that a test can put scripted answers in their
+// place (app_dialogs.h gives the real ones).
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "workflow/password.h"
+
+class QWidget;
+
+namespace r4860::mainwindow {
+
+struct DialogHooks {
+    // TTransdF: may change the model name; true on OK.
+    std::function<bool(QWidget* parent, std::string& device)> chooseType;
+    // TOgolneF: true on OK.
+    std::function<bool(QWidget* parent)> options;
+    // TPortS: runs the port dialog.
+    std::function<void(QWidget* parent)> portDialog;
+    // The password prompt: Refused when cancelled.
+    std::function<workflow::PasswordKind(QWidget* parent)> password;
+    // TProgwerF and TInfoF.
+    std::function<void(QWidget* parent)> version;
+    std::function<void(QWidget* parent)> info;
+};
+
+}  // namespace r4860::mainwindow

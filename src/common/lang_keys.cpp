@@ -259,6 +259,19 @@ static_assert(std::ranges::none_of(kKeys, [](std::string_view key) { return key.
 // Append only: the windows and the manual name them.
 constexpr std::array kToolKeys = {
     std::string_view{"Print preview"},
+    std::string_view{"Conversion coefficients"},
+    std::string_view{"Calibration date"},
+    std::string_view{"Code version"},
+    std::string_view{"Checksums"},
+    std::string_view{"Other bytes"},
+    std::string_view{"The transducer's configuration date %1 differs from %2 (not compared: a write stamps it)"},
+    std::string_view{"no device is known by this number"},
+    std::string_view{"the device does not exist; is the adapter plugged in?"},
+    std::string_view{"this user may not open it; members of the group %1 may (add the user to it, then log in again)"},
+    std::string_view{"another program holds it"},
+    std::string_view{"it is not a serial port"},
+    std::string_view{"it could not be set up for the transducer"},
+    std::string_view{"device missing"},
 };
 static_assert(std::ranges::none_of(kToolKeys, [](std::string_view key) { return key.empty(); }),
               "every key has a text");

@@ -208,7 +208,7 @@ TEST_F(CliAgainstSim, WriteProgramsAChangedFileAndVerifyAgrees) {
     EXPECT_EQ(verified.exitCode, 0) << verified.out << verified.err;
     const auto stale = runCli({"--port", port(), "--verbose", "verify", file("a.par")});
     EXPECT_EQ(stale.exitCode, 1);
-    EXPECT_NE(stale.out.find("Input range: 0 .. 100 -> 0 .. 250"), std::string::npos) << "named: " << stale.out;
+    EXPECT_NE(stale.out.find("Input range: 0.00 .. 100.00 -> 0.00 .. 250.00"), std::string::npos) << "named: " << stale.out;
     EXPECT_NE(stale.out.find("0x18"), std::string::npos) << "the span float differs: " << stale.out;
 }
 
@@ -395,7 +395,7 @@ TEST_F(CliAgainstSim, PortProblemsSayWhatToCheckAndReleaseThePort) {
         {"a word that names no port", "COMX", 2, "not a port name"},
         {"COM0 does not exist", "COM0", 2, "no such port number"},
         {"a regular file", file("plain.txt").string(), 2, "not a serial device"},
-        {"an adapter not plugged in", "COM96", 1, "COM96 (/dev/ttyACM31): No such file or directory; is the adapter plugged in?"},
+        {"an adapter not plugged in", "COM96", 1, "COM96 (/dev/ttyACM31): the device does not exist; is the adapter plugged in?"},
     };
     for (const auto& c : cases) {
         const auto run = runCli({"--port", c.portName, "info"});

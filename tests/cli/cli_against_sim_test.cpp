@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -410,6 +411,16 @@ TEST_F(CliAgainstSim, PortProblemsSayWhatToCheckAndReleaseThePort) {
     asNobody.user = 65534;
     const auto second = runCli({"--port", sim.slavePath(), "info"}, asNobody);
     EXPECT_EQ(second.exitCode, 0) << second.err;
+    // What the operator can do about a port that is there: get access to it, or close its holder.
+    fs::permissions(sim.slavePath(), fs::perms::owner_read | fs::perms::owner_write);
+    const auto refused = runCli({"--port", sim.slavePath(), "info"}, asNobody);
+    EXPECT_TRUE(refused.exitCode == 1 && has(refused.err, "this user may not open it; members of the group"))
+        << refused.err;
+    const int holder = ::open(sim.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_TRUE(holder >= 0 && ::flock(holder, LOCK_EX | LOCK_NB) == 0);
+    const auto held = runCli({"--port", sim.slavePath(), "info"});
+    ::close(holder);
+    EXPECT_TRUE(held.exitCode == 1 && has(held.err, "another program holds it")) << held.err;
 }
 
 }  // namespace

@@ -28,6 +28,7 @@
 #include "workflow/config_checks.h"
 #include "workflow/config_commands.h"
 #include "workflow/session.h"
+#include "workflow/user_data.h"
 
 namespace r4860::cli {
 namespace {
@@ -76,12 +77,9 @@ int exitFor(const Status& status) {
     return status.error().code == Errc::BadArgument ? kExitUsage : kExitTransducer;
 }
 
-int readInto(Run& run, model::ConfigRecord& rec, model::ConfigImage& image, workflow::LineState line) {
-    return run.report(workflow::ReadConfiguration(run.session.link(), line, rec, image, run.progress()).outcome);
-}
-
 int readInto(Run& run, model::ConfigRecord& rec, model::ConfigImage& image) {
-    return readInto(run, rec, image, run.session.line());
+    return run.report(
+        workflow::ReadConfiguration(run.session.link(), run.session.line(), rec, image, run.progress()).outcome);
 }
 
 // What normalization changed between the file and what would be programmed, one line each.
@@ -89,6 +87,16 @@ void printRepairs(const std::vector<model::Repair>& repairs) {
     for (const auto& r : repairs)
         std::fprintf(stderr, "  %s %s -> %s, %s\n", r.field.c_str(), r.fileValue.c_str(), r.writtenValue.c_str(),
                      r.why.c_str());
+}
+
+// The user data the file's configuration is built on, completed as the window completes them;
+// without a window to ask, a table that is found is taken.
+int completeUserData(model::ConfigRecord& rec, const std::string& file, const files::Settings& settings) {
+    const auto plan = workflow::PlanUserData(rec, false, workflow::TableSearchDirs(file, settings));
+    const Outcome loaded = workflow::LoadUserData(rec, plan);
+    if (loaded.ok) return kExitOk;
+    say((plan.table.empty() ? file : plan.table.string()) + ": " + loaded.message);
+    return kExitUsage;
 }
 
 int loadParFile(const std::string& file, model::ConfigRecord& rec, files::Settings& settings,
@@ -100,11 +108,7 @@ int loadParFile(const std::string& file, model::ConfigRecord& rec, files::Settin
         return kExitUsage;
     }
     repairs = model::ListRepairs(asRead, rec);
-    if (auto table = workflow::LoadNamedTable(rec, file, settings); !table) {
-        say(table.error().message);
-        return kExitUsage;
-    }
-    return kExitOk;
+    return completeUserData(rec, file, settings);
 }
 
 // The rule checks of the windows; a configuration they refuse is the file's fault, not the line's.
@@ -123,16 +127,6 @@ void printDifferences(const workflow::VerifyOutcome& verified, bool verbose) {
     std::printf("%zu differing offsets:", verified.differences.size());
     for (const auto o : verified.differences) std::printf(" 0x%02zX", o);
     std::printf("\n");
-}
-
-void printDateNote(const workflow::VerifyOutcome& verified, const model::ConfigImage& expected, bool compared) {
-    if (!verified.dateDiffers || compared) return;
-    const auto items = model::DescribeDifferences(
-        expected, verified.readBack,
-        std::vector<std::size_t>(model::kConfigDateOffsets.begin(), model::kConfigDateOffsets.end()));
-    if (items.empty()) return;
-    std::printf("%s: %s in the file, %s in the transducer (not compared; --compare-date compares it)\n",
-                LangText(model::kDateItem).c_str(), items.front().expected.c_str(), items.front().actual.c_str());
 }
 
 int commandRead(const Options& o, Run& run) {
@@ -154,23 +148,6 @@ int commandRead(const Options& o, Run& run) {
         }
     }
     return kExitOk;
-}
-
-// The transducer's own image to write over, so the bytes the encoder leaves alone stay the
-// device's. An EEPROM error must not stop a repairing write, so the read ignores it; when even
-// the read fails, the one written byte the encoder never sets takes its factory value.
-model::ConfigImage imageToWriteOver(Run& run) {
-    model::ConfigRecord current;
-    model::ConfigImage image{};
-    workflow::LineState line = run.session.line();
-    const bool eepromError = line.eepromError;
-    line.eepromError = false;
-    if (readInto(run, current, image, line) == kExitOk) return image;
-    if (!eepromError) return {};
-    say("the transducer's configuration cannot be read; writing the complete configuration over it");
-    image.fill(0);
-    image[model::layout::kAfterIdTag] = model::layout::kAfterIdTagFactory;
-    return image;
 }
 
 // After the write the transducer checks its new configuration: the flags of a frame sent since
@@ -228,15 +205,17 @@ int commandWrite(const Options& o, Run& run, model::ConfigRecord& rec, const std
         }
         if (const int rc = checkWritable(rec); rc != kExitOk) return rc;
     }
-    model::ConfigImage image = imageToWriteOver(run);
-    if (stopped()) return kExitTransducer;
-
     model::EncodeOptions options;
     options.today = TodayDays();
     options.selectedModelCode = connected;
     const auto kind = o.idTagOnly ? workflow::WriteKind::IdTagOnly : workflow::WriteKind::Full;
-    auto prepared = workflow::PrepareWrite(line, rec, image, options, kind);
+    model::ConfigImage image{};
+    auto prepared = workflow::PrepareWriteOn(run.session.link(), line, rec, image, options, kind,
+                                             workflow::ImageOrigin::Elsewhere, run.progress());
     if (prepared.refused) return run.report(*prepared.refused);
+    run.ui.endProgressLine();
+    if (stopped()) return kExitTransducer;
+    if (prepared.blankBase) say("the transducer's configuration cannot be read; writing the complete configuration over it");
     g_writing = kind == workflow::WriteKind::Full;
     const auto result = protocol::RunTransferBlocking(run.session.link(), std::move(prepared.request), run.progress());
     g_writing = false;
@@ -276,7 +255,6 @@ int commandVerify(const Options& o, Run& run, model::ConfigRecord& rec, const st
         say(model::TranslateRuleMessage(encoded.error().message) + "!");
         return kExitUsage;
     }
-    const model::ConfigImage expected = image;
     model::CompareOptions compare;
     compare.compareDate = o.compareDate;
     const auto verified = workflow::VerifyConfiguration(run.session.link(), line, image, run.progress(), compare);
@@ -286,7 +264,7 @@ int commandVerify(const Options& o, Run& run, model::ConfigRecord& rec, const st
         workflow::ShowOutcome(run.ui, verified.outcome);
         return kExitTransducer;
     }
-    printDateNote(verified, expected, o.compareDate);
+    if (!verified.dateNote.empty()) std::printf("%s; --compare-date compares it\n", verified.dateNote.c_str());
     if (!verified.differences.empty()) {
         printDifferences(verified, o.verbose);
         say(LangText("Verification ended with errors"));

@@ -110,6 +110,12 @@ ControlReply InterpretControl(std::string_view line, DeviceEngine& engine, LineF
         faults.dropAckNext = static_cast<int>(*n);
         return ok();
     }
+    if (cmd == "skip-replies" && w.size() == 3 && w[1] == "next") {
+        const auto n = integer(w[2]);
+        if (!n || *n < 0) return error("skip-replies next N");
+        faults.skipRepliesNext = static_cast<int>(*n);
+        return ok();
+    }
     if (cmd == "pulse" && w.size() == 2) {
         if (w[1] == "new-average") cond.pulseNewAverage = true;
         else if (w[1] == "large-error") cond.pulseLargeError = true;
@@ -165,7 +171,7 @@ ControlReply InterpretControl(std::string_view line, DeviceEngine& engine, LineF
 }
 
 std::string ControlHelp() {
-    return "corrupt P | drop-acks P | drop-acks next N | silence on|off | strict on|off | eeprom-error on|off | "
+    return "corrupt P | drop-acks P | drop-acks next N | skip-replies next N | silence on|off | strict on|off | eeprom-error on|off | "
            "broken-sensor on|off | out-of-range on|off | internal-error on|off | cal-mode on|off | "
            "checksum-check on|off | pulse new-average|large-error | model-index N|auto | signal X|auto | "
            "oscillator N | measurement | unplug | replug | slave-path | stats | dump-memory | poke ADDR HEX | "

@@ -65,6 +65,8 @@ public:
     Status start(int portNumber, int baudIndex, const std::filesystem::path& portsFolder);
     // The same on a device path (a pseudo-terminal, a test).
     Status startOnPath(const std::string& devicePath, int baudIndex);
+    // Why the last start failed, by what the operator can do (None after a start that succeeded).
+    [[nodiscard]] link::PortProblem startProblem() const noexcept { return m_startProblem; }
     // Cancels a running transfer and waits for it, ends the listener, closes the port.
     void stop();
     // The link is started and may be polled (false for the length of a transfer).
@@ -157,7 +159,7 @@ public:
     void setListenerRunningForTest(bool on) { m_listenerRunning.store(on, std::memory_order_release); }
 
 private:
-    Status startOn(Result<std::unique_ptr<link::SerialPort>> created, int baudIndex);
+    Status startOn(Result<std::unique_ptr<link::SerialPort>> created, link::PortProblem openProblem, int baudIndex);
     Status startListener();
     Status stopListener();
     void stopUnlocked();
@@ -165,6 +167,7 @@ private:
     void clearLatestFrame();
 
     std::unique_ptr<link::SerialPort> m_port;   // present while the link is up
+    link::PortProblem m_startProblem = link::PortProblem::None;   // the owner thread's
     link::WorkerThread m_listener;
     link::WorkerThread m_transferWorker;
     std::mutex m_transferMutex;

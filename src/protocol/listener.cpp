@@ -96,7 +96,9 @@ Status Link::resumeAfterTransfer() {
     return started;
 }
 
-Status Link::startOn(Result<std::unique_ptr<link::SerialPort>> created, int baudIndex) {
+Status Link::startOn(Result<std::unique_ptr<link::SerialPort>> created, link::PortProblem openProblem,
+                     int baudIndex) {
+    m_startProblem = created ? link::PortProblem::Failed : openProblem;
     if (!created) return created.error();
     std::lock_guard transfer(m_transferMutex);
     m_port = std::move(*created);
@@ -112,18 +114,23 @@ Status Link::startOn(Result<std::unique_ptr<link::SerialPort>> created, int baud
         return started;
     }
     m_pollingOn.store(true, std::memory_order_release);
+    m_startProblem = link::PortProblem::None;
     return {};
 }
 
 Status Link::start(int portNumber, int baudIndex, const std::filesystem::path& portsFolder) {
     // The old port goes first, so a second attempt on the same port can open it.
     stop();
-    return startOn(link::SerialPort::Create(portNumber, portsFolder), baudIndex);
+    link::PortProblem why = link::PortProblem::Failed;
+    auto created = link::SerialPort::Create(portNumber, portsFolder, &why);
+    return startOn(std::move(created), why, baudIndex);
 }
 
 Status Link::startOnPath(const std::string& devicePath, int baudIndex) {
     stop();
-    return startOn(link::SerialPort::OpenPath(devicePath), baudIndex);
+    link::PortProblem why = link::PortProblem::Failed;
+    auto created = link::SerialPort::OpenPath(devicePath, &why);
+    return startOn(std::move(created), why, baudIndex);
 }
 
 void Link::stop() {

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -208,7 +209,7 @@ TEST_F(CliAgainstSim, WriteProgramsAChangedFileAndVerifyAgrees) {
     EXPECT_EQ(verified.exitCode, 0) << verified.out << verified.err;
     const auto stale = runCli({"--port", port(), "--verbose", "verify", file("a.par")});
     EXPECT_EQ(stale.exitCode, 1);
-    EXPECT_NE(stale.out.find("Input range: 0 .. 100 -> 0 .. 250"), std::string::npos) << "named: " << stale.out;
+    EXPECT_NE(stale.out.find("Input range: 0.00 .. 100.00 -> 0.00 .. 250.00"), std::string::npos) << "named: " << stale.out;
     EXPECT_NE(stale.out.find("0x18"), std::string::npos) << "the span float differs: " << stale.out;
 }
 
@@ -395,7 +396,7 @@ TEST_F(CliAgainstSim, PortProblemsSayWhatToCheckAndReleaseThePort) {
         {"a word that names no port", "COMX", 2, "not a port name"},
         {"COM0 does not exist", "COM0", 2, "no such port number"},
         {"a regular file", file("plain.txt").string(), 2, "not a serial device"},
-        {"an adapter not plugged in", "COM96", 1, "COM96 (/dev/ttyACM31): No such file or directory; is the adapter plugged in?"},
+        {"an adapter not plugged in", "COM96", 1, "COM96 (/dev/ttyACM31): the device does not exist; is the adapter plugged in?"},
     };
     for (const auto& c : cases) {
         const auto run = runCli({"--port", c.portName, "info"});
@@ -410,6 +411,16 @@ TEST_F(CliAgainstSim, PortProblemsSayWhatToCheckAndReleaseThePort) {
     asNobody.user = 65534;
     const auto second = runCli({"--port", sim.slavePath(), "info"}, asNobody);
     EXPECT_EQ(second.exitCode, 0) << second.err;
+    // What the operator can do about a port that is there: get access to it, or close its holder.
+    fs::permissions(sim.slavePath(), fs::perms::owner_read | fs::perms::owner_write);
+    const auto refused = runCli({"--port", sim.slavePath(), "info"}, asNobody);
+    EXPECT_TRUE(refused.exitCode == 1 && has(refused.err, "this user may not open it; members of the group"))
+        << refused.err;
+    const int holder = ::open(sim.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_TRUE(holder >= 0 && ::flock(holder, LOCK_EX | LOCK_NB) == 0);
+    const auto held = runCli({"--port", sim.slavePath(), "info"});
+    ::close(holder);
+    EXPECT_TRUE(held.exitCode == 1 && has(held.err, "another program holds it")) << held.err;
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "qtbridge/qt_text.h"
 #include "qtbridge/window_place.h"
 #include "files/settings.h"
+#include "workflow/outcome.h"
 #include "workflow/transducer.h"
 
 namespace r4860::dialogs {
@@ -25,10 +26,12 @@ const QPoint kOffset(87, 80);
 constexpr int kSwitchPauseMs = 1000;
 constexpr int kMaxPortDigits = 5;
 
-void ReportFailedPort(qtbridge::MessageService& messages, QWidget* parent, int port) {
-    messages.beep(Beep::Asterisk);
-    messages.show(parent, qtbridge::WithNumber(qtbridge::Tr("COM%d initialization failed") + QLatin1Char('!'), port),
-                  MessageIcon::None);
+// "COM5 initialization failed!" and why: the device is missing, this user may not open it (and
+// how to get access), or another program holds it.
+void ReportFailedPort(workflow::Transducer& transducer, qtbridge::MessageService& messages, QWidget* parent,
+                      int port) {
+    qtbridge::QtUiHooks ui(messages, parent);
+    workflow::ShowOutcome(ui, workflow::PortFailureOutcome(transducer.portFailure(port, files::PortsDir())));
 }
 
 }  // namespace
@@ -39,7 +42,7 @@ bool StartUpLink(workflow::Transducer& transducer, files::Settings& settings, qt
                  QWidget* parent) {
     const int port = settings.ComPort;
     if (transducer.start(port, files::PortsDir())) return true;
-    ReportFailedPort(messages, parent, port);
+    ReportFailedPort(transducer, messages, parent, port);
     return false;
 }
 
@@ -162,7 +165,7 @@ void TPortS::startOn(int port) {
         return;
     }
     m_switchFailed = true;
-    ReportFailedPort(m_messages, this, port);
+    ReportFailedPort(m_transducer, m_messages, this, port);
     setSwitching(false);
     m_listaRS->setFocus();
 }
@@ -187,7 +190,7 @@ void TPortS::reject() {
         if (m_transducer.start(m_workingPort, files::PortsDir()))
             m_settings.ComPort = static_cast<std::uint16_t>(m_workingPort);
         else
-            ReportFailedPort(m_messages, this, m_workingPort);
+            ReportFailedPort(m_transducer, m_messages, this, m_workingPort);
     }
     QDialog::reject();
 }

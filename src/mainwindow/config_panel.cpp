@@ -77,8 +77,8 @@ void SetColour(QWidget* w, workflow::EditColour colour) {
 }  // namespace
 
 ConfigPanel::ConfigPanel(workflow::AppContext& context, workflow::PanelState& panel,
-                         qtbridge::MessageService& messages, QWidget* parent)
-    : QWidget(parent), m_ctx(context), m_panel(panel), m_messages(messages) {
+                         qtbridge::MessageService& messages, ParFile parFile, QWidget* parent)
+    : QWidget(parent), m_ctx(context), m_panel(panel), m_messages(messages), m_parFile(std::move(parFile)) {
     setObjectName(QStringLiteral("ConfigPanel"));
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(4, 0, 4, 0);

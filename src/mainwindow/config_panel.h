@@ -5,6 +5,8 @@
 #pragma once
 
 #include <QWidget>
+#include <filesystem>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -28,9 +30,12 @@ class UpDown;
 class ConfigPanel : public QWidget {
     Q_OBJECT
 public:
+    // The parameter file the configuration came from (empty while untitled): its table is looked
+    // for beside it first.
+    using ParFile = std::function<std::filesystem::path()>;
     // `messages` pauses the window's polling around each box (see timer_pause.h).
     ConfigPanel(workflow::AppContext& context, workflow::PanelState& panel, qtbridge::MessageService& messages,
-                QWidget* parent = nullptr);
+                ParFile parFile, QWidget* parent = nullptr);
 
     // The design's operations of the panel.
     void pokaz(workflow::Kolory state);
@@ -67,11 +72,10 @@ private:
     void connectEdits();
     void setEditsEnabled(bool complete);
     void showMessages(const std::vector<workflow::PanelMessage>& messages, QLineEdit* edit);
-    void warn(const QString& text);
     template <class T>
     void runExit(QLineEdit* edit, T& field,
                  workflow::EditResult<T> (*rule)(std::string_view, const model::ConfigRecord&));
-    bool completeFromTable();
+    void showOutcome(const workflow::Outcome& outcome);
     void markAqua(QWidget* widget);
 
     // Edit handlers of the design.
@@ -91,6 +95,7 @@ private:
     workflow::AppContext& m_ctx;
     workflow::PanelState& m_panel;
     qtbridge::MessageService& m_messages;
+    ParFile m_parFile;
     bool m_inEditExit = false;
 
     QGroupBox* m_senTypeG = nullptr;

@@ -1,20 +1,16 @@
 // The panel's edits: validation when an edit is left or Enter is pressed, the colour of what is
 // changed, the gate before a write or save, and completing missing user data.
 #include <QComboBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
-#include <filesystem>
 
-#include "common/lang_table.h"
-#include "files/table_file.h"
 #include "mainwindow/config_panel.h"
 #include "mainwindow/up_down.h"
 #include "model/transfer_function.h"
 #include "qtbridge/message_service.h"
 #include "qtbridge/qt_text.h"
 #include "workflow/panel_text.h"
+#include "workflow/user_data.h"
 
 namespace r4860::mainwindow {
 
@@ -40,12 +36,6 @@ void ConfigPanel::connectEdits() {
     connect(m_siec, &QComboBox::activated, this, &ConfigPanel::SiecEChange);
     connect(m_kod, &QLineEdit::textEdited, this, &ConfigPanel::KodEChange);
     connect(m_ogolne, &QLineEdit::textEdited, this, &ConfigPanel::OgolneEChange);
-}
-
-// Every message of the panel is beeped before it is shown.
-void ConfigPanel::warn(const QString& text) {
-    m_messages.beep(Beep::Exclamation);
-    m_messages.show(this, text, MessageIcon::Exclamation);
 }
 
 void ConfigPanel::showMessages(const std::vector<workflow::PanelMessage>& messages, QLineEdit* edit) {
@@ -152,74 +142,31 @@ bool ConfigPanel::CheckParam(bool checkUserData, bool silent) {
     return true;
 }
 
-bool ConfigPanel::nietypo() {
-    model::ConfigRecord& rec = m_ctx.record;
-    switch (workflow::UserDataSourceFor(rec, m_panel.CoefMissing)) {
-        case workflow::UserDataSource::None: return true;
-        case workflow::UserDataSource::PowerSeries: {
-            std::string message;
-            if (!model::SampleSeries(rec, message)) {
-                // A rule message may join two keys; each is translated on its own.
-                warn(ToQString(model::TranslateRuleMessage(message)));
-                return true;
-            }
-            files::SetTableRange(rec);
-            rec.TableLoaded = true;
-            if (!workflow::noTab(rec, m_panel.CoefMissing)) pokaz(Kolory::Keep);
-            return false;
-        }
-        case workflow::UserDataSource::TableFile: break;
-    }
-    return completeFromTable();
+void ConfigPanel::showOutcome(const workflow::Outcome& outcome) {
+    qtbridge::QtUiHooks ui(m_messages, this);
+    workflow::ShowOutcome(ui, outcome);
 }
 
-bool ConfigPanel::completeFromTable() {
+bool ConfigPanel::nietypo() {
     model::ConfigRecord& rec = m_ctx.record;
-    rec.File = std::filesystem::path(rec.File).filename().string();
-    // Where the classic tool changed folders to look: here, beside the program, its tables.
-    const QString exeDir = ToQString(m_ctx.settings.ExeDir);
-    QString found;
-    for (const QString& dir : {QDir::currentPath(), exeDir, exeDir + QStringLiteral("/Tables"),
-                               exeDir + QStringLiteral("/Tablice")}) {
-        const QString candidate = QDir(dir).filePath(ToQString(rec.File));
-        if (!rec.File.empty() && QFileInfo(candidate).isFile()) {
-            found = candidate;
+    const workflow::UserDataPlan plan =
+        workflow::PlanUserData(rec, m_panel.CoefMissing, workflow::TableSearchDirs(m_parFile(), m_ctx.settings));
+    switch (plan.step) {
+        case workflow::UserDataPlan::Step::Complete: return false;
+        case workflow::UserDataPlan::Step::Impossible: return true;
+        case workflow::UserDataPlan::Step::NoTable: showOutcome(plan.prompt); return true;
+        case workflow::UserDataPlan::Step::AskTable:
+            if (plan.prompt.beep) m_messages.beep(*plan.prompt.beep);
+            if (m_messages.ask(this, ToQString(plan.prompt.message), plan.prompt.icon, qtbridge::Buttons::YesNo) !=
+                qtbridge::Answer::Yes) {
+                return true;
+            }
             break;
-        }
+        case workflow::UserDataPlan::Step::PowerSeries: break;
     }
-    QString m = Tr("User defined sensor or conversion") + QStringLiteral("!\n") + Tr("No data available") +
-                QStringLiteral(".\n");
-    if (found.isEmpty()) {
-        if (!rec.File.empty()) m += QLatin1Char('(') + Tr("source file") + QStringLiteral(": ") + ToQString(rec.File) + QLatin1Char(')');
-        warn(m);
-        return true;
-    }
-    m_messages.beep(Beep::Exclamation);
-    m += Tr("Read source file") + QLatin1Char(' ') + ToQString(rec.File) + QLatin1Char('?');
-    if (m_messages.ask(this, m, MessageIcon::Exclamation, qtbridge::Buttons::YesNo) != qtbridge::Answer::Yes) return true;
-
-    rec.TableInputType = rec.Czujnik.Typ;
-    bool incomplete = true;
-    const auto loaded = files::LoadTableFile(qtbridge::ToStd(found), rec);
-    if (!loaded || !loaded.value().outcome.ok) {
-        const std::string reason = loaded ? loaded.value().outcome.message : std::string();
-        warn(ToQString(files::TableFailureText(reason)));
-    } else if (rec.Table.points.empty() ||
-               std::abs(rec.Table.points.back().B - rec.Table.points.front().B) <
-                   model::MinSpan[std::min<std::size_t>(rec.TableInputType, model::MinSpan.size() - 1)]) {
-        warn(Tr("Input range too small!"));
-    } else {
-        files::SetTableRange(rec);
-        const double slack = 0.000001;
-        if (model::SensorRangeLow(rec, 15) - slack <= rec.Parametry.MinInput &&
-            model::SensorRangeHigh(rec, 15) + slack >= rec.Parametry.MaxInput) {
-            rec.TableLoaded = true;
-            incomplete = false;
-        } else {
-            warn(Tr("Corrupted or wrong data file") + QLatin1Char('!'));
-        }
-    }
-    if (!workflow::noTab(rec, m_panel.CoefMissing)) pokaz(Kolory::Keep);
+    if (const workflow::Outcome loaded = workflow::LoadUserData(rec, plan); !loaded.ok) showOutcome(loaded);
+    const bool incomplete = workflow::noTab(rec, m_panel.CoefMissing);
+    if (!incomplete) pokaz(Kolory::Keep);
     return incomplete;
 }
 

@@ -67,7 +67,10 @@ void TR4860F::buildParts() {
     m_central = new QVBoxLayout(central);
     m_central->setContentsMargins(0, 0, 0, 0);
     m_central->setSpacing(kLiveGap);
-    m_config = new ConfigPanel(m_ctx, m_panel, m_messages, central);
+    m_config = new ConfigPanel(
+        m_ctx, m_panel, m_messages,
+        [this] { return untitled() ? std::filesystem::path() : std::filesystem::path(qtbridge::ToStd(m_parFileName)); },
+        central);
     m_diagram = new DiagramView(m_ctx, m_messages, m_files, central);
     m_diagram->hide();
     m_live = new LivePanel(central);

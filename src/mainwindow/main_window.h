@@ -128,7 +128,7 @@ private:
     bool transfer(protocol::TransferRequest request, std::function<bool(const protocol::TransferResult&)> finish);
     void showOutcome(const workflow::Outcome& outcome);
     void startWrite(workflow::WriteKind kind);
-    void writeIdTagOnly();
+    void runWrite(workflow::WriteKind kind, const protocol::TransferRequest& request);
     void Zapisane(bool complete);
     void CheckAutoRead();
     bool TypSelect();

@@ -86,56 +86,49 @@ void TR4860F::ZapiszTClick() {
     const bool complete = m_config->CheckParam(true, false);
     if (!complete && !m_config->CheckParam(false, true)) return;
     // What the user data lack, the ID tag can still take.
-    if (!complete) {
-        writeIdTagOnly();
-        return;
-    }
-    startWrite(workflow::WriteKind::Full);
+    startWrite(complete ? workflow::WriteKind::Full : workflow::WriteKind::IdTagOnly);
 }
 
 void TR4860F::startWrite(workflow::WriteKind kind) {
     model::EncodeOptions options;
     options.today = TodayDays();
-    const workflow::Prepared prepared = workflow::PrepareWrite(lineState(), m_ctx.record, m_ctx.image, options, kind);
+    // Bytes the tool never sets are written back as this transducer holds them: an image that
+    // came from elsewhere is first replaced by a read of this one (the record stays as it is).
+    const auto origin = m_ctx.state.ConfigRead ? workflow::ImageOrigin::ThisTransducer : workflow::ImageOrigin::Elsewhere;
+    const workflow::Prepared prepared = workflow::PrepareWrite(lineState(), m_ctx.record, m_ctx.image, options, kind, origin);
     if (prepared.refused) {
         showOutcome(*prepared.refused);
         return;
     }
+    if (!prepared.readFirst) {
+        runWrite(kind, prepared.request);
+        return;
+    }
+    const QPointer<QToolButton> button = m_pressedButton;
+    transfer(prepared.request, [this, kind, options, button](const protocol::TransferResult& result) {
+        const workflow::Prepared write =
+            workflow::PrepareWriteOver(result, lineState(), m_ctx.record, m_ctx.image, options, kind);
+        if (write.refused) {
+            showOutcome(*write.refused);
+            return false;
+        }
+        // The write follows once this transfer has let go of the line.
+        QTimer::singleShot(0, this, [this, kind, request = write.request, button] {
+            m_pressedButton = button;
+            runWrite(kind, request);
+            m_pressedButton = nullptr;
+        });
+        return true;
+    });
+}
+
+void TR4860F::runWrite(workflow::WriteKind kind, const protocol::TransferRequest& request) {
     m_config->showDate();
-    transfer(prepared.request, [this, kind](const protocol::TransferResult& result) {
+    transfer(request, [this, kind](const protocol::TransferResult& result) {
         const workflow::Outcome o = workflow::FinishWrite(result, kind, m_ctx.image);
         showOutcome(o);
         if (o.ok) Zapisane(kind == workflow::WriteKind::Full && !workflow::noTab(m_ctx.record, m_panel.CoefMissing));
         return o.ok;
-    });
-}
-
-void TR4860F::writeIdTagOnly() {
-    if (m_ctx.state.ConfigRead) {
-        startWrite(workflow::WriteKind::IdTagOnly);
-        return;
-    }
-    // The tag's block ends with a byte the tool never sets and writes back as last read: an image
-    // of another transducer must not put its byte there, so this transducer's memory is read into
-    // the image first (the record and the panel stay as they are).
-    const workflow::Prepared read = workflow::PrepareRead(lineState(), m_ctx.image);
-    if (read.refused) {
-        showOutcome(*read.refused);
-        return;
-    }
-    const QPointer<QToolButton> button = m_pressedButton;
-    transfer(read.request, [this, button](const protocol::TransferResult& result) {
-        if (!result.ok()) {
-            showOutcome(workflow::TransferFailure(result));
-            return false;
-        }
-        m_ctx.image = result.image;
-        QTimer::singleShot(0, this, [this, button] {
-            m_pressedButton = button;
-            startWrite(workflow::WriteKind::IdTagOnly);
-            m_pressedButton = nullptr;
-        });
-        return true;
     });
 }
 

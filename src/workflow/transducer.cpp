@@ -45,6 +45,11 @@ LineCondition Transducer::condition(bool connected) const {
     return connected ? LineCondition::Answering : LineCondition::Silent;
 }
 
+PortFailure Transducer::portFailure(int comPort, const std::filesystem::path& portsFolder,
+                                    const std::string& device) const {
+    return PortFailureOf(m_link, comPort, portsFolder, device);
+}
+
 bool Transducer::post(std::uint8_t code, std::uint32_t parameter, UiHooks& ui, const model::ConfigRecord& values) {
     if (commandsRunning()) {
         ui.beep(Beep::Asterisk);

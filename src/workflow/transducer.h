@@ -18,6 +18,7 @@
 #include "protocol/measurement.h"
 #include "protocol/transfer_job.h"
 #include "workflow/command_job.h"
+#include "workflow/port_failure.h"
 
 namespace r4860::protocol {
 class Link;
@@ -54,6 +55,9 @@ public:
     // job holds it.
     [[nodiscard]] bool pollingOn() const;
     [[nodiscard]] LineCondition condition(bool connected) const;
+    // Why the last start on COMn (or on `device`) failed, for the operator.
+    [[nodiscard]] PortFailure portFailure(int comPort, const std::filesystem::path& portsFolder,
+                                          const std::string& device = {}) const;
 
     // --- The window's thread; none of these waits ---
     // Hands one command to the listener, which sends it after the next frame. A refusal beeps

@@ -269,13 +269,17 @@ void DialogsTest::portDialogSwitchesAndCancelReopensTheOldPort() {
     auto* list = Child<QComboBox>(ports, "ListaRS");
     QVERIFY(list->currentText().startsWith(QLatin1String("COM99  ")));
     list->setCurrentIndex(list->findText(QStringLiteral("COM150  "), Qt::MatchStartsWith));
+    QVERIFY2(list->currentText().endsWith(QLatin1String("(device missing)")), qPrintable(list->currentText()));
     Click(ports, "OKbutt");
     auto* panel2 = Child<QFrame>(ports, "Panel2");
     QVERIFY(panel2->isVisible());
     QVERIFY(!Child<QPushButton>(ports, "Cancelbutt")->isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(!panel2->isVisible(), 10000);
     QVERIFY(ports.isVisible());
-    QCOMPARE(m_messages.texts(), QStringList{"COM150 initialization failed!"});
+    // Why, not only that: the entry leads to a device that is not there.
+    QCOMPARE(m_messages.texts(), QStringList{QStringLiteral("COM150 initialization failed!\n%1: the device does not exist; "
+                                                            "is the adapter plugged in?")
+                                                 .arg(QString::fromStdString((sim.dir() / "unplugged").string()))});
     QCOMPARE(m_messages.beeps, std::vector<Beep>{Beep::Asterisk});
     QCOMPARE(context.settings.ComPort, 99);
     QVERIFY(!context.link.isOpen());

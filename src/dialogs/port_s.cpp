@@ -11,6 +11,7 @@
 
 #include "files/app_paths.h"
 #include "link/port_list.h"
+#include "qtbridge/decorations.h"
 #include "qtbridge/message_service.h"
 #include "qtbridge/qt_text.h"
 #include "qtbridge/window_place.h"
@@ -66,7 +67,7 @@ int PortNumberOfEntry(QStringView entry) {
 
 TPortS::TPortS(workflow::Transducer& transducer, files::Settings& settings, qtbridge::MessageService& messages,
                QPoint mainTopLeft, QWidget* parent)
-    : QDialog(parent), m_transducer(transducer), m_settings(settings), m_messages(messages) {
+    : QDialog(parent, qtbridge::DialogFlags()), m_transducer(transducer), m_settings(settings), m_messages(messages) {
     setObjectName(QStringLiteral("TPortS"));
     setWindowTitle(Tr("Serial port"));
     if (m_transducer.pollingOn()) m_workingPort = m_settings.ComPort;

@@ -275,6 +275,7 @@ constexpr std::array kToolKeys = {
     std::string_view{"answering"},
     std::string_view{"not answering"},
     std::string_view{"no port"},
+    std::string_view{"No browser could show the manual; it is here"},
 };
 static_assert(std::ranges::none_of(kToolKeys, [](std::string_view key) { return key.empty(); }),
               "every key has a text");

@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include <QString>
+
 #include "workflow/password.h"
 
 class QWidget;
@@ -23,6 +25,8 @@ struct DialogHooks {
     // TProgwerF and TInfoF.
     std::function<void(QWidget* parent)> version;
     std::function<void(QWidget* parent)> info;
+    // Shows the manual in the desktop's browser; false when there is none to show it.
+    std::function<bool(const QString& file)> openManual;
 };
 
 }  // namespace r4860::mainwindow

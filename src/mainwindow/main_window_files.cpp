@@ -141,12 +141,16 @@ void TR4860F::DaneTech1Click() {
     const std::string name = LangText("R4860EN") + ".html";
     const auto manual = files::FindDataFile(name);
     const auto fallback = files::FindDataFile("R4860EN.html");
-    if (manual || fallback) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(ToQString((manual ? *manual : *fallback).string())));
+    if (!manual && !fallback) {
+        m_messages.warn(this, Tr("Cannot open file") + QStringLiteral(":\n") + ToQString(name));
         return;
     }
-    m_messages.beep(Beep::Exclamation);
-    m_messages.show(this, Tr("Cannot open file") + QStringLiteral(":\n") + ToQString(name), MessageIcon::Exclamation);
+    const QString file = ToQString((manual ? *manual : *fallback).string());
+    const bool shown = m_dialogs.openManual ? m_dialogs.openManual(file)
+                                            : QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    // Without a browser the desktop says nothing visible: the operator learns where the manual is.
+    if (!shown) m_messages.warn(this, Tr("No browser could show the manual; it is here") + QStringLiteral(":\n") + file,
+                                MessageIcon::Information);
 }
 
 void TR4860F::Wersja1Click() {

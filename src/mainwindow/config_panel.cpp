@@ -107,10 +107,11 @@ void ConfigPanel::buildSensorGroup() {
 void ConfigPanel::buildParameterGroup() {
     m_parametryG = Group(this, "ParametryG", kParameterHeight);
     auto* row = new QHBoxLayout(m_parametryG);
-    row->setContentsMargins(8, 0, 8, 2);
-    row->setSpacing(10);
+    row->setContentsMargins(6, 0, 6, 2);
+    row->setSpacing(6);
+    // The filter column takes what its texts need, the range column the rest.
     row->addWidget(buildRangeColumn(), 1);
-    row->addWidget(buildFilterColumn(), 1);
+    row->addWidget(buildFilterColumn());
 }
 
 // Left: the range and the output's reactions.
@@ -181,9 +182,10 @@ QWidget* ConfigPanel::buildFilterColumn() {
     // Zero and gain share a line: each label keeps its value beside it, the gap between them grows.
     auto* corrections = new QHBoxLayout;
     corrections->setContentsMargins(8, 0, 0, 0);
-    corrections->setSpacing(4);
+    corrections->setSpacing(2);
     for (QWidget* w : std::initializer_list<QWidget*>{m_regulZT, m_regulZ}) corrections->addWidget(w);
     corrections->addStretch(1);
+    corrections->addSpacing(6);
     for (QWidget* w : std::initializer_list<QWidget*>{m_regulGT, m_regulG}) corrections->addWidget(w);
     g->addWidget(m_filtry, 0, 0, 1, 2);
     g->addWidget(m_filtrZakresTxt, 1, 0);
@@ -213,6 +215,7 @@ void ConfigPanel::buildInfoGroup() {
     auto* g = new QGridLayout(m_info);
     g->setContentsMargins(8, 0, 8, 2);
     g->setVerticalSpacing(2);
+    g->setHorizontalSpacing(4);
     g->addWidget(m_kodTxt, 0, 0);
     g->addWidget(m_kod, 0, 1);
     g->addWidget(m_ogolneTxt, 1, 0);
@@ -223,7 +226,7 @@ void ConfigPanel::buildInfoGroup() {
     g->addWidget(m_data, 1, 4);
     g->setColumnStretch(0, 1);
     g->setColumnStretch(2, 0);
-    g->setColumnMinimumWidth(2, 10);
+    g->setColumnMinimumWidth(2, 6);
     g->setColumnStretch(3, 1);
 }
 

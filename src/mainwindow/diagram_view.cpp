@@ -67,18 +67,19 @@ QString ClockText(std::int64_t seconds) {
     return two(seconds / 3600) + QLatin1Char(':') + two(seconds % 3600 / 60) + QLatin1Char(':') + two(seconds % 60);
 }
 
-// A caption too wide for the narrow column beside the chart goes on two lines, broken at the
-// blank nearest its middle, so a translation never pushes the chart aside or gets cut.
-QString FitColumn(const QString& text, const QFontMetrics& metrics, int width) {
-    if (metrics.horizontalAdvance(text) <= width) return text;
+// A check box too wide for the narrow column beside the chart gets its text on two lines, broken
+// at the blank nearest its middle, so a translation never pushes the chart aside or gets cut.
+void FitColumn(QCheckBox* box, const QString& text, int width) {
+    box->setText(text);
+    if (box->sizeHint().width() <= width) return;
     qsizetype best = -1;
     for (qsizetype i = text.indexOf(QLatin1Char(' ')); i >= 0; i = text.indexOf(QLatin1Char(' '), i + 1)) {
         if (best < 0 || std::abs(i - text.size() / 2) < std::abs(best - text.size() / 2)) best = i;
     }
-    if (best < 0) return text;
+    if (best < 0) return;
     QString two = text;
     two[best] = QLatin1Char('\n');
-    return two;
+    box->setText(two);
 }
 
 }  // namespace
@@ -217,14 +218,12 @@ QWidget* DiagramView::buildControls(QWidget* parent) {
 void DiagramView::translate() {
     m_newAvT->setText(Tr("new average"));
     m_largeErT->setText(Tr("spurious error"));
-    const QFontMetrics metrics(font());
     m_wykresIntT->setText(Tr("Interval") + QStringLiteral(" [s]:"));
     m_wykresIntT->setToolTip(Tr("Preset plotting time interval"));
     m_wykresIntUd->setToolTip(Tr("Preset plotting time interval"));
     m_showFilter->setText(Tr("Filter limits"));
     m_showFilter->setToolTip(Tr("Show filter limits"));
-    // The check box's own square and its gap come off the column's width.
-    m_stopScaling->setText(FitColumn(Tr("Stop scaling"), metrics, kControlsWidth - 22));
+    FitColumn(m_stopScaling, Tr("Stop scaling"), kControlsWidth);
     m_savingI->setToolTip(Tr("Double-click to stop saving data"));
     m_wykresStart->setText(m_plotting ? Tr("Stop") : Tr("Start"));
     m_wykresClear->setText(Tr("Clear"));

@@ -17,6 +17,7 @@
 #include "mainwindow/live_panel.h"
 #include "mainwindow/status_line.h"
 #include "mainwindow/window_transfer.h"
+#include "qtbridge/decorations.h"
 #include "qtbridge/frame_notifier.h"
 #include "qtbridge/qt_text.h"
 #include "qtbridge/window_place.h"
@@ -38,8 +39,7 @@ constexpr int kLiveGap = 2;  // between the configuration and the live panel
 // A fixed-size window has nothing to maximise: system menu, minimise and close only.
 TR4860F::TR4860F(workflow::AppContext& context, qtbridge::MessageService& messages, FileChooser& files,
                  QWidget* parent)
-    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+    : QMainWindow(parent, qtbridge::MainWindowFlags()),
       m_ctx(context), m_transducer(context.link), m_timer1(new QTimer(this)), m_messages(messages, *m_timer1, context.state),
       m_files(files), m_ui(m_messages, this, [this](const QString& text) { StatBarTxt(text); }) {
     setObjectName(QStringLiteral("R4860F"));
@@ -112,6 +112,7 @@ void TR4860F::runAction(const ActionSpec& spec, QToolButton* button) {
     m_pressedButton = nullptr;
     if (press && !m_transfer->running()) button->setDown(false);
     syncChecks();
+    applyEnabling();
 }
 
 void TR4860F::syncChecks() {
@@ -198,12 +199,14 @@ void TR4860F::odnowa() {
     m_ctx.record.Czujnik.Gain = gain;
     m_config->odnowa();
     syncChecks();
+    applyEnabling();
 }
 
 void TR4860F::panelShown(bool incomplete) {
     ShowCaption();
     StatBarTxt(Tr(incomplete ? "Information incomplete" : "Information complete"));
     syncChecks();
+    applyEnabling();
 }
 
 void TR4860F::ShowCaption() {

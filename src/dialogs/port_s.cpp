@@ -39,12 +39,9 @@ void ReportFailedPort(workflow::Transducer& transducer, qtbridge::MessageService
 
 using qtbridge::Tr;
 
-bool StartUpLink(workflow::Transducer& transducer, files::Settings& settings, qtbridge::MessageService& messages,
-                 QWidget* parent) {
-    const int port = settings.ComPort;
-    if (transducer.start(port, files::PortsDir())) return true;
-    ReportFailedPort(transducer, messages, parent, port);
-    return false;
+void ReportStartUpFailure(workflow::Transducer& transducer, const files::Settings& settings,
+                          qtbridge::MessageService& messages, QWidget* parent) {
+    ReportFailedPort(transducer, messages, parent, settings.ComPort);
 }
 
 QString PortEntryText(const link::FoundPort& port) {

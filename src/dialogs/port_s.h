@@ -26,10 +26,10 @@ class QPushButton;
 
 namespace r4860::dialogs {
 
-// Opens the stored port at 4800 baud; on failure the operator hears and reads why, and the
-// tool goes on without a link. Returns whether the link runs.
-bool StartUpLink(workflow::Transducer& transducer, files::Settings& settings, qtbridge::MessageService& messages,
-                 QWidget* parent);
+// "COMn initialization failed!" for the stored port, with why: the start-up opening failed, and
+// the tool goes on without a link.
+void ReportStartUpFailure(workflow::Transducer& transducer, const files::Settings& settings,
+                          qtbridge::MessageService& messages, QWidget* parent);
 
 // "COM 1  /dev/ttyS0": one digit gets a blank after COM so the list reads COM 1 .. COM 9, COM10.
 [[nodiscard]] QString PortEntryText(const link::FoundPort& port);

@@ -38,6 +38,9 @@ DialogHooks AppDialogHooks(workflow::AppContext& context, workflow::Transducer& 
         dialogs::TPortS dialog(transducer, context.settings, messages, MainTopLeft(context), parent);
         dialog.exec();
     };
+    hooks.portFailed = [&context, &transducer, &messages](QWidget* parent) {
+        dialogs::ReportStartUpFailure(transducer, context.settings, messages, parent);
+    };
     hooks.password = [&context](QWidget* parent) {
         dialogs::TWiadomosc prompt(dialogs::TWiadomosc::Mode::Password, context.settings, MainTopLeft(context), parent);
         return prompt.exec() == QDialog::Accepted ? prompt.passwordKind() : workflow::PasswordKind::Refused;

@@ -20,6 +20,8 @@ struct DialogHooks {
     std::function<bool(QWidget* parent)> options;
     // TPortS: runs the port dialog.
     std::function<void(QWidget* parent)> portDialog;
+    // Says why the stored port did not open at start-up.
+    std::function<void(QWidget* parent)> portFailed;
     // The password prompt: Refused when cancelled.
     std::function<workflow::PasswordKind(QWidget* parent)> password;
     // TProgwerF and TInfoF.

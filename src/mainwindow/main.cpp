@@ -7,7 +7,6 @@
 #include <QScreen>
 #include <memory>
 
-#include "dialogs/port_s.h"
 #include "files/app_paths.h"
 #include "files/language_file.h"
 #include "files/settings_file.h"
@@ -48,7 +47,8 @@ int main(int argc, char** argv) {
     mainwindow::QtFileChooser chooser;
     mainwindow::TR4860F window(*context, messages, chooser);
     window.setDialogHooks(mainwindow::AppDialogHooks(*context, window.transducer(), messages));
-    window.init([&] { return dialogs::StartUpLink(window.transducer(), context->settings, messages, &window); });
+    const int port = context->settings.ComPort;
+    window.init([&window, port] { return window.transducer().start(port, files::PortsDir()).ok(); });
     const int rc = QApplication::exec();
 
     window.transducer().stop();

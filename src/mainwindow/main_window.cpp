@@ -58,7 +58,9 @@ TR4860F::TR4860F(workflow::AppContext& context, qtbridge::MessageService& messag
     FormLang();
 }
 
-TR4860F::~TR4860F() = default;
+TR4860F::~TR4860F() {
+    if (m_opening.joinable()) m_opening.join();
+}
 
 void TR4860F::buildParts() {
     auto* central = new QWidget(this);
@@ -148,14 +150,22 @@ void TR4860F::applyFixedSize() {
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height() + bars);
 }
 
-void TR4860F::init(const std::function<bool()>& startLink) {
+void TR4860F::init(std::function<bool()> startLink) {
+    // Until it is open the window touches nothing of the port but its flags, which say "not
+    // polling": the ticks wait, and the first frame arrives as soon as it would have anyway.
+    if (startLink) {
+        m_opening = std::thread([this, startLink = std::move(startLink)] {
+            const bool linked = startLink();
+            QMetaObject::invokeMethod(this, [this, linked] { linkOpened(linked); }, Qt::QueuedConnection);
+        });
+    } else {
+        QTimer::singleShot(0, this, [this] { linkOpened(false); });
+    }
     move(qtbridge::OnSomeScreen(mainTopLeft(), size(), qtbridge::ScreenRects()));
     FormLang();
     if (m_panel.ParamsShown) odnowa();
     StatBarTxt(Tr("No parameters"));
     applyEnabling();
-    const bool linked = startLink ? startLink() : false;
-    showPort();
     show();
     storePosition();
     m_startHeight = height();
@@ -166,8 +176,18 @@ void TR4860F::init(const std::function<bool()>& startLink) {
     connect(m_frames, &qtbridge::FrameNotifier::frameStored, this, [this] {
         if (!m_ctx.state.Connected && m_timer1->isActive()) Timer1Timer();
     });
-    // After the window is up, as Options > Communication would.
-    if (!linked) QTimer::singleShot(0, this, &TR4860F::Komunikacja1Click);
+}
+
+void TR4860F::linkOpened(bool linked) {
+    if (m_opening.joinable()) m_opening.join();
+    showPort();
+    if (linked) return;
+    {
+        const TimerPause paused = pause();
+        if (m_dialogs.portFailed) m_dialogs.portFailed(this);
+    }
+    // After the report, as Options > Communication would.
+    Komunikacja1Click();
 }
 
 void TR4860F::FormLang() {

@@ -8,6 +8,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "mainwindow/action_table.h"
@@ -46,8 +47,10 @@ public:
     ~TR4860F() override;
 
     // Start-up after the splash: texts, the empty configuration, the stored port, Timer1.
-    // `startLink` opens the stored port and reports its own failure; false opens the port dialog.
-    void init(const std::function<bool()>& startLink);
+    // `startLink` opens the stored port, on a thread of its own while the window comes up (the
+    // port settles for a while after it is set up); false: the failure is reported
+    // (DialogHooks::portFailed) and the port dialog opens.
+    void init(std::function<bool()> startLink);
     void setDialogHooks(DialogHooks hooks) { m_dialogs = std::move(hooks); }
     // The transducer on the line, for the dialogs this window opens.
     [[nodiscard]] workflow::Transducer& transducer() { return m_transducer; }
@@ -111,6 +114,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void linkOpened(bool linked);
     void buildParts();
     void wireParts();
     void runAction(const ActionSpec& spec, QToolButton* button);
@@ -175,6 +179,7 @@ private:
     WindowTransfer* m_transfer = nullptr;
     EditShortcuts* m_shortcuts = nullptr;
     qtbridge::FrameNotifier* m_frames = nullptr;
+    std::thread m_opening;  // the start-up opening of the port
 };
 
 }  // namespace r4860::mainwindow

@@ -154,18 +154,37 @@ void TPortS::OKbuttClick() {
     QTimer::singleShot(kSwitchPauseMs, this, [this, port] { startOn(port); });
 }
 
+TPortS::~TPortS() {
+    if (m_opening.joinable()) m_opening.join();
+}
+
+void TPortS::openInBackground(int port, std::function<void(bool opened)> then) {
+    setSwitching(true);
+    m_opening = std::thread([this, port, then = std::move(then)] {
+        const bool opened = m_transducer.start(port, files::PortsDir()).ok();
+        QMetaObject::invokeMethod(
+            this,
+            [this, opened, then] {
+                m_opening.join();
+                setSwitching(false);
+                then(opened);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
 void TPortS::startOn(int port) {
-    if (m_transducer.start(port, files::PortsDir())) {
-        m_settings.ComPort = static_cast<std::uint16_t>(port);
-        m_settings.RTPriority = m_relPriorB->isChecked();
-        m_switching = false;
-        accept();
-        return;
-    }
-    m_switchFailed = true;
-    ReportFailedPort(m_transducer, m_messages, this, port);
-    setSwitching(false);
-    m_listaRS->setFocus();
+    openInBackground(port, [this, port](bool opened) {
+        if (opened) {
+            m_settings.ComPort = static_cast<std::uint16_t>(port);
+            m_settings.RTPriority = m_relPriorB->isChecked();
+            accept();
+            return;
+        }
+        m_switchFailed = true;
+        ReportFailedPort(m_transducer, m_messages, this, port);
+        m_listaRS->setFocus();
+    });
 }
 
 void TPortS::setSwitching(bool on) {
@@ -185,10 +204,16 @@ void TPortS::setSwitching(bool on) {
 void TPortS::reject() {
     if (m_switching) return;
     if (m_switchFailed && m_workingPort > 0 && !m_transducer.isOpen()) {
-        if (m_transducer.start(m_workingPort, files::PortsDir()))
-            m_settings.ComPort = static_cast<std::uint16_t>(m_workingPort);
-        else
-            ReportFailedPort(m_transducer, m_messages, this, m_workingPort);
+        m_switchFailed = false;
+        openInBackground(m_workingPort, [this](bool opened) {
+            if (opened) {
+                m_settings.ComPort = static_cast<std::uint16_t>(m_workingPort);
+            } else {
+                ReportFailedPort(m_transducer, m_messages, this, m_workingPort);
+            }
+            QDialog::reject();
+        });
+        return;
     }
     QDialog::reject();
 }

@@ -6,6 +6,8 @@
 #include <QPoint>
 #include <QString>
 #include <QStringView>
+#include <functional>
+#include <thread>
 
 namespace r4860::link {
 struct FoundPort;
@@ -42,6 +44,7 @@ class TPortS : public QDialog {
 public:
     TPortS(workflow::Transducer& transducer, files::Settings& settings, qtbridge::MessageService& messages,
            QPoint mainTopLeft, QWidget* parent = nullptr);
+    ~TPortS() override;
 
 public slots:
     // Refused while the switch is under way; after a failed switch it reopens the port that
@@ -52,6 +55,9 @@ private:
     void fillPorts();
     void OKbuttClick();
     void startOn(int port);
+    // The port settles for a while after it is set up: it opens on a thread of its own, and
+    // `then` hears on the dialog's thread whether it did.
+    void openInBackground(int port, std::function<void(bool opened)> then);
     void setSwitching(bool on);
 
     workflow::Transducer& m_transducer;
@@ -66,6 +72,7 @@ private:
     QPushButton* m_okButt;
     QPushButton* m_cancelButt;
     QFrame* m_panel2;
+    std::thread m_opening;
 };
 
 }  // namespace r4860::dialogs

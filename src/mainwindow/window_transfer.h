@@ -9,7 +9,6 @@
 #include <QString>
 #include <functional>
 
-#include "protocol/transfer_job.h"
 #include "qtbridge/transfer_runner.h"
 #include "workflow/app_context.h"
 #include "workflow/transducer.h"

@@ -285,7 +285,7 @@ void DialogsTest::portDialogSwitchesAndCancelReopensTheOldPort() {
     QVERIFY(!context.link.isOpen());
 
     Click(ports, "Cancelbutt");
-    QVERIFY(!ports.isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!ports.isVisible(), 10000);  // once the old port is open again
     QCOMPARE(ports.result(), int(QDialog::Rejected));
     QCOMPARE(context.settings.ComPort, 99);
     QVERIFY(FrameArrives(context.link));

@@ -29,7 +29,7 @@ namespace {
 const QColor kYellow(255, 255, 0), kAqua(0, 255, 255), kRed(255, 0, 0), kIdle(128, 128, 128);
 const QColor kPlotArea(172, 168, 153);
 constexpr int kTopHeight = 30;
-constexpr int kControlsWidth = 88;
+constexpr int kControlsWidth = 92;
 
 QLabel* Led(QWidget* parent, const char* name) {
     auto* led = new QLabel(parent);

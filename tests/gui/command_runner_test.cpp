@@ -13,14 +13,17 @@
 #include "workflow/transducer.h"
 
 using namespace r4860;
-using namespace std::chrono_literals;
 
 namespace {
 
-struct Registers {
-    bool ok = false;
-    workflow::MeasurementSample sample;
-    Qt::HANDLE thread = nullptr;
+struct Line {
+    explicit Line(testing::SimOptions options = {}) : sim(options), transducer(context.link), runner(transducer, messages) {}
+    bool up() { return sim.ok() && transducer.startOnPath(sim.slavePath()).ok(); }
+    testing::SimOnPty sim;
+    workflow::AppContext context;
+    workflow::Transducer transducer;
+    testing::RecordingMessages messages;
+    qtbridge::CommandRunner runner;
 };
 
 }  // namespace
@@ -29,74 +32,63 @@ class CommandRunnerTest : public QObject {
     Q_OBJECT
 private slots:
     void aSequenceRunsAloneAndHandsBackItsOutcome() {
-        testing::SimOnPty sim;
-        QVERIFY2(sim.ok(), sim.startError().c_str());
-        workflow::AppContext context;
-        workflow::Transducer transducer(context.link);
-        QVERIFY(transducer.startOnPath(sim.slavePath()).ok());
-        testing::RecordingMessages messages;
-        qtbridge::CommandRunner runner(transducer, messages);
-        QVERIFY(QTest::qWaitFor([&] { return transducer.pollingOn() && sim.waitFrames(2); }, 5000));
-
+        Line l;
+        QVERIFY(l.up());
+        QVERIFY(QTest::qWaitFor([&] { return l.sim.waitFrames(2); }, 5000));
+        struct Registers {
+            bool ok = false;
+            Qt::HANDLE thread = nullptr;
+        };
         std::optional<Registers> outcome;
-        QVERIFY(runner.start<Registers>(
+        QVERIFY(l.runner.start<Registers>(
             [](workflow::CommandLine& line) {
-                Registers r;
-                r.ok = line.execute('@') && line.execute('m', 16) && line.waitFreshSample(r.sample);
-                r.thread = QThread::currentThreadId();
-                return r;
+                workflow::MeasurementSample sample;
+                return Registers{line.execute('@') && line.execute('m', 16) && line.waitFreshSample(sample),
+                                 QThread::currentThreadId()};
             },
             [&](const Registers& r) { outcome = r; }));
         // The line is the sequence's: no second one, no transfer, no poll, no post.
-        QVERIFY(!runner.start<int>([](workflow::CommandLine&) { return 0; }, {}));
-        qtbridge::TransferRunner transfer;
-        QVERIFY(!transfer.start(transducer, {}));
+        QVERIFY(!l.runner.start<int>([](workflow::CommandLine&) { return 0; }, {}));
+        QVERIFY(!qtbridge::TransferRunner().start(l.transducer, {}));
         workflow::MeasurementSample sample;
-        QVERIFY(!transducer.takeSample(sample));
-        QVERIFY(!transducer.pollingOn());
-        qtbridge::QtUiHooks ui(messages, nullptr);
-        QVERIFY(!transducer.post('r', 0, ui));
+        QVERIFY(!l.transducer.takeSample(sample) && !l.transducer.pollingOn());
+        qtbridge::QtUiHooks ui(l.messages, nullptr);
+        QVERIFY(!l.transducer.post('r', 0, ui));
 
-        QSignalSpy done(&runner, &qtbridge::CommandRunner::finished);
+        QSignalSpy done(&l.runner, &qtbridge::CommandRunner::finished);
         QVERIFY(done.wait(10000));
-        QVERIFY(outcome && outcome->ok);
-        QVERIFY(outcome->thread != QThread::currentThreadId());
-        QVERIFY(transducer.pollingOn());
+        QVERIFY(outcome && outcome->ok && outcome->thread != QThread::currentThreadId());
+        QVERIFY(l.transducer.pollingOn());
         std::string codes;
-        for (const auto& f : sim.receivedFrames()) {
+        for (const auto& f : l.sim.receivedFrames()) {
             if (f.outcome == "accepted") codes += static_cast<char>(f.code());
         }
         QCOMPARE(QString::fromStdString(codes), QStringLiteral("@m"));
-        QCOMPARE(messages.beeps, std::vector<Beep>{Beep::Asterisk});  // the refused post above
+        QCOMPARE(l.messages.beeps, std::vector<Beep>{Beep::Asterisk});  // the refused post above
     }
 
     void aCancelledSequenceEndsAtOnceAndItsBeepsAreSounded() {
         testing::SimOptions silent;
         silent.silent = true;
-        testing::SimOnPty sim(silent);
-        QVERIFY2(sim.ok(), sim.startError().c_str());
-        workflow::AppContext context;
-        workflow::Transducer transducer(context.link);
-        QVERIFY(transducer.startOnPath(sim.slavePath()).ok());
-        testing::RecordingMessages messages;
-        qtbridge::CommandRunner runner(transducer, messages);
+        Line l(silent);
+        QVERIFY(l.up());
         std::atomic<bool> paused{false};
         bool outcome = true;
-        QVERIFY(runner.start<bool>(
+        QVERIFY(l.runner.start<bool>(
             [&](workflow::CommandLine& line) {
                 // Nobody answers: the post is refused with its beep, then a long pause.
                 const bool posted = line.postWhenReady('m', 16);
                 paused = true;
-                return posted || line.pause(30s);
+                return posted || line.pause(std::chrono::seconds(30));
             },
             [&](const bool& r) { outcome = r; }));
         QVERIFY(QTest::qWaitFor([&] { return paused.load(); }, 10000));
-        runner.cancel();
-        QSignalSpy done(&runner, &qtbridge::CommandRunner::finished);
+        l.runner.cancel();
+        QSignalSpy done(&l.runner, &qtbridge::CommandRunner::finished);
         QVERIFY(done.wait(20000));  // well before the pause would have ended
         QVERIFY(!outcome);
-        QCOMPARE(messages.beeps, std::vector<Beep>{Beep::Asterisk});
-        QVERIFY(sim.receivedFrames().empty());
+        QCOMPARE(l.messages.beeps, std::vector<Beep>{Beep::Asterisk});
+        QVERIFY(l.sim.receivedFrames().empty());
     }
 };
 

@@ -103,7 +103,8 @@ private slots:
         QCOMPARE(h.window->timer1()->interval(), 500);
     }
 
-    // The button's mark is the diagram shown, whatever a click or a refused command did to it.
+    // The button's mark is the diagram shown, whatever a click or a refused command did to it;
+    // a read started from the diagram shows its progress in the status bar the diagram hides.
     void theDiagramButtonStaysMarkedWhileTheDiagramShows() {
         Harness h(testing::SimOptions{});
         QVERIFY(h.tickUntilConnected());
@@ -117,29 +118,16 @@ private slots:
         QVERIFY(button->isChecked() && item->isChecked());
         // Clicked during a transfer: refused, and the mark says what is shown.
         QSignalSpy done(h.window.get(), &TR4860F::transferFinished);
+        auto* bar = h.find<QWidget>("StatusBar1");
+        QVERIFY(!bar->isVisible());
         h.window->OdczytajTClick();
+        QVERIFY(bar->isVisible() && h.find<QProgressBar>("ProgressBar1")->isVisible());
         item->trigger();
         QVERIFY(h.window->diagramShown() && item->isChecked() && button->isChecked());
         QVERIFY(done.wait(30000));
+        QVERIFY(!bar->isVisible());
         item->trigger();
         QVERIFY(!h.window->diagramShown() && !item->isChecked() && !button->isChecked());
-    }
-
-    // A read the filter lines start from the diagram shows its progress in the status bar, which
-    // the diagram otherwise hides.
-    void aReadFromTheDiagramShowsItsProgress() {
-        Harness h(testing::SimOptions{});
-        QVERIFY(h.tickUntilConnected());
-        h.window->Wykres1Click();
-        auto* bar = h.find<QWidget>("StatusBar1");
-        QVERIFY(!bar->isVisible());
-        QSignalSpy done(h.window.get(), &TR4860F::transferFinished);
-        h.find<QCheckBox>("ShowFilterCB")->click();
-        QVERIFY(h.window->transferRunning());
-        QVERIFY(bar->isVisible() && h.find<QProgressBar>("ProgressBar1")->isVisible());
-        QVERIFY(done.wait(30000));
-        QVERIFY(!bar->isVisible());
-        QVERIFY(h.find<QCheckBox>("ShowFilterCB")->isChecked());
     }
 
     // Filter limits when the configuration cannot be read: one message, the box cleared, and the

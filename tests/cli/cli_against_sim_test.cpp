@@ -254,8 +254,13 @@ TEST_F(CliAgainstSim, MonitorPrintsRowsUntilItsTimeIsUp) {
 }
 
 TEST_F(CliAgainstSim, SilentTransducerIsNoCommunication) {
-    sim.control("silence on");
-    const auto run = runCli({"--port", port(), "info"});
+    // Silent from the start: a frame begun before "silence on" may still reach a port opened
+    // after it, and then the transducer did answer once.
+    testing::SimOptions options;
+    options.silent = true;
+    testing::SimOnPty silent(options);
+    ASSERT_TRUE(silent.ok()) << silent.startError();
+    const auto run = runCli({"--port", silent.linkPath().string(), "info"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("No communication with transducer"), std::string::npos) << run.err;
 }

@@ -55,12 +55,12 @@ TEST(UserData, TheTableIsLookedForInTurnAndTakenOnlyWhenItIsWideEnoughAndCoversT
         model::ConfigRecord rec = userSensor(c.maxInput);
         const UserDataPlan plan = PlanUserData(rec, false, dirs);
         EXPECT_EQ(plan.step, c.step) << c.why;
-        if (c.where) EXPECT_EQ(plan.table, dir / c.where) << c.why;
+        if (c.where) { EXPECT_EQ(plan.table, dir / c.where) << c.why; }
         const Outcome o = LoadUserData(rec, plan);
         EXPECT_EQ(std::tie(o.ok, o.message, o.beep, o.icon), std::tie(c.loaded.ok, c.loaded.message, c.loaded.beep, c.loaded.icon))
             << c.why;
         EXPECT_EQ(rec.TableLoaded, c.loaded.ok) << c.why;
-        if (o.ok) EXPECT_EQ(std::tuple(rec.File, rec.LiveRanges[15].low, rec.LiveRanges[15].high), std::tuple("pt.dat", 0, 2000));
+        if (o.ok) { EXPECT_EQ(std::tuple(rec.File, rec.LiveRanges[15].low, rec.LiveRanges[15].high), std::tuple("pt.dat", 0, 2000)); }
     }
     EXPECT_EQ(PlanUserData(userSensor(), true, dirs).step, Step::Impossible) << "missing coefficients complete nothing";
 }

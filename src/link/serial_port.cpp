@@ -407,15 +407,13 @@ bool SerialPort::WaitForInput(std::chrono::milliseconds timeout, std::size_t fra
 // The line brings one byte per character time. Rather than waking for each, sleep until the
 // frame's last byte is due and look once; only a frame running late, or bytes that are no frame
 // of the transducer, are followed byte by byte, until END, a full queue, or two character times
-// without a byte. Half a character more than the frame's own time lets a last byte the driver
-// hands over a little late be there at the first look, instead of costing a second wake-up in
-// one frame of five; END is still seen within a character time of its arrival.
+// without a byte. END is still seen within a fraction of a character time of its arrival.
 bool SerialPort::gatherFrame(std::size_t frameBytes) {
     const auto quiet = 2 * charSpan(m_times);
     while (!endBuffered() && buffered() <= kInputQueueLimit) {
         const std::size_t seen = buffered();
         if (const std::size_t expected = bytesStillExpected(frameBytes); expected > 0) {
-            sleepFor(charSpan(m_times) * static_cast<long>(expected) + charSpan(m_times) / 2);
+            sleepFor(charSpan(m_times) * static_cast<long>(expected));
             if (aborting() || !fill()) return false;
             if (buffered() > seen) continue;
         }

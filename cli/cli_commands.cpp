@@ -215,7 +215,8 @@ int commandWrite(const Options& o, Run& run, model::ConfigRecord& rec, const std
     if (prepared.refused) return run.report(*prepared.refused);
     run.ui.endProgressLine();
     if (stopped()) return kExitTransducer;
-    if (prepared.blankBase) say("the transducer's configuration cannot be read; writing the complete configuration over it");
+    if (prepared.blankBase)
+        say("the transducer's configuration cannot be read; writing the complete configuration over it");
     g_writing = kind == workflow::WriteKind::Full;
     const auto result = protocol::RunTransferBlocking(run.session.link(), std::move(prepared.request), run.progress());
     g_writing = false;

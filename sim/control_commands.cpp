@@ -174,7 +174,8 @@ ControlReply InterpretControl(std::string_view line, DeviceEngine& engine, LineF
 }
 
 std::string ControlHelp() {
-    return "corrupt P | drop-acks P | drop-acks next N | skip-replies next N | silence on|off | strict on|off | eeprom-error on|off | "
+    return "corrupt P | drop-acks P | drop-acks next N | skip-replies next N | silence on|off | strict on|off | "
+           "eeprom-error on|off | "
            "broken-sensor on|off | out-of-range on|off | internal-error on|off | cal-mode on|off | "
            "checksum-check on|off | pulse new-average|large-error | model-index N|auto | signal X|auto | "
            "oscillator N | measurement | unplug | replug | slave-path | stats | dump-memory | poke ADDR HEX | "

@@ -109,7 +109,8 @@ Status AppendLogRow(const std::filesystem::path& logFileName, double elapsedMs, 
     if (::fstat(fd.get(), &st) != 0) return failed(errno);
     if (!S_ISREG(st.st_mode)) return makeError(Errc::Io, logFileName.string() + ": not a regular file");
     const std::string row =
-        LogTimeText(elapsedMs, decimal) + "\t" + LogResultText(result, decimal) + "\t" + LogOutputText(outputMa) + "\r\n";
+        LogTimeText(elapsedMs, decimal) + "\t" + LogResultText(result, decimal) + "\t" + LogOutputText(outputMa) +
+        "\r\n";
     // One write of the whole row: O_APPEND then puts it at the end in one piece.
     for (;;) {
         const ssize_t n = ::write(fd.get(), row.data(), row.size());

@@ -128,7 +128,8 @@ Status SerialPort::openDevice() {
     }
     UniqueFd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (!fd.valid()) return fail(PortProblemOfErrno(errno), osError(path, errno));
-    if (!::isatty(fd.get())) return fail(PortProblem::NotSerial, makeError(Errc::BadArgument, path + ": not a serial port"));
+    if (!::isatty(fd.get()))
+        return fail(PortProblem::NotSerial, makeError(Errc::BadArgument, path + ": not a serial port"));
     // TIOCEXCL keeps other programs out; root passes it, so the advisory lock says "busy" too.
     if (::ioctl(fd.get(), TIOCEXCL) != 0 && !isUnsupported(errno))
         return fail(PortProblemOfErrno(errno), osError(path, errno));

@@ -16,7 +16,8 @@ constexpr std::uint8_t kLargeErrorBit = 0x40;
 }  // namespace
 
 Link::Link()
-    : m_frameNotify(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), m_listenerWake(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+    : m_frameNotify(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
+      m_listenerWake(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
 
 namespace {
 void signalFd(int fd) noexcept {

@@ -68,7 +68,8 @@ TEST(ParFileLayout, Has44LinesWithTheConditionalOnesEmptyAndNoControlCharacters)
 TEST(ParFileReading, FollowsTheRules) {
     struct Comma : std::numpunct<char> { char do_decimal_point() const override { return ','; } };
     const std::locale old = std::locale::global(std::locale(std::locale::classic(), new Comma));
-    ASSERT_TRUE(std::setlocale(LC_NUMERIC, testing::kCommaLocales[1])) << testing::kCommaLocales[1] << testing::kNoCommaLocale;
+    const char* comma = testing::kCommaLocales[1];
+    ASSERT_TRUE(std::setlocale(LC_NUMERIC, comma)) << comma << testing::kNoCommaLocale;
     const auto lines = sampleLines();   // the looked-up value points into these lines
     const auto zeroReg = LookupKey(lines, "ZeroReg");
     std::setlocale(LC_NUMERIC, "C");

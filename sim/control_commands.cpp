@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sim/device_memory.h"
+#include "sim/service_controls.h"
 
 namespace r4860::sim {
 namespace {
@@ -112,6 +113,7 @@ ControlReply InterpretControl(std::string_view line, DeviceEngine& engine, LineF
     if (w.empty()) return error("empty command");
     const std::string_view cmd = w[0];
     Conditions& cond = engine.conditions();
+    if (auto reply = InterpretServiceControl(line, engine)) return {*reply, ControlAction::None, {}};
 
     if (bool* flag = conditionSwitch(cmd, cond); flag != nullptr) {
         if (w.size() != 2 || (w[1] != "on" && w[1] != "off")) return error(std::string(cmd) + " on|off");
@@ -158,7 +160,7 @@ ControlReply InterpretControl(std::string_view line, DeviceEngine& engine, LineF
         return ok("signal=" + std::to_string(m.signal) + " result=" + std::to_string(m.result) +
                   " normalized=" + std::to_string(m.normalized) + " counts=" + std::to_string(m.outputCounts));
     }
-    if (cmd == "help") return ok(ControlHelp());
+    if (cmd == "help") return ok(ControlHelp() + " | " + ServiceControlHelp());
     if (cmd == "unplug" && w.size() == 1) return {{}, ControlAction::Unplug, {}};
     if (cmd == "replug" && w.size() == 1) return {{}, ControlAction::Replug, {}};
     if (cmd == "slave-path" && w.size() == 1) return {{}, ControlAction::SlavePath, {}};

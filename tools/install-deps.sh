@@ -6,10 +6,12 @@ set -euo pipefail
 # The windows need Qt 6 and, for "Arial", its metric-compatible Liberation fonts; xvfb runs them
 # where there is no display.
 packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation xvfb xauth x11-apps netpbm xdotool)
+# The report's tests read its PDFs back with poppler-utils (pdftotext, pdfinfo, pdffonts; pdftoppm
+# draws the pictures of tools/report-samples.sh).
 if [ "${1:-}" != "--run" ]; then
   # locales: the tests write and read numbers under comma-decimal locales (generated below);
   # stress-ng: a CPU hog to run the suite beside, as a loaded machine would.
-  packages+=(libgtest-dev clang libclang-rt-14-dev python3 locales stress-ng)
+  packages+=(libgtest-dev clang libclang-rt-14-dev python3 poppler-utils locales stress-ng)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -154,7 +154,11 @@ TEST_F(TransferAgainstSim, AFullWriteLandsInTheMemoryAndVerifiesEqual) {
     ui.clear();
     ASSERT_TRUE(writeAll());
 
-    const auto sent = acceptedSinceMark();
+    // An acknowledgement a loaded host did not see in time has the command sent again; no command
+    // of a write is repeated on purpose, so a repeat is that resend.
+    auto sent = acceptedSinceMark();
+    sent.erase(std::unique(sent.begin(), sent.end(), [](const auto& a, const auto& b) { return a.data == b.data; }),
+               sent.end());
     ASSERT_EQ(sent.size(), 1u + 37u + 3u);
     EXPECT_EQ(sent.front().data, (std::vector<std::uint8_t>{0xEF, 0x00, 0x00}));
     std::size_t i = 1;   // each block an immediate 'D' of four bytes, in address order

@@ -7,12 +7,15 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "common/catalogues.h"
 #include "common/date_text.h"
 #include "common/lang_table.h"
+#include "cli_service.h"
+#include "cli_report.h"
 #include "config_summary.h"
 #include "files/app_paths.h"
 #include "files/atomic_file.h"
@@ -215,7 +218,8 @@ int commandWrite(const Options& o, Run& run, model::ConfigRecord& rec, const std
     if (prepared.refused) return run.report(*prepared.refused);
     run.ui.endProgressLine();
     if (stopped()) return kExitTransducer;
-    if (prepared.blankBase) say("the transducer's configuration cannot be read; writing the complete configuration over it");
+    if (prepared.blankBase)
+        say("the transducer's configuration cannot be read; writing the complete configuration over it");
     g_writing = kind == workflow::WriteKind::Full;
     const auto result = protocol::RunTransferBlocking(run.session.link(), std::move(prepared.request), run.progress());
     g_writing = false;
@@ -336,6 +340,13 @@ int commandMonitor(const Options& o, Run& run) {
     return kExitOk;
 }
 
+int commandReport(Run& run, ReportCommand& report) {
+    model::ConfigRecord rec;
+    model::ConfigImage image{};
+    if (const int rc = readInto(run, rec, image); rc != kExitOk) return rc;
+    return report.reportTransducer(rec);
+}
+
 int commandInfo(Run& run) {
     model::ConfigRecord rec;
     model::ConfigImage image{};
@@ -375,15 +386,24 @@ void RequestStop(int signalNumber) noexcept {
 }
 
 int StopSignal() noexcept { return g_stopSignal.load(); }
+bool StopRequested() noexcept { return stopped(); }
 
 int RunCommand(const Options& o, TerminalUi& ui, AppContext& context) {
     files::LoadSettings(context.settings, files::DesktopRect{});
+    std::optional<ReportCommand> report;
+    if (o.command == Command::Report) {
+        report.emplace(o);
+        if (const int rc = report->prepare(); rc != kExitOk) return rc;
+        if (!o.fromTransducer) return report->reportFiles(context.settings);
+    }
     // A file that cannot be used is refused before the line is touched.
     model::ConfigRecord fromFile;
     std::vector<model::Repair> repairs;
     if (o.command == Command::Write || o.command == Command::Verify) {
         if (const int rc = loadParFile(o.parFile, fromFile, context.settings, repairs); rc != kExitOk) return rc;
     }
+    if (IsServiceCommand(o.command))
+        if (const int rc = CheckServiceAccess(o, context.settings); rc != kExitOk) return rc;
     Session session(context);
     LinkRegistration registration(context.link);
     if (const int rc = exitFor(session.open(o.port, files::PortsDir())); rc != kExitOk) return rc;
@@ -394,6 +414,9 @@ int RunCommand(const Options& o, TerminalUi& ui, AppContext& context) {
     case Command::Verify: return commandVerify(o, run, fromFile, repairs);
     case Command::Monitor: return commandMonitor(o, run);
     case Command::Info: return commandInfo(run);
+    case Command::Output:
+    case Command::Trim: return RunServiceCommand(o, session, ui);
+    case Command::Report: return commandReport(run, *report);
     case Command::Help: break;
     }
     return kExitOk;

@@ -18,6 +18,8 @@ int RunCommand(const Options& options, TerminalUi& ui, workflow::AppContext& con
 // first one during a write only announces that the write is being finished; any other stops the
 // command promptly. Returns the exit code the program ends with when it was stopped.
 void RequestStop(int signalNumber) noexcept;
+// Whether a stop request has ended (or is ending) the command.
+[[nodiscard]] bool StopRequested() noexcept;
 // The signal that stopped the command, 0 when none did.
 [[nodiscard]] int StopSignal() noexcept;
 

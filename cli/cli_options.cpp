@@ -1,5 +1,7 @@
 #include "cli_options.h"
 
+#include "cli_service.h"
+#include "cli_report.h"
 #include "common/number_text.h"
 
 namespace r4860::cli {
@@ -13,8 +15,22 @@ std::optional<Command> commandNamed(const std::string& word) {
     if (word == "verify") return Command::Verify;
     if (word == "monitor") return Command::Monitor;
     if (word == "info") return Command::Info;
+    if (word == "report") return Command::Report;
     if (word == "help") return Command::Help;
+    if (word == "output") return Command::Output;
+    if (word == "trim") return Command::Trim;
     return std::nullopt;
+}
+
+// The options whose value is the next word, and where it goes.
+std::string* wordOption(Options& o, const std::string& name) {
+    if (name == "--port") return &o.port;
+    if (name == "--par") return &o.parFile;
+    if (name == "--image") return &o.imageFile;
+    if (name == "--pdf") return &o.pdfFile;
+    if (name == "--pdf-dir") return &o.pdfDir;
+    if (name == "--language") return &o.language;
+    return nullptr;
 }
 
 }  // namespace
@@ -49,9 +65,17 @@ Commands:
       (Ctrl-C) or N seconds have passed; S seconds between rows (default 0.5).
   info
       Model, serial number, inner code version and the status of the latest frame.
+  report FILE.par... [--pdf OUT.pdf | --pdf-dir DIR] [--language NAME]
+  report --from-transducer [--pdf OUT.pdf | --pdf-dir DIR] [--language NAME]
+      The configuration report of each parameter file (or of the transducer,
+      which needs --port) as text, or as a PDF: OUT.pdf for one, DIR/FILE.pdf
+      for each (the transducer's is named after its serial number). NAME is a
+      language file (Polski) beside the tool; English by default. A file that
+      cannot be read is named and skipped; the others are still reported and
+      the exit code is 1. An existing PDF is replaced in one step.
 
 Options:
-  --port PORT     serial device or COMn (required except for help)
+  --port PORT     serial device or COMn (required except for help and report)
   --verbose       developer trace on stderr
   --help          this text
 
@@ -60,7 +84,7 @@ EEPROM error, transmission unsuccessful, model mismatch, verification errors,
 a port that cannot be opened); 2 bad usage (a bad port name, a path that is
 not a serial device, a file that cannot be used); 130 or 143 when stopped by
 Ctrl-C or SIGTERM.
-)";
+)" + ServiceUsageText();
 }
 
 Result<Options> ParseOptions(const std::vector<std::string>& args) {
@@ -78,20 +102,14 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
             o.command = Command::Help;
             return o;
         }
-        if (a == "--verbose" || a == "-v") {
+        if (auto taken = TakeServiceOption(args, i, o)) {
+            if (!*taken) return taken->error();
+        } else if (a == "--verbose" || a == "-v") {
             o.verbose = true;
-        } else if (a == "--port") {
-            auto v = takeValue("--port");
+        } else if (std::string* target = wordOption(o, a)) {
+            auto v = takeValue(a.c_str());
             if (!v) return v.error();
-            o.port = *v;
-        } else if (a == "--par") {
-            auto v = takeValue("--par");
-            if (!v) return v.error();
-            o.parFile = *v;
-        } else if (a == "--image") {
-            auto v = takeValue("--image");
-            if (!v) return v.error();
-            o.imageFile = *v;
+            *target = *v;
         } else if (a == "--force") {
             o.force = true;
         } else if (a == "--id-tag-only") {
@@ -100,6 +118,8 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
             o.acceptRepairs = true;
         } else if (a == "--compare-date") {
             o.compareDate = true;
+        } else if (a == "--from-transducer") {
+            o.fromTransducer = true;
         } else if (a == "--seconds" || a == "--interval") {
             auto v = takeValue(a.c_str());
             if (!v) return v.error();
@@ -120,13 +140,20 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
     if (!command) return bad("no command given");
     o.command = *command;
     if (o.command == Command::Help) return o;
+    if (o.command == Command::Report) {
+        if (auto checked = CheckReportOptions(o, positional); !checked) return checked.error();
+        return o;
+    }
+    if (!o.pdfFile.empty() || !o.pdfDir.empty() || !o.language.empty() || o.fromTransducer)
+        return bad("--pdf, --pdf-dir, --language and --from-transducer go with report");
     if (o.port.empty()) return bad("--port is required");
 
     const bool takesFile = o.command == Command::Write || o.command == Command::Verify;
+    if (auto service = CheckServiceOptions(o, positional); !service) return service.error();
     if (takesFile) {
         if (positional.size() != 1) return bad("the command needs one parameter file");
         o.parFile = positional.front();
-    } else if (!positional.empty()) {
+    } else if (!positional.empty() && !IsServiceCommand(o.command)) {
         return bad("unexpected argument " + positional.front());
     }
     if ((o.force || o.idTagOnly || o.acceptRepairs) && o.command != Command::Write)
@@ -135,8 +162,9 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
     if (takesFile && o.parFile.empty()) return bad("an empty file name");
     if ((!o.imageFile.empty() || (!o.parFile.empty() && !takesFile)) && o.command != Command::Read)
         return bad("--par and --image go with read");
-    if ((o.seconds || o.interval != 0.5) && o.command != Command::Monitor)
-        return bad("--seconds and --interval go with monitor");
+    if ((o.seconds && o.command != Command::Monitor && o.command != Command::Output) ||
+        (o.interval != 0.5 && o.command != Command::Monitor))
+        return bad("--seconds goes with monitor and output, --interval with monitor");
     return o;
 }
 

@@ -9,7 +9,7 @@
 
 namespace r4860::cli {
 
-enum class Command { Read, Write, Verify, Monitor, Info, Help };
+enum class Command { Read, Write, Verify, Monitor, Info, Output, Trim, Report, Help };
 
 struct Options {
     Command command = Command::Help;
@@ -23,6 +23,15 @@ struct Options {
     std::optional<double> seconds;  // monitor: stop after this long
     double interval = 0.5;        // monitor: seconds between rows
     bool verbose = false;
+    std::string current;            // output: the current to force (mA), as typed
+    std::optional<double> zero;     // trim: the corrections, % of span
+    std::optional<double> gain;
+    std::string password;           // output, trim; "-" reads it from standard input
+    std::vector<std::string> parFiles;  // report
+    std::string pdfFile;          // report --pdf
+    std::string pdfDir;           // report --pdf-dir
+    std::string language;         // report --language
+    bool fromTransducer = false;  // report --from-transducer
 };
 
 // Errc::BadArgument with a one-line reason when the words do not make a command.

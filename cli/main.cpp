@@ -15,13 +15,13 @@
 
 namespace {
 
-// Ctrl-C and SIGTERM are taken by one thread with sigwait, never by a handler, so a stop request
+// Ctrl-C, SIGTERM and a closed terminal (SIGHUP) are taken by one thread with sigwait, never by a handler, so a stop request
 // may print, cancel a transfer and take locks. SIGUSR1 only ends the watcher.
 class SignalWatcher {
 public:
     SignalWatcher() {
         sigemptyset(&m_set);
-        for (int s : {SIGINT, SIGTERM, SIGUSR1}) sigaddset(&m_set, s);
+        for (int s : {SIGINT, SIGTERM, SIGHUP, SIGUSR1}) sigaddset(&m_set, s);
         // Blocked before any other thread starts, so every thread inherits the mask.
         pthread_sigmask(SIG_BLOCK, &m_set, nullptr);
         m_thread = std::thread([this] {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sim/device_memory.h"
+#include "sim/service_controls.h"
 
 namespace r4860::sim {
 namespace {
@@ -79,6 +80,32 @@ ControlReply poke(const std::vector<std::string_view>& w, DeviceEngine& engine) 
     return ok();
 }
 
+ControlReply onOff(const std::vector<std::string_view>& w, bool& target) {
+    if (w.size() != 2 || (w[1] != "on" && w[1] != "off")) return error(std::string(w[0]) + " on|off");
+    target = w[1] == "on";
+    return ok();
+}
+
+ControlReply nextCount(const std::vector<std::string_view>& w, int& target) {
+    const auto n = integer(w[2]);
+    if (!n || *n < 0) return error(std::string(w[0]) + " next N");
+    target = static_cast<int>(*n);
+    return ok();
+}
+
+// The faults of the line itself; nothing when `w` names none of them.
+std::optional<ControlReply> lineFault(const std::vector<std::string_view>& w, LineFaults& faults) {
+    const std::string_view cmd = w[0];
+    const bool next = w.size() == 3 && w[1] == "next";
+    if (cmd == "silence") return onOff(w, faults.silence);
+    if (cmd == "strict") return onOff(w, faults.strictGap);
+    if (cmd == "corrupt" && w.size() == 2) return rate(w[1], faults.corruptRate);
+    if (cmd == "drop-acks" && w.size() == 2) return rate(w[1], faults.dropAckRate);
+    if (cmd == "drop-acks" && next) return nextCount(w, faults.dropAckNext);
+    if (cmd == "skip-replies" && next) return nextCount(w, faults.skipRepliesNext);
+    return std::nullopt;
+}
+
 }  // namespace
 
 ControlReply InterpretControl(std::string_view line, DeviceEngine& engine, LineFaults& faults) {
@@ -86,36 +113,14 @@ ControlReply InterpretControl(std::string_view line, DeviceEngine& engine, LineF
     if (w.empty()) return error("empty command");
     const std::string_view cmd = w[0];
     Conditions& cond = engine.conditions();
+    if (auto reply = InterpretServiceControl(line, engine)) return {*reply, ControlAction::None, {}};
 
     if (bool* flag = conditionSwitch(cmd, cond); flag != nullptr) {
         if (w.size() != 2 || (w[1] != "on" && w[1] != "off")) return error(std::string(cmd) + " on|off");
         *flag = w[1] == "on";
         return ok();
     }
-    if (cmd == "silence") {
-        if (w.size() != 2 || (w[1] != "on" && w[1] != "off")) return error("silence on|off");
-        faults.silence = w[1] == "on";
-        return ok();
-    }
-    if (cmd == "strict") {
-        if (w.size() != 2 || (w[1] != "on" && w[1] != "off")) return error("strict on|off");
-        faults.strictGap = w[1] == "on";
-        return ok();
-    }
-    if (cmd == "corrupt" && w.size() == 2) return rate(w[1], faults.corruptRate);
-    if (cmd == "drop-acks" && w.size() == 2) return rate(w[1], faults.dropAckRate);
-    if (cmd == "drop-acks" && w.size() == 3 && w[1] == "next") {
-        const auto n = integer(w[2]);
-        if (!n || *n < 0) return error("drop-acks next N");
-        faults.dropAckNext = static_cast<int>(*n);
-        return ok();
-    }
-    if (cmd == "skip-replies" && w.size() == 3 && w[1] == "next") {
-        const auto n = integer(w[2]);
-        if (!n || *n < 0) return error("skip-replies next N");
-        faults.skipRepliesNext = static_cast<int>(*n);
-        return ok();
-    }
+    if (auto reply = lineFault(w, faults)) return *reply;
     if (cmd == "pulse" && w.size() == 2) {
         if (w[1] == "new-average") cond.pulseNewAverage = true;
         else if (w[1] == "large-error") cond.pulseLargeError = true;
@@ -155,7 +160,7 @@ ControlReply InterpretControl(std::string_view line, DeviceEngine& engine, LineF
         return ok("signal=" + std::to_string(m.signal) + " result=" + std::to_string(m.result) +
                   " normalized=" + std::to_string(m.normalized) + " counts=" + std::to_string(m.outputCounts));
     }
-    if (cmd == "help") return ok(ControlHelp());
+    if (cmd == "help") return ok(ControlHelp() + " | " + ServiceControlHelp());
     if (cmd == "unplug" && w.size() == 1) return {{}, ControlAction::Unplug, {}};
     if (cmd == "replug" && w.size() == 1) return {{}, ControlAction::Replug, {}};
     if (cmd == "slave-path" && w.size() == 1) return {{}, ControlAction::SlavePath, {}};
@@ -171,7 +176,8 @@ ControlReply InterpretControl(std::string_view line, DeviceEngine& engine, LineF
 }
 
 std::string ControlHelp() {
-    return "corrupt P | drop-acks P | drop-acks next N | skip-replies next N | silence on|off | strict on|off | eeprom-error on|off | "
+    return "corrupt P | drop-acks P | drop-acks next N | skip-replies next N | silence on|off | strict on|off | "
+           "eeprom-error on|off | "
            "broken-sensor on|off | out-of-range on|off | internal-error on|off | cal-mode on|off | "
            "checksum-check on|off | pulse new-average|large-error | model-index N|auto | signal X|auto | "
            "oscillator N | measurement | unplug | replug | slave-path | stats | dump-memory | poke ADDR HEX | "

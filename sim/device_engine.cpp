@@ -28,9 +28,11 @@ bool singleBit(unsigned v) { return v != 0 && (v & (v - 1)) == 0; }
 
 }  // namespace
 
+int DeviceEngine::modelCode() const noexcept { return static_cast<int>(m_memory.u16(map::kModelNumber)) - 4700; }
+
 int DeviceEngine::modelIndex() const noexcept {
     if (m_conditions.modelIndex) return *m_conditions.modelIndex & 0x0F;
-    const int code = static_cast<int>(m_memory.u16(map::kModelNumber)) - 4700;
+    const int code = modelCode();
     for (std::size_t i = 0; i < model::ModelSelectionCodes.size(); ++i)
         if (model::ModelCodes[i] == code) return static_cast<int>(i);
     return static_cast<int>(model::ModelSelectionCodes.size());  // a code the table lacks
@@ -70,6 +72,7 @@ CommandResult DeviceEngine::execute(std::span<const std::uint8_t> data) {
     case 'Z': {
         if (data.size() != 5) return refused("simulated value needs four bytes");
         m_simulatedResult = DecodeDeviceFloat(std::span<const std::uint8_t, 4>(data.data() + 1, 4));
+        m_simulatedSince.reset();
         return acked("simulated result");
     }
     case '@':
@@ -126,6 +129,8 @@ void DeviceEngine::reset() noexcept {
     m_reply.reset();
     m_forcedCounts.reset();
     m_simulatedResult.reset();
+    m_simulatedSince.reset();
+    m_averageStarted = false;
     m_register = 16;
     m_service = false;
     m_writeOpen = false;
@@ -137,22 +142,58 @@ bool DeviceEngine::checksumsWrong() const noexcept {
     return m_sumsPending ? m_sumsWrongBeforeWrite : !ChecksumsValid(m_memory);
 }
 
-double DeviceEngine::registerValue(const Measurement& m, double seconds) const {
-    switch (m_register) {
-    case 1: return m.signal;                                           // input signal
-    case 2: return 0.0;                                                // compensation input
-    case 4: return 25.0 + 0.5 * std::sin(seconds / 30.0);              // internal temperature
-    case 8: return 0.0;                                                // second input
-    case 64: return m.normalized;                                      // normalized output
-    default: return m.result;                                          // measurement, result, average
+double DeviceEngine::uncorrectedResult(const Measurement& m) const {
+    const double zero = static_cast<std::int16_t>(m_memory.u16(map::kZeroCorr)) * 0.0001;
+    const double gain = static_cast<std::int16_t>(m_memory.u16(map::kGainCorr)) * 0.0001;
+    const double minInput = m_memory.floatAt(map::kMinInput), span = m_memory.floatAt(map::kInputSpan);
+    return minInput + span * (m.normalized - zero) / (1.0 + gain);
+}
+
+// Registers 2, 4 and 8 mean different things by model: the family's compensation, reference or
+// auxiliary inputs, each a plausible, slowly moving value.
+double DeviceEngine::modelRegister(int reg, const Measurement& m, double inner) const {
+    const int model = modelCode();
+    if (model == 20) return m.signal;                               // three current inputs
+    if (model >= 47 && model <= 49) {
+        if (reg == 2) return 1000.0 * (1.0 + 0.00385 * inner);      // cold-junction Pt1000, ohm
+        if (reg == 4) return inner;                                  // internal temperature, degC
+        return m.signal * 1.0002;                                    // the second input
     }
+    if (model >= 37 && model <= 39) {
+        if (reg == 2) return 0.012 + 0.0004 * (inner - 25.0);        // offset input, mV
+        if (reg == 4) return 2.5 + 0.0001 * (inner - 25.0);          // excitation, V
+        return 24.0;                                                 // loop supply, V
+    }
+    if (reg == 2) return 400.0 + 0.02 * (inner - 25.0);              // reference resistor, ohm
+    if (reg == 4) return inner;
+    return 0.0;                                                      // no auxiliary input
+}
+
+double DeviceEngine::registerValue(const Measurement& m, double seconds) const {
+    const double inner = 25.0 + 0.5 * std::sin(seconds / 30.0);
+    switch (m_register) {
+    case 1: return m.signal;
+    case 2:
+    case 4:
+    case 8: return modelRegister(m_register, m, inner);
+    case 32: return m_simulatedResult ? m.result : uncorrectedResult(m);   // before the user corrections
+    case 64: return m.normalized;
+    case 128: return m_average;
+    default: return m.result;                                              // the measurement
+    }
+}
+
+std::uint16_t DeviceEngine::outputRaw(int counts) const noexcept {
+    if (!m_extendedOutput) return static_cast<std::uint16_t>(std::clamp(counts, kMinCounts, kMaxCounts));
+    return static_cast<std::uint16_t>(std::clamp(9216 + counts, 9216, 65535 - 128));
 }
 
 std::array<std::uint8_t, 2> DeviceEngine::statusBytes(bool rangeExceeded) const noexcept {
     const bool eeprom = m_conditions.eepromError || checksumsWrong();
     const int unit = m_memory.byte(map::kGainUnit) & 0x0F;
     const auto a = static_cast<std::uint8_t>((eeprom ? 0x80 : 0) | (m_conditions.brokenSensor ? 0x40 : 0) |
-                                             (m_forcedCounts ? 0x20 : 0) | (m_conditions.calMode ? 0x10 : 0) | unit);
+                                             (m_forcedCounts ? 0x20 : 0) |
+                                             (m_conditions.calMode || m_service ? 0x10 : 0) | unit);
     const bool range = rangeExceeded || m_conditions.outOfRange;
     const auto b = static_cast<std::uint8_t>((range ? 0x80 : 0) | (m_conditions.pulseLargeError ? 0x40 : 0) |
                                              (m_conditions.pulseNewAverage ? 0x20 : 0) |
@@ -160,10 +201,29 @@ std::array<std::uint8_t, 2> DeviceEngine::statusBytes(bool rangeExceeded) const 
     return {a, b};
 }
 
+int DeviceEngine::frameCounts(const Measurement& m) const noexcept {
+    int counts = m.outputCounts;
+    if (m_conditions.brokenSensor) counts = BurnoutCounts(m_memory);
+    if (m_extendedOutput) {
+        // What the output drives, in the extended scale's 2000 counts per mA; 'o' counts on it
+        // are unsigned (22 mA is 44000).
+        counts = static_cast<int>(std::lround((4.0 + counts * 18.0 / 9216.0) * 2000.0));
+        if (m_forcedCounts) counts = static_cast<std::uint16_t>(*m_forcedCounts);
+    } else if (m_forcedCounts) {
+        counts = *m_forcedCounts;
+    }
+    return counts;
+}
+
 OutgoingFrame DeviceEngine::nextFrame(double seconds) {
+    if (m_simulatedResult && m_simulatedSince && seconds - *m_simulatedSince > kSimulationHoldS) {
+        m_simulatedResult.reset();
+        m_simulatedSince.reset();
+    }
     const double signal = m_conditions.signal ? *m_conditions.signal : SweepSignal(m_memory, seconds);
     Measurement m = Evaluate(m_memory, signal);
     if (m_simulatedResult) {  // the corrections preview: the output follows the value sent
+        if (!m_simulatedSince) m_simulatedSince = seconds;
         const double minInput = m_memory.floatAt(map::kMinInput), span = m_memory.floatAt(map::kInputSpan);
         m.result = *m_simulatedResult;
         m.normalized = span != 0.0 ? (m.result - minInput) / span : 0.0;
@@ -171,9 +231,8 @@ OutgoingFrame DeviceEngine::nextFrame(double seconds) {
         m.outOfRange = m.normalized < -0.005 || m.normalized > 1.005;
     }
     m_last = m;
-    int counts = m.outputCounts;
-    if (m_conditions.brokenSensor) counts = BurnoutCounts(m_memory);
-    if (m_forcedCounts) counts = *m_forcedCounts;
+    m_average = m_averageStarted ? m_average + 0.125 * (m.result - m_average) : m.result;
+    m_averageStarted = true;
 
     OutgoingFrame out;
     const auto status = statusBytes(m.outOfRange);
@@ -187,7 +246,7 @@ OutgoingFrame DeviceEngine::nextFrame(double seconds) {
         const auto value = EncodeDeviceFloat(registerValue(m, seconds));
         const DeviceFloatBytes f = value ? *value : DeviceFloatBytes{0, 0, 0, 0};
         std::copy(f.begin(), f.end(), out.data.begin());
-        const auto raw = static_cast<std::uint16_t>(counts);
+        const std::uint16_t raw = outputRaw(frameCounts(m));
         out.data[4] = static_cast<std::uint8_t>(raw >> 8);
         out.data[5] = static_cast<std::uint8_t>(raw);
     }

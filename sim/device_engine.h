@@ -61,12 +61,26 @@ public:
 
     // The adjustment '%' leaves in the low nibble at 0x27 (two's complement, -8..7).
     void setOscillatorAdjustment(int value) noexcept { m_oscillator = value; }
+    // Report the output on the extended scale (9216 + 2000 counts per mA) instead of the normal one.
+    void setExtendedOutput(bool on) noexcept { m_extendedOutput = on; }
+    [[nodiscard]] bool extendedOutput() const noexcept { return m_extendedOutput; }
+    [[nodiscard]] std::optional<int> forcedCounts() const noexcept { return m_forcedCounts; }
+    [[nodiscard]] std::optional<double> simulatedResult() const noexcept { return m_simulatedResult; }
+    // The model code in memory (4700 + code at 28).
+    [[nodiscard]] int modelCode() const noexcept;
+
+    // A value sent with 'Z' is reported for this long, then the measurement again.
+    static constexpr double kSimulationHoldS = 1.5;
 
 private:
     CommandResult write(std::span<const std::uint8_t> data);
     CommandResult writeRegister(std::span<const std::uint8_t> data);
     CommandResult storeCorrections(std::span<const std::uint8_t> data);
     double registerValue(const Measurement& m, double seconds) const;
+    double modelRegister(int reg, const Measurement& m, double innerTemperature) const;
+    double uncorrectedResult(const Measurement& m) const;
+    [[nodiscard]] int frameCounts(const Measurement& m) const noexcept;
+    [[nodiscard]] std::uint16_t outputRaw(int counts) const noexcept;
     [[nodiscard]] bool checksumsWrong() const noexcept;
 
     DeviceMemory m_memory;
@@ -74,7 +88,11 @@ private:
     Measurement m_last;
     std::optional<std::array<std::uint8_t, 6>> m_reply;  // 4 memory bytes, address high, low
     std::optional<int> m_forcedCounts;                     // 'o': independent output
-    std::optional<double> m_simulatedResult;               // 'Z': shown until 'm' or a reset
+    std::optional<double> m_simulatedResult;               // 'Z': shown until 'm', a reset or the hold ends
+    std::optional<double> m_simulatedSince;                // emulator time of the first frame that showed it
+    bool m_extendedOutput = false;
+    double m_average = 0.0;                                // register 128: a running mean of the result
+    bool m_averageStarted = false;
     int m_register = 16;
     bool m_service = false;
     bool m_writeOpen = false;

@@ -274,6 +274,8 @@ std::string SimLoop::control(std::string_view line) {
     case ControlAction::Replug: {
         if (m_port.isOpen()) return "ok " + m_port.slavePath();
         if (auto st = m_port.open(); !st) return "error " + st.error().message;
+        // The adapter powers the transducer: plugged in again, it starts afresh, out of service mode.
+        m_engine.reset();
         m_phase = Phase::Gap;
         m_nextFrameUs = now;
         m_gapUntilUs = now;

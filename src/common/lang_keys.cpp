@@ -259,6 +259,13 @@ static_assert(std::ranges::none_of(kKeys, [](std::string_view key) { return key.
 // Append only: the windows and the manual name them.
 constexpr std::array kToolKeys = {
     std::string_view{"Print preview"},
+    std::string_view{"The transducer is still in service mode"},
+    std::string_view{"Leave service mode"},
+    std::string_view{"The transducer did not leave service mode"},
+    std::string_view{"Export PDF"},
+    std::string_view{"PDF files"},
+    std::string_view{"No printer is installed"},
+    std::string_view{"Export the report as a PDF file instead?"},
     std::string_view{"Conversion coefficients"},
     std::string_view{"Calibration date"},
     std::string_view{"Code version"},

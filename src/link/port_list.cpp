@@ -78,7 +78,8 @@ std::vector<FoundPort> FindPorts(const fs::path& portsFolder, const fs::path& sy
             if (found.count(com) != 0 || !fs::exists(devRoot / name, ec)) continue;
             const fs::path classDir = sysfsRoot / "class" / "tty" / name;
             if (block.needsHardware && !hasHardware(classDir)) continue;
-            found[com] = FoundPort{com, (devRoot / name).string(), block.needsHardware ? "" : usbDescription(classDir), false};
+            const std::string description = block.needsHardware ? "" : usbDescription(classDir);
+            found[com] = FoundPort{com, (devRoot / name).string(), description, false};
         }
     }
     std::vector<FoundPort> out;

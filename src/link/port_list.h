@@ -18,9 +18,10 @@ struct FoundPort {
     [[nodiscard]] std::string label() const;
 };
 
-// The entries COMn of the ports folder (whatever they point to, marked when that is nothing), then every USB and ACM device
-// present and the built-in ports that have hardware behind them, ordered by COM number; a number
-// appears once (the folder's entry wins). `sysfsRoot` and `devRoot` are "/sys" and "/dev" except in tests.
+// The entries COMn of the ports folder (whatever they point to, marked when that is nothing),
+// then every USB and ACM device present and the built-in ports that have hardware behind them,
+// ordered by COM number; a number appears once (the folder's entry wins). `sysfsRoot` and
+// `devRoot` are "/sys" and "/dev" except in tests.
 [[nodiscard]] std::vector<FoundPort> FindPorts(const std::filesystem::path& portsFolder,
                                                const std::filesystem::path& sysfsRoot = "/sys",
                                                const std::filesystem::path& devRoot = "/dev");

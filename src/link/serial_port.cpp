@@ -128,7 +128,8 @@ Status SerialPort::openDevice() {
     }
     UniqueFd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (!fd.valid()) return fail(PortProblemOfErrno(errno), osError(path, errno));
-    if (!::isatty(fd.get())) return fail(PortProblem::NotSerial, makeError(Errc::BadArgument, path + ": not a serial port"));
+    if (!::isatty(fd.get()))
+        return fail(PortProblem::NotSerial, makeError(Errc::BadArgument, path + ": not a serial port"));
     // TIOCEXCL keeps other programs out; root passes it, so the advisory lock says "busy" too.
     if (::ioctl(fd.get(), TIOCEXCL) != 0 && !isUnsupported(errno))
         return fail(PortProblemOfErrno(errno), osError(path, errno));
@@ -532,6 +533,18 @@ void SerialPort::sleepFor(Clock::duration duration) {
         const int n = ::ppoll(&fd, 1, &left, nullptr);
         if (n < 0 && errno == EINTR) continue;
         if (n != 0) return;   // woken (or the eventfd failed): the pause ends
+    }
+}
+
+void SerialPort::idleUntil(Clock::time_point wake, int alsoFd) {
+    if (aborting() || !fill() || buffered() > 0) return;
+    for (;;) {
+        pollfd fds[] = {{m_wake.get(), POLLIN, 0}, {alsoFd, POLLIN, 0}};
+        if (Clock::now() >= wake) return;
+        const timespec left = remaining(wake);
+        const int n = ::ppoll(fds, alsoFd >= 0 ? 2 : 1, &left, nullptr);
+        if (n < 0 && errno == EINTR) continue;
+        return;
     }
 }
 

@@ -91,6 +91,9 @@ public:
     // A pause that interrupt() and AbortWorker() cut short; kept to the microsecond, not rounded
     // up to whole milliseconds.
     void pause(std::chrono::microseconds duration);
+    // Sleeps until `wake` while no input waits, so bytes that come meanwhile are read together
+    // afterwards; ends early on interrupt() or AbortWorker(), or when `alsoFd` becomes readable.
+    void idleUntil(std::chrono::steady_clock::time_point wake, int alsoFd);
     // True when the last byte taken is the last that came and it arrived at most `within` ago.
     // Its arrival is judged from the last moment the input was seen empty (a read that emptied
     // it, or a wait that input ended) and the line's pace of one byte per character time; a byte

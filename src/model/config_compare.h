@@ -14,8 +14,8 @@
 
 namespace r4860::model {
 
-// Item keys, each a LangText key; the values are shown as the panel and the dialogs show them. An item owns whole bytes or, in the shared bytes 2, 6
-// and 7, the bits of its field.
+// Item keys, each a LangText key; the values are shown as the panel and the dialogs show them.
+// An item owns whole bytes or, in the shared bytes 2, 6 and 7, the bits of its field.
 inline constexpr std::string_view kSensorItem = "Sensor";
 inline constexpr std::string_view kLinearizationItem = "linearization";
 inline constexpr std::string_view kCoefficientsItem = "Conversion coefficients";

@@ -1,10 +1,23 @@
 #include "model/models.h"
 
+#include <algorithm>
+
 namespace r4860::model {
 
 std::vector<ModelListRow> DefaultModelList() {
     return {{"R4747", "R4747"}, {"R4748", "?"}, {"R4749", "?"}, {"R4737", "?"},     {"R4738", "?"},
             {"R4739", "?"},     {"R4760", "?"}, {"R4795", "?"}, {"R4720", "R4720"}};
+}
+
+std::optional<std::string> ModelListValue(std::span<const ModelListRow> modelList, std::string_view device) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (const ModelListRow& row : modelList) {
+        if (row.name.size() != device.size()) continue;
+        if (std::equal(row.name.begin(), row.name.end(), device.begin(),
+                       [&](char a, char b) { return lower(a) == lower(b); }))
+            return row.value;
+    }
+    return std::nullopt;
 }
 
 std::string ModelName(int code) {

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,10 @@ struct ModelListRow {
     std::string value;  // what the operator is offered, "?" when not offered
 };
 [[nodiscard]] std::vector<ModelListRow> DefaultModelList();
+// The value of the row named `device`, names compared ignoring ASCII letter case like the keys of
+// the settings file; nothing when no row has that name.
+[[nodiscard]] std::optional<std::string> ModelListValue(std::span<const ModelListRow> modelList,
+                                                        std::string_view device);
 
 // "R47" + code for codes up to 100, "Q47" + (code - 100) above.
 [[nodiscard]] std::string ModelName(int code);

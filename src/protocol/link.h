@@ -87,6 +87,7 @@ public:
     bool waitCommandDone(std::chrono::milliseconds timeout) { return m_commandDoneEvent.waitFor(timeout); }
     // Takes a send failure not yet reported (once per failure), while nothing is pending.
     bool takeSendFailure() noexcept;
+    [[nodiscard]] bool commandPending() const noexcept { return m_commandPending.load(std::memory_order_acquire); }
 
     // --- Polling (one polling thread at a time) ---
     struct TakenFrame {
@@ -121,6 +122,10 @@ public:
     PendingCommand takePendingForSend() noexcept;
     // The outcome of one send; `finished` drops the command (sent, or out of tries).
     void commandSent(bool ok, bool finished);
+    // Readable once a command has been posted or the listener is asked to end, so a listener
+    // sleeping through a frame wakes for it; drain it before looking at commandPending().
+    [[nodiscard]] int listenerWakeFd() const noexcept { return m_listenerWake.get(); }
+    void drainListenerWake() noexcept;
     // Wakes everyone waiting for the listener: it will not signal again.
     void releaseListenerWaiters();
 
@@ -164,6 +169,7 @@ private:
     Status stopListener();
     void stopUnlocked();
     void resetExchangeState() noexcept;
+    void wakeListener() noexcept;
     void clearLatestFrame();
 
     std::unique_ptr<link::SerialPort> m_port;   // present while the link is up
@@ -196,6 +202,7 @@ private:
     ManualResetEvent m_progressAckEvent;
     ManualResetEvent m_readyEvent;
     UniqueFd m_frameNotify;
+    UniqueFd m_listenerWake;
 
     mutable std::mutex m_frameMutex;
     FrameBuffer m_latest{};

@@ -154,7 +154,8 @@ Prepared PrepareWrite(const LineState& line, model::ConfigRecord& rec, const mod
 
 Prepared PrepareWriteOver(const protocol::TransferResult& read, const LineState& line, model::ConfigRecord& rec,
                           model::ConfigImage& image, const model::EncodeOptions& options, WriteKind kind) {
-    const bool blank = line.eepromError && (read.status == TransferStatus::Failed || read.status == TransferStatus::Stalled);
+    const bool blank =
+        line.eepromError && (read.status == TransferStatus::Failed || read.status == TransferStatus::Stalled);
     if (!read.ok() && !blank) {
         Prepared p;
         p.refused = TransferFailure(read);
@@ -212,7 +213,8 @@ std::string dateNote(const model::ConfigImage& wanted, const model::ConfigImage&
     const std::vector<std::size_t> offsets(model::kConfigDateOffsets.begin(), model::kConfigDateOffsets.end());
     const auto items = model::DescribeDifferences(wanted, readBack, offsets);
     if (items.empty()) return {};
-    std::string note = LangText("The transducer's configuration date %1 differs from %2 (not compared: a write stamps it)");
+    std::string note =
+        LangText("The transducer's configuration date %1 differs from %2 (not compared: a write stamps it)");
     for (const auto& [mark, text] : {std::pair{"%1", items.front().actual}, std::pair{"%2", items.front().expected}})
         if (const auto at = note.find(mark); at != std::string::npos) note.replace(at, 2, text);
     return note;

@@ -43,7 +43,8 @@ std::string PortProblemText(const PortFailure& failure) {
 
 Outcome PortFailureOutcome(const PortFailure& failure) {
     std::string text = LangText("COM%d initialization failed") + "!";
-    if (const auto at = text.find("%d"); at != std::string::npos) text.replace(at, 2, std::to_string(failure.comNumber));
+    if (const auto at = text.find("%d"); at != std::string::npos)
+        text.replace(at, 2, std::to_string(failure.comNumber));
     text += "\n" + (failure.device.empty() ? std::string() : failure.device + ": ") + PortProblemText(failure);
     Outcome o;
     o.beep = Beep::Asterisk;

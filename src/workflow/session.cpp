@@ -60,7 +60,8 @@ namespace {
 
 // What the operator can check: a missing device comes with the ports this machine has, any other
 // failure with the system's own words.
-std::string portHint(const PortFailure& failure, const std::string& systemText, const std::filesystem::path& portsFolder) {
+std::string portHint(const PortFailure& failure, const std::string& systemText,
+                     const std::filesystem::path& portsFolder) {
     std::string hint = PortProblemText(failure);
     if (failure.problem == link::PortProblem::Failed) return hint + " (" + systemText + ")";
     if (failure.problem != link::PortProblem::Missing) return hint;

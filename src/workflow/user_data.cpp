@@ -63,10 +63,11 @@ std::vector<fs::path> TableSearchDirs(const fs::path& parFile, const files::Sett
     std::error_code ec;
     std::vector<fs::path> dirs{parFile.has_parent_path() ? parFile.parent_path() : fs::current_path(ec)};
     if (!settings.DataDir.empty()) dirs.emplace_back(settings.DataDir);
-    if (!settings.ExeDir.empty()) {
-        const fs::path exe(settings.ExeDir);
-        dirs.push_back(exe);
-        dirs.push_back(fs::is_directory(exe / "Tables", ec) ? exe / "Tables" : exe / "Tablice");
+    if (settings.ExeDir.empty()) return dirs;
+    // The program's folder and, for an installed copy, its shared data folder, each with its tables.
+    for (const fs::path& data : files::DataSearchDirsFor(settings.ExeDir)) {
+        dirs.push_back(data);
+        dirs.push_back(fs::is_directory(data / "Tables", ec) ? data / "Tables" : data / "Tablice");
     }
     return dirs;
 }

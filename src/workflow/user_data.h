@@ -15,8 +15,9 @@
 namespace r4860::workflow {
 
 // Where a configuration's table file is looked for, in this order: the parameter file's folder
-// (the current folder when there is none), the data folder, the program folder, and its tables
-// folder ("Tables", or "Tablice" when there is no "Tables").
+// (the current folder when there is none), the data folder, the program folder and its tables
+// folder ("Tables", or "Tablice" when there is no "Tables"), then the same for the shared data
+// folder of an installed copy.
 [[nodiscard]] std::vector<std::filesystem::path> TableSearchDirs(const std::filesystem::path& parFile,
                                                                  const files::Settings& settings);
 

@@ -130,23 +130,66 @@ TEST(DeviceEngine, OutputAndResultFollowTheCommandsUntilUndone) {
     EXPECT_NEAR(outputCounts(f), 4096, 5) << "and the next selection ends the simulation";
 }
 
+TEST(DeviceEngine, AnswersTheServiceCommandsAsATransducerWould) {
+    DeviceEngine e = factoryEngine();   // Pt100 at 50 degC of 0..100, model 47
+    ASSERT_TRUE(e.execute(Bytes{'@', '7', '3', '1', '5'}).accepted);
+    EXPECT_EQ(e.nextFrame(0.0).data[6] & 0x10, 0x10) << "service mode shows as the calibration flag";
+    struct Reg { std::uint8_t m; double want, tolerance; const char* why; };
+    for (const auto& r : {Reg{2, 1096.3, 2.0, "cold-junction Pt1000 near 25 degC"}, Reg{4, 25.0, 0.6, "internal temperature"},
+                          Reg{8, *e.conditions().signal * 1.0002, 1e-3, "the second input"},
+                          Reg{64, 0.5, 1e-3, "normalized output"}, Reg{128, 50.0, 0.01, "average"}}) {
+        ASSERT_TRUE(e.execute(Bytes{'m', r.m}).accepted);
+        EXPECT_NEAR(result(e.nextFrame(0.1)), r.want, r.tolerance) << r.why;
+    }
+    // +1 % zero: the measurement moves by 1 % of the span, the result before corrections does not.
+    ASSERT_TRUE(e.execute(Bytes{'V', 5, 0x00, 0xF8, 0x00, 0x64, 0x00, 0x00, 0x64}).accepted);
+    ASSERT_TRUE(e.execute(Bytes{'m', 16}).accepted);
+    EXPECT_NEAR(result(e.nextFrame(0.2)), 51.0, 0.02);
+    ASSERT_TRUE(e.execute(Bytes{'m', 32}).accepted);
+    EXPECT_NEAR(result(e.nextFrame(0.3)), 50.0, 0.02);
+    ASSERT_TRUE(e.execute(Bytes{'Z', 0x85, 0x48, 0x00, 0x00}).accepted);   // 100.0
+    EXPECT_NEAR(result(e.nextFrame(1.0)), 100.0, 1e-9) << "a simulated result is reported as sent";
+    EXPECT_NEAR(result(e.nextFrame(2.4)), 100.0, 1e-9);
+    EXPECT_NEAR(result(e.nextFrame(2.6)), 50.0, 0.02) << "until its hold of 1.5 s is over";
+    ASSERT_TRUE(e.execute(Bytes{'r'}).reset);
+    e.reset();
+    EXPECT_EQ(std::pair(e.serviceMode(), e.nextFrame(3.0).data[6] & 0x10), std::pair(false, 0));
+}
+
+TEST(DeviceEngine, ReportsTheOutputOnTheExtendedScaleWhenSwitchedTo) {
+    DeviceEngine e = factoryEngine();
+    LineFaults faults;
+    EXPECT_EQ(InterpretControl("output-scale extended", e, faults).text, "ok");
+    EXPECT_NEAR(outputCounts(e.nextFrame(0.0)), 9216 + 24000, 12) << "12 mA measured: 9216 + 2000 counts per mA";
+    ASSERT_TRUE(e.execute(Bytes{'o', 0xAB, 0xE0}).accepted);   // 44000: 22 mA
+    auto f = e.nextFrame(0.1);
+    EXPECT_EQ(std::pair(outputCounts(f), f.data[6] & 0x20), std::pair(9216 + 44000, 0x20));
+    EXPECT_EQ(InterpretControl("service", e, faults).text,
+              "ok service=off register=16 forced=-21536 simulated=none scale=extended");
+    EXPECT_EQ(InterpretControl("output-scale normal", e, faults).text, "ok");
+    ASSERT_TRUE(e.execute(Bytes{'o', 0x10, 0x00}).accepted);
+    EXPECT_EQ(outputCounts(e.nextFrame(0.2)), 4096) << "12 mA on the normal scale";
+    EXPECT_TRUE(InterpretControl("output-scale wide", e, faults).text.starts_with("error"));
+}
+
 TEST(ControlCommands, AnswerEveryLineAndSwitchWhatTheyName) {
     DeviceEngine engine(FactoryImage({}));
     LineFaults faults;
     const auto run = [&](const char* line) { return InterpretControl(line, engine, faults); };
-    for (const char* bad : {"corrupt 2", "drop-acks half", "silence maybe", "strict", "model-index 16", "poke 7FF 0102",
+    for (const char* bad : {"corrupt 2", "drop-acks half", "skip-replies next -1", "silence maybe", "strict",
+                            "model-index 16", "poke 7FF 0102",
                             "poke 10 123", "explode", "   "})
         EXPECT_TRUE(run(bad).text.starts_with("error")) << bad;
     using A = ControlAction;
     EXPECT_EQ(std::pair(run("unplug").action, run("quit").action), std::pair(A::Unplug, A::Quit));
     const auto mark = run("log-mark  read starts here");
     EXPECT_EQ(std::pair(mark.action, mark.argument), std::pair(A::Mark, std::string("read starts here")));
-    for (const char* ok : {"corrupt 0.25", "drop-acks next 3", "silence on", "strict on", "broken-sensor on",
-                           "model-index 7", "signal 123.5", "poke 0x7FC C0C1CE00"})
+    for (const char* ok : {"corrupt 0.25", "drop-acks next 3", "skip-replies next 2", "silence on", "strict on",
+                           "broken-sensor on", "model-index 7", "signal 123.5", "poke 0x7FC C0C1CE00"})
         EXPECT_EQ(run(ok).text, "ok") << ok;
-    EXPECT_EQ(std::tuple(faults.corruptRate, faults.dropAckNext,
+    EXPECT_EQ(std::tuple(faults.corruptRate, faults.dropAckNext, faults.skipRepliesNext,
                          engine.modelIndex(), *engine.conditions().signal),
-              std::tuple(0.25, 3, 7, 123.5));
+              std::tuple(0.25, 3, 2, 7, 123.5));
     EXPECT_TRUE(faults.silence && faults.strictGap && engine.conditions().brokenSensor);
     const std::string dump = run("dump-memory").text;
     ASSERT_EQ(dump.size(), 3 + 2 * kImageFileSize);
@@ -190,14 +233,16 @@ TEST(ChecksumCheck, ReportsWrongSumsOnlyOnceAWriteIsOver) {
     }
 }
 
-TEST(SimOptions, SetTheLineTiming) {
+TEST(SimOptions, SetTheLineTimingAndTheChecksumCheck) {
     struct Case { const char* why; std::vector<std::string> args; bool ok; std::int64_t periodUs, gapUs;
-                  bool strict; };
+                  bool strict, checkSums = true; };
     const Case cases[] = {
         {"the defaults", {}, true, 60'000, 20'000, false},
         {"the listening gap", {"--gap-ms", "10"}, true, 60'000, 10'000, false},
         {"the older name of the gap", {"--min-gap-ms", "12.5"}, true, 60'000, 12'500, false},
         {"a short period, strictly", {"--period-ms", "37", "--gap-ms", "10", "--strict"}, true, 37'000, 10'000, true},
+        {"sums not checked", {"--no-check-sums"}, true, 60'000, 20'000, false, false},
+        {"sums checked, as by default", {"--check-sums"}, true, 60'000, 20'000, false, true},
         {"no gap at all", {"--gap-ms", "0"}, false, 0, 0, false},
         {"a gap without its value", {"--gap-ms"}, false, 0, 0, false},
     };
@@ -206,8 +251,8 @@ TEST(SimOptions, SetTheLineTiming) {
         ASSERT_EQ(parsed.ok(), c.ok) << c.why;
         if (!c.ok) continue;
         const auto& loop = parsed->loop;
-        EXPECT_EQ(std::tuple(loop.timing.periodUs, loop.timing.minGapUs, loop.strict),
-                  std::tuple(c.periodUs, c.gapUs, c.strict)) << c.why;
+        EXPECT_EQ(std::tuple(loop.timing.periodUs, loop.timing.minGapUs, loop.strict, parsed->checkSums),
+                  std::tuple(c.periodUs, c.gapUs, c.strict, c.checkSums)) << c.why;
     }
 }
 

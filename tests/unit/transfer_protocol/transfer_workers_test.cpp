@@ -19,7 +19,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 // A transducer that answers an 's' in its next frame, as the real one does, with faults by
 // number: the n-th frame lost, the n-th command unacknowledged, the reply to an address echoing
-// a wrong one or, once, a measurement frame instead of it. Composite sends follow the link's rules closely enough for the workers' logic.
+// a wrong one or, once, a measurement frame instead of it. Composite sends follow the link's rules
+// closely enough for the workers' logic.
 class ScriptedTransducer final : public TransferLine {
 public:
     explicit ScriptedTransducer(Link& link) : m_link(link) {

@@ -23,6 +23,7 @@
 #include "common/ui_hooks.h"
 #include "model/config_record.h"
 #include "protocol/measurement.h"
+#include "workflow/service_line.h"
 
 namespace r4860::protocol {
 class Link;
@@ -32,10 +33,11 @@ namespace r4860::workflow {
 
 class Transducer;
 
-// The line as a job's body sees it. Every call blocks for at most the time it names and returns
-// false at once once the job is cancelled or the link has stopped. A command that cannot be
-// posted is not an error the body must report: its beep is recorded and sounded afterwards.
-class CommandLine {
+// The line as a job's body sees it: the service sequences' ServiceLine, so they run in a job as
+// they are. Every call blocks for at most the time it names and returns false at once once the
+// job is cancelled or the link has stopped. A command that cannot be posted is not an error the
+// body must report: its beep is recorded and sounded afterwards.
+class CommandLine final : public ServiceLine {
 public:
     CommandLine(protocol::Link& link, const std::atomic<bool>& cancelled, ManualResetEvent& cancelEvent)
         : m_link(link), m_cancelled(cancelled), m_cancelEvent(cancelEvent) {}
@@ -43,21 +45,22 @@ public:
     // Posts as soon as the link is ready (up to about 5 s) and waits up to about 1 s until the
     // listener has sent it and, except for 'r', the transducer acknowledged it. 'd' and 'V' take
     // their values from `values` (RoomT; ZeroReg and GainReg), nothing else reads it.
-    bool execute(std::uint8_t code, std::uint32_t parameter = 0, const model::ConfigRecord& values = {});
+    bool execute(std::uint8_t code, std::uint32_t parameter = 0, const model::ConfigRecord& values = {}) override;
     // Posts as soon as the link is ready (up to about 5 s); does not wait for the send.
-    bool postWhenReady(std::uint8_t code, std::uint32_t parameter = 0, const model::ConfigRecord& values = {});
+    bool postWhenReady(std::uint8_t code, std::uint32_t parameter = 0,
+                       const model::ConfigRecord& values = {}) override;
     // The next frame, up to 1 s.
-    bool waitNewSample(protocol::MeasurementSample& sample);
+    bool waitNewSample(protocol::MeasurementSample& sample) override;
     // The next frame the listener took at its first attempt (one right after the gap), up to 300 ms:
     // what answers a memory read.
-    bool waitFreshSample(protocol::MeasurementSample& sample);
+    bool waitFreshSample(protocol::MeasurementSample& sample) override;
     // The latest frame if it is new, without waiting.
-    bool takeSample(protocol::MeasurementSample& sample);
+    bool takeSample(protocol::MeasurementSample& sample) override;
     // Sleeps; false when the job was cancelled meanwhile.
-    bool pause(std::chrono::milliseconds duration);
+    bool pause(std::chrono::milliseconds duration) override;
     [[nodiscard]] bool cancelled() const { return m_cancelled.load(std::memory_order_acquire); }
     // The flags of the last sample this job took.
-    [[nodiscard]] const protocol::StatusFlags& status() const;
+    [[nodiscard]] const protocol::StatusFlags& status() const override;
     [[nodiscard]] const std::vector<Beep>& beeps() const { return m_beeps.beeps; }
 
 private:

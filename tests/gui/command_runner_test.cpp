@@ -9,6 +9,7 @@
 #include "qtbridge/transfer_runner.h"
 #include "support/recording_messages.h"
 #include "support/sim_on_pty.h"
+#include "workflow/diagnostics_commands.h"
 #include "workflow/app_context.h"
 #include "workflow/transducer.h"
 
@@ -43,7 +44,8 @@ private slots:
         QVERIFY(l.runner.start<Registers>(
             [](workflow::CommandLine& line) {
                 workflow::MeasurementSample sample;
-                return Registers{line.execute('@') && line.execute('m', 16) && line.waitFreshSample(sample),
+                // A service sequence runs on the job's line as it is.
+                return Registers{workflow::EnterServiceMode(line) && line.waitFreshSample(sample),
                                  QThread::currentThreadId()};
             },
             [&](const Registers& r) { outcome = r; }));

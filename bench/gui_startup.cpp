@@ -19,6 +19,7 @@
 #include <QtTest>
 #include <cstdio>
 #include <fstream>
+#include <future>
 #include <string>
 
 #include "files/app_paths.h"
@@ -69,13 +70,15 @@ int main(int argc, char** argv) {
     testing::RecordingMessages messages;
     testing::NoFiles files;
 
-    mainwindow::TR4860F window(context, messages, files);
+    // As r4860 starts: the port opens while the window is built.
     std::int64_t openedUs = 0, resultUs = 0;
-    window.init([&] {
-        const bool ok = context.link.start(99, protocol::kDefaultBaudIndex, files::PortsDir()).ok();
+    auto linked = std::async(std::launch::async, [&] {
+        const bool ok = workflow::Transducer(context.link).start(99, files::PortsDir()).ok();
         openedUs = testing::SteadyMicros();
         return ok;
     });
+    mainwindow::TR4860F window(context, messages, files);
+    window.init([&linked] { return linked.get(); });
     double resultMs = -1;
     if (!QTest::qWaitForWindowExposed(&window, 10000)) return 1;
     const double shownMs = since();

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QScreen>
+#include <future>
 #include <memory>
 
 #include "files/app_paths.h"
@@ -44,11 +45,15 @@ int main(int argc, char** argv) {
     qtbridge::QtMessageService messages;
     if (!mainwindow::RunSplash(*context)) return 0;
 
+    // The port settles for a while once it is set up: it opens while the window is being built.
+    const int port = context->settings.ComPort;
+    auto linked = std::async(std::launch::async, [&context, port] {
+        return workflow::Transducer(context->link).start(port, files::PortsDir()).ok();
+    });
     mainwindow::QtFileChooser chooser;
     mainwindow::TR4860F window(*context, messages, chooser);
     window.setDialogHooks(mainwindow::AppDialogHooks(*context, window.transducer(), messages));
-    const int port = context->settings.ComPort;
-    window.init([&window, port] { return window.transducer().start(port, files::PortsDir()).ok(); });
+    window.init([&linked] { return linked.get(); });
     const int rc = QApplication::exec();
 
     window.transducer().stop();

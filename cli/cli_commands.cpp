@@ -35,6 +35,7 @@
 #include "workflow/config_commands.h"
 #include "workflow/history_entries.h"
 #include "workflow/session.h"
+#include "workflow/user_data.h"
 
 namespace r4860::cli {
 namespace {
@@ -96,6 +97,16 @@ void printRepairs(const std::vector<model::Repair>& repairs) {
                      r.why.c_str());
 }
 
+// The user data the file's configuration is built on, completed as the window completes them;
+// without a window to ask, a table that is found is taken.
+int completeUserData(model::ConfigRecord& rec, const std::string& file, const files::Settings& settings) {
+    const auto plan = workflow::PlanUserData(rec, false, workflow::TableSearchDirs(file, settings));
+    const Outcome loaded = workflow::LoadUserData(rec, plan);
+    if (loaded.ok) return kExitOk;
+    say((plan.table.empty() ? file : plan.table.string()) + ": " + loaded.message);
+    return kExitUsage;
+}
+
 int loadParFile(const std::string& file, model::ConfigRecord& rec, files::Settings& settings,
                 std::vector<model::Repair>& repairs) {
     model::ConfigRecord asRead;
@@ -105,11 +116,7 @@ int loadParFile(const std::string& file, model::ConfigRecord& rec, files::Settin
         return kExitUsage;
     }
     repairs = model::ListRepairs(asRead, rec);
-    if (auto table = workflow::LoadNamedTable(rec, file, settings); !table) {
-        say(table.error().message);
-        return kExitUsage;
-    }
-    return kExitOk;
+    return completeUserData(rec, file, settings);
 }
 
 // The rule checks of the windows; a configuration they refuse is the file's fault, not the line's.
@@ -128,16 +135,6 @@ void printDifferences(const workflow::VerifyOutcome& verified, bool verbose) {
     std::printf("%zu differing offsets:", verified.differences.size());
     for (const auto o : verified.differences) std::printf(" 0x%02zX", o);
     std::printf("\n");
-}
-
-void printDateNote(const workflow::VerifyOutcome& verified, const model::ConfigImage& expected, bool compared) {
-    if (!verified.dateDiffers || compared) return;
-    const auto items = model::DescribeDifferences(
-        expected, verified.readBack,
-        std::vector<std::size_t>(model::kConfigDateOffsets.begin(), model::kConfigDateOffsets.end()));
-    if (items.empty()) return;
-    std::printf("%s: %s in the file, %s in the transducer (not compared; --compare-date compares it)\n",
-                LangText(model::kDateItem).c_str(), items.front().expected.c_str(), items.front().actual.c_str());
 }
 
 int commandRead(const Options& o, Run& run) {
@@ -159,32 +156,6 @@ int commandRead(const Options& o, Run& run) {
         }
     }
     return kExitOk;
-}
-
-// The transducer's own image to write over, so the bytes the encoder leaves alone stay the
-// device's; it is also what the record keeps of the transducer before the write. An EEPROM error
-// must not stop a repairing write, so the read ignores it; when even the read fails, the one
-// written byte the encoder never sets takes its factory value.
-struct WriteBase {
-    model::ConfigImage image{};
-    std::optional<model::ConfigImage> before;   // when the read succeeded
-};
-
-WriteBase imageToWriteOver(Run& run) {
-    model::ConfigRecord current;
-    WriteBase base;
-    workflow::LineState line = run.session.line();
-    const bool eepromError = line.eepromError;
-    line.eepromError = false;
-    if (readInto(run, current, base.image, line).outcome.ok) {
-        base.before = base.image;
-        return base;
-    }
-    base.image.fill(0);
-    if (!eepromError) return base;
-    say("the transducer's configuration cannot be read; writing the complete configuration over it");
-    base.image[model::layout::kAfterIdTag] = model::layout::kAfterIdTagFactory;
-    return base;
 }
 
 int finishWrite(const Options& o, Run& run, const model::ConfigImage& image, workflow::WriteFacts facts) {
@@ -250,20 +221,27 @@ int commandWrite(const Options& o, Run& run, model::ConfigRecord& rec, const std
     workflow::WriteFacts facts;
     facts.operation = o.idTagOnly ? files::HistoryOperation::IdTagWrite : files::HistoryOperation::Write;
     if (const int rc = checkWrite(o, run, rec, repairs, facts); rc != kExitOk) return rc;
-    WriteBase base = imageToWriteOver(run);
-    if (stopped()) return kExitTransducer;
-    facts.before = base.before;
 
     model::EncodeOptions options;
     options.today = TodayDays();
     options.selectedModelCode = workflow::ConnectedModelCode(run.session.line().typeIndex);
-    auto prepared = workflow::PrepareWrite(run.session.line(), rec, base.image, options, kind);
+    // The transducer's own image is read first, so the bytes the encoder leaves alone stay the
+    // device's; it is also what the record keeps of the transducer before the write.
+    model::ConfigImage image{};
+    auto prepared = workflow::PrepareWriteOn(run.session.link(), run.session.line(), rec, image, options, kind,
+                                             workflow::ImageOrigin::Elsewhere, run.progress());
+    run.ui.endProgressLine();
     if (prepared.refused) {
         facts.transfer = *prepared.refused;
         recordWrite(run, facts, o.parFile);
         return run.report(*prepared.refused);
     }
-    model::ConfigImage image = prepared.request.image;
+    if (stopped()) return kExitTransducer;
+    if (prepared.blankBase)
+        say("the transducer's configuration cannot be read; writing the complete configuration over it");
+    else
+        facts.before = image;
+    image = prepared.request.image;
     const auto result = run.writeTransfer(std::move(prepared.request), kind == workflow::WriteKind::Full);
     facts.transfer = workflow::FinishWrite(result, kind, image);
     // Once the transfer ran, any part of the configuration may have landed.
@@ -319,7 +297,6 @@ int commandVerify(const Options& o, Run& run, model::ConfigRecord& rec, const st
         say(model::TranslateRuleMessage(encoded.error().message) + "!");
         return kExitUsage;
     }
-    const model::ConfigImage expected = image;
     model::CompareOptions compare;
     compare.compareDate = o.compareDate;
     verified = workflow::VerifyConfiguration(run.session.link(), line, image, run.progress(), compare);
@@ -330,7 +307,7 @@ int commandVerify(const Options& o, Run& run, model::ConfigRecord& rec, const st
         workflow::ShowOutcome(run.ui, verified.outcome);
         return kExitTransducer;
     }
-    printDateNote(verified, expected, o.compareDate);
+    if (!verified.dateNote.empty()) std::printf("%s; --compare-date compares it\n", verified.dateNote.c_str());
     if (!verified.differences.empty()) {
         printDifferences(verified, o.verbose);
         say(LangText("Verification ended with errors"));

@@ -11,7 +11,7 @@
 #include "files/language_file.h"
 #include "files/par_file.h"
 #include "model/models.h"
-#include "workflow/config_checks.h"
+#include "workflow/user_data.h"
 
 namespace r4860::cli {
 namespace {
@@ -32,8 +32,9 @@ std::optional<model::ConfigRecord> loadParFile(const std::string& file, files::S
         return std::nullopt;
     }
     // The report names a table once it is loaded, as the window's would; a missing one is worth a word.
-    if (auto table = workflow::LoadNamedTable(rec, file, settings); !table)
-        say(file + ": " + table.error().message + " (the report names no table)");
+    const auto plan = workflow::PlanUserData(rec, false, workflow::TableSearchDirs(file, settings));
+    if (const auto loaded = workflow::LoadUserData(rec, plan); !loaded.ok && !loaded.message.empty())
+        say(file + ": " + loaded.message + " (the report names no table)");
     return rec;
 }
 

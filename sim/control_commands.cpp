@@ -95,6 +95,32 @@ ControlReply factoryField(std::string_view cmd, std::string_view value, DeviceEn
     return ok();
 }
 
+ControlReply onOff(const std::vector<std::string_view>& w, bool& target) {
+    if (w.size() != 2 || (w[1] != "on" && w[1] != "off")) return error(std::string(w[0]) + " on|off");
+    target = w[1] == "on";
+    return ok();
+}
+
+ControlReply nextCount(const std::vector<std::string_view>& w, int& target) {
+    const auto n = integer(w[2]);
+    if (!n || *n < 0) return error(std::string(w[0]) + " next N");
+    target = static_cast<int>(*n);
+    return ok();
+}
+
+// The faults of the line itself; nothing when `w` names none of them.
+std::optional<ControlReply> lineFault(const std::vector<std::string_view>& w, LineFaults& faults) {
+    const std::string_view cmd = w[0];
+    const bool next = w.size() == 3 && w[1] == "next";
+    if (cmd == "silence") return onOff(w, faults.silence);
+    if (cmd == "strict") return onOff(w, faults.strictGap);
+    if (cmd == "corrupt" && w.size() == 2) return rate(w[1], faults.corruptRate);
+    if (cmd == "drop-acks" && w.size() == 2) return rate(w[1], faults.dropAckRate);
+    if (cmd == "drop-acks" && next) return nextCount(w, faults.dropAckNext);
+    if (cmd == "skip-replies" && next) return nextCount(w, faults.skipRepliesNext);
+    return std::nullopt;
+}
+
 }  // namespace
 
 ControlReply InterpretControl(std::string_view line, DeviceEngine& engine, LineFaults& faults) {
@@ -109,24 +135,7 @@ ControlReply InterpretControl(std::string_view line, DeviceEngine& engine, LineF
         *flag = w[1] == "on";
         return ok();
     }
-    if (cmd == "silence") {
-        if (w.size() != 2 || (w[1] != "on" && w[1] != "off")) return error("silence on|off");
-        faults.silence = w[1] == "on";
-        return ok();
-    }
-    if (cmd == "strict") {
-        if (w.size() != 2 || (w[1] != "on" && w[1] != "off")) return error("strict on|off");
-        faults.strictGap = w[1] == "on";
-        return ok();
-    }
-    if (cmd == "corrupt" && w.size() == 2) return rate(w[1], faults.corruptRate);
-    if (cmd == "drop-acks" && w.size() == 2) return rate(w[1], faults.dropAckRate);
-    if (cmd == "drop-acks" && w.size() == 3 && w[1] == "next") {
-        const auto n = integer(w[2]);
-        if (!n || *n < 0) return error("drop-acks next N");
-        faults.dropAckNext = static_cast<int>(*n);
-        return ok();
-    }
+    if (auto reply = lineFault(w, faults)) return *reply;
     if (cmd == "pulse" && w.size() == 2) {
         if (w[1] == "new-average") cond.pulseNewAverage = true;
         else if (w[1] == "large-error") cond.pulseLargeError = true;
@@ -196,7 +205,8 @@ ControlReply InterpretControl(std::string_view line, DeviceEngine& engine, LineF
 }
 
 std::string ControlHelp() {
-    return "corrupt P | drop-acks P | drop-acks next N | silence on|off | strict on|off | eeprom-error on|off | "
+    return "corrupt P | drop-acks P | drop-acks next N | skip-replies next N | silence on|off | strict on|off | "
+           "eeprom-error on|off | "
            "broken-sensor on|off | out-of-range on|off | internal-error on|off | cal-mode on|off | "
            "checksum-check on|off | pulse new-average|large-error | model-index N|auto | signal X|auto | "
            "cold-junction T | oscillator N | serial N | model CODE | stuck ADDR|off | measurement | unplug | replug | slave-path | stats | dump-memory | poke ADDR HEX | "

@@ -14,6 +14,7 @@ struct LineFaults {
     double corruptRate = 0.0;  // share of sent frames with one damaged byte
     double dropAckRate = 0.0;  // share of acknowledgements never sent
     int dropAckNext = 0;       // the next N acknowledgements are never sent
+    int skipRepliesNext = 0;   // the next N read answers are lost: a measurement frame comes instead
     bool silence = false;      // nothing is sent and nothing is accepted
     bool strictGap = false;    // a command is taken only when its START comes inside the listening
                                // gap after a frame or acknowledgement, immediate ones included

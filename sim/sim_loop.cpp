@@ -104,7 +104,14 @@ void SimLoop::startFrame(std::int64_t now) {
         m_gapUntilUs = m_nextFrameUs;
         return;
     }
-    const auto frame = m_engine.nextFrame(static_cast<double>(now - m_startUs) / 1e6);
+    const double seconds = static_cast<double>(now - m_startUs) / 1e6;
+    auto frame = m_engine.nextFrame(seconds);
+    if (frame.reply && m_faults.skipRepliesNext > 0) {
+        // The answer is lost inside the transducer: the host sees an ordinary measurement.
+        --m_faults.skipRepliesNext;
+        m_log.record(now, "tx", "reply", "skipped", false, frame.data, {});
+        frame = m_engine.nextFrame(seconds);
+    }
     protocol::Bytes wire = protocol::BuildDeviceFrame(frame.data);
     const bool damaged = corrupt(wire);
     ++(frame.reply ? m_stats.replies : m_stats.frames);

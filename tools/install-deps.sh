@@ -9,7 +9,9 @@ packages=(cmake ninja-build g++ qt6-base-dev libsqlite3-dev fonts-liberation xvf
 # The report's tests read its PDFs back with poppler-utils (pdftotext, pdfinfo, pdffonts; pdftoppm
 # draws the pictures of tools/report-samples.sh).
 if [ "${1:-}" != "--run" ]; then
-  packages+=(libgtest-dev clang libclang-rt-14-dev python3 poppler-utils)
+  # locales: the tests write and read numbers under comma-decimal locales (generated below);
+  # stress-ng: a CPU hog to run the suite beside, as a loaded machine would.
+  packages+=(libgtest-dev clang libclang-rt-14-dev python3 poppler-utils locales stress-ng)
 fi
 missing=()
 for p in "${packages[@]}"; do
@@ -20,4 +22,21 @@ if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update
   apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# The tests need two comma-decimal locales; they fail, rather than skip, without them.
+if [ "${1:-}" != "--run" ]; then
+  wanted=()
+  for l in de_DE.UTF-8 pl_PL.UTF-8; do
+    locale -a 2>/dev/null | grep -qix "${l/UTF-8/utf8}" || wanted+=("$l")
+  done
+  if [ ${#wanted[@]} -gt 0 ]; then
+    echo "generating locales: ${wanted[*]}"
+    for l in "${wanted[@]}"; do
+      # Kept in locale.gen, so a later locale-gen keeps them too.
+      sed -i "s/^# *\($l UTF-8\)/\1/" /etc/locale.gen
+      grep -qx "$l UTF-8" /etc/locale.gen || echo "$l UTF-8" >> /etc/locale.gen
+    done
+    locale-gen
+  fi
 fi

@@ -154,7 +154,10 @@ void TXYChart::setClock(std::function<Clock::time_point()> clock) {
 void TXYChart::paintEvent(QPaintEvent* event) {
     ensureLayers();
     QPainter painter(this);
-    painter.drawImage(event->rect(), m_chartLayer, event->rect());
+    // The chart layer has a pixel per device pixel: the source rectangle is in those.
+    const qreal ratio = m_chartLayer.devicePixelRatio();
+    const QRect r = event->rect();
+    painter.drawImage(QRectF(r), m_chartLayer, QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio));
     drawDataLayer(painter);
     drawReferenceLines(painter);
 }
@@ -206,6 +209,8 @@ void TXYChart::ensureLayout() {
 
 void TXYChart::ensureLayers() {
     ensureLayout();
+    // On another screen the labels are drawn again for its pixels.
+    if (m_chartLayer.devicePixelRatio() != devicePixelRatioF()) m_layersValid = false;
     if (m_layersValid) return;
     // A full paint scales first; a new scale may move the frame, and so the plot, again.
     const YScale before = m_scale;
@@ -219,8 +224,12 @@ void TXYChart::ensureLayers() {
     m_layersValid = true;
 }
 
+// Labels, ticks and the frame are drawn for the screen's pixels, so that at 150 % they are as
+// sharp as at 100 % rather than a scaled-up copy.
 void TXYChart::paintChartLayer() {
-    m_chartLayer = QImage(size(), QImage::Format_RGB32);
+    const qreal ratio = devicePixelRatioF();
+    m_chartLayer = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_RGB32);
+    m_chartLayer.setDevicePixelRatio(ratio);
     m_chartLayer.fill(m_backGround);
     QPainter painter(&m_chartLayer);
     paintTitle(painter);

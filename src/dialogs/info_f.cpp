@@ -7,6 +7,7 @@
 
 #include "dialogs/tool_picture.h"
 #include "files/settings_file.h"
+#include "qtbridge/decorations.h"
 #include "qtbridge/qt_text.h"
 #include "qtbridge/window_place.h"
 
@@ -36,7 +37,7 @@ QStringList PublisherLines() {
     return lines;
 }
 
-TInfoF::TInfoF(QPoint mainTopLeft, QWidget* parent) : QDialog(parent) {
+TInfoF::TInfoF(QPoint mainTopLeft, QWidget* parent) : QDialog(parent, qtbridge::DialogFlags()) {
     setObjectName(QStringLiteral("TInfoF"));
     setWindowTitle(qtbridge::Tr("Info"));
     auto* image1 = new QLabel(this);

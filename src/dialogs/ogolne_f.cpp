@@ -12,6 +12,7 @@
 
 #include "files/language_file.h"
 #include "files/settings.h"
+#include "qtbridge/decorations.h"
 #include "qtbridge/message_service.h"
 #include "qtbridge/qt_text.h"
 #include "qtbridge/window_place.h"
@@ -41,7 +42,7 @@ using qtbridge::Tr;
 
 TOgolneF::TOgolneF(files::Settings& settings, qtbridge::MessageService& messages, QPoint mainTopLeft, QWidget* parent,
                    std::vector<std::filesystem::path> languageDirs)
-    : QDialog(parent), m_settings(settings), m_messages(messages), m_languageDirs(std::move(languageDirs)) {
+    : QDialog(parent, qtbridge::DialogFlags()), m_settings(settings), m_messages(messages), m_languageDirs(std::move(languageDirs)) {
     setObjectName(QStringLiteral("TOgolneF"));
     setWindowTitle(Tr("Options"));
 

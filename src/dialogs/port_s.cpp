@@ -11,10 +11,13 @@
 
 #include "files/app_paths.h"
 #include "link/port_list.h"
+#include "qtbridge/decorations.h"
 #include "qtbridge/message_service.h"
 #include "qtbridge/qt_text.h"
 #include "qtbridge/window_place.h"
-#include "workflow/app_context.h"
+#include "files/settings.h"
+#include "workflow/outcome.h"
+#include "workflow/transducer.h"
 
 namespace r4860::dialogs {
 namespace {
@@ -24,21 +27,21 @@ const QPoint kOffset(87, 80);
 constexpr int kSwitchPauseMs = 1000;
 constexpr int kMaxPortDigits = 5;
 
-void ReportFailedPort(qtbridge::MessageService& messages, QWidget* parent, int port) {
-    messages.beep(Beep::Asterisk);
-    messages.show(parent, qtbridge::WithNumber(qtbridge::Tr("COM%d initialization failed") + QLatin1Char('!'), port),
-                  MessageIcon::None);
+// "COM5 initialization failed!" and why: the device is missing, this user may not open it (and
+// how to get access), or another program holds it.
+void ReportFailedPort(workflow::Transducer& transducer, qtbridge::MessageService& messages, QWidget* parent,
+                      int port) {
+    qtbridge::QtUiHooks ui(messages, parent);
+    workflow::ShowOutcome(ui, workflow::PortFailureOutcome(transducer.portFailure(port, files::PortsDir())));
 }
 
 }  // namespace
 
 using qtbridge::Tr;
 
-bool StartUpLink(workflow::AppContext& context, qtbridge::MessageService& messages, QWidget* parent) {
-    const int port = context.settings.ComPort;
-    if (context.link.start(port, protocol::kDefaultBaudIndex, files::PortsDir())) return true;
-    ReportFailedPort(messages, parent, port);
-    return false;
+void ReportStartUpFailure(workflow::Transducer& transducer, const files::Settings& settings,
+                          qtbridge::MessageService& messages, QWidget* parent) {
+    ReportFailedPort(transducer, messages, parent, settings.ComPort);
 }
 
 QString PortEntryText(const link::FoundPort& port) {
@@ -59,12 +62,12 @@ int PortNumberOfEntry(QStringView entry) {
     return number;
 }
 
-TPortS::TPortS(workflow::AppContext& context, qtbridge::MessageService& messages, QPoint mainTopLeft,
-               QWidget* parent)
-    : QDialog(parent), m_context(context), m_messages(messages) {
+TPortS::TPortS(workflow::Transducer& transducer, files::Settings& settings, qtbridge::MessageService& messages,
+               QPoint mainTopLeft, QWidget* parent)
+    : QDialog(parent, qtbridge::DialogFlags()), m_transducer(transducer), m_settings(settings), m_messages(messages) {
     setObjectName(QStringLiteral("TPortS"));
     setWindowTitle(Tr("Serial port"));
-    if (m_context.link.pollingOn()) m_workingPort = m_context.settings.ComPort;
+    if (m_transducer.pollingOn()) m_workingPort = m_settings.ComPort;
 
     auto* wybierz = new QLabel(Tr("Select"), this);
     wybierz->setObjectName(QStringLiteral("Wybierz"));
@@ -108,7 +111,7 @@ TPortS::TPortS(workflow::AppContext& context, qtbridge::MessageService& messages
     connect(m_okButt, &QPushButton::clicked, this, &TPortS::OKbuttClick);
     connect(m_cancelButt, &QPushButton::clicked, this, &TPortS::reject);
     fillPorts();
-    m_relPriorB->setChecked(m_context.settings.RTPriority);
+    m_relPriorB->setChecked(m_settings.RTPriority);
     const QSize panelNeeds = m_panel2->sizeHint() + QSize(24, 24);
     setFixedSize(sizeHint().expandedTo(panelNeeds));
     qtbridge::PlaceDialog(*this, mainTopLeft, kOffset);
@@ -119,7 +122,7 @@ void TPortS::fillPorts() {
     // Already in COM number order, one entry per number: numeric order also holds past COM99,
     // where sorting the texts would put COM100 before COM20.
     for (const link::FoundPort& port : link::FindPorts(files::PortsDir())) m_listaRS->addItem(PortEntryText(port));
-    const int wanted = m_context.settings.ComPort & 0xFF;
+    const int wanted = m_settings.ComPort & 0xFF;
     for (int i = 0; i < m_listaRS->count(); ++i) {
         if (PortNumberOfEntry(m_listaRS->itemText(i)) == wanted) {
             m_listaRS->setCurrentIndex(i);
@@ -128,41 +131,60 @@ void TPortS::fillPorts() {
     }
     if (m_listaRS->count() == 0) return;
     m_listaRS->setCurrentIndex(0);
-    m_context.settings.ComPort = 0;
+    m_settings.ComPort = 0;
 }
 
 void TPortS::OKbuttClick() {
-    int port = m_context.settings.ComPort;
+    int port = m_settings.ComPort;
     if (m_listaRS->currentIndex() >= 0) {
         if (const int chosen = PortNumberOfEntry(m_listaRS->currentText()); chosen > 0) port = chosen;
     }
-    if (!m_context.link.pollingOn()) {
+    if (!m_transducer.pollingOn()) {
         startOn(port);
         return;
     }
-    if (port == m_context.settings.ComPort) {
-        m_context.settings.RTPriority = m_relPriorB->isChecked();
+    if (port == m_settings.ComPort) {
+        m_settings.RTPriority = m_relPriorB->isChecked();
         accept();
         return;
     }
     setSwitching(true);
-    m_context.link.stop();
+    m_transducer.stop();
     // The pause runs on the event loop: the window keeps painting and nothing sleeps.
     QTimer::singleShot(kSwitchPauseMs, this, [this, port] { startOn(port); });
 }
 
+TPortS::~TPortS() {
+    if (m_opening.joinable()) m_opening.join();
+}
+
+void TPortS::openInBackground(int port, std::function<void(bool opened)> then) {
+    setSwitching(true);
+    m_opening = std::thread([this, port, then = std::move(then)] {
+        const bool opened = m_transducer.start(port, files::PortsDir()).ok();
+        QMetaObject::invokeMethod(
+            this,
+            [this, opened, then] {
+                m_opening.join();
+                setSwitching(false);
+                then(opened);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
 void TPortS::startOn(int port) {
-    if (m_context.link.start(port, protocol::kDefaultBaudIndex, files::PortsDir())) {
-        m_context.settings.ComPort = static_cast<std::uint16_t>(port);
-        m_context.settings.RTPriority = m_relPriorB->isChecked();
-        m_switching = false;
-        accept();
-        return;
-    }
-    m_switchFailed = true;
-    ReportFailedPort(m_messages, this, port);
-    setSwitching(false);
-    m_listaRS->setFocus();
+    openInBackground(port, [this, port](bool opened) {
+        if (opened) {
+            m_settings.ComPort = static_cast<std::uint16_t>(port);
+            m_settings.RTPriority = m_relPriorB->isChecked();
+            accept();
+            return;
+        }
+        m_switchFailed = true;
+        ReportFailedPort(m_transducer, m_messages, this, port);
+        m_listaRS->setFocus();
+    });
 }
 
 void TPortS::setSwitching(bool on) {
@@ -181,11 +203,17 @@ void TPortS::setSwitching(bool on) {
 
 void TPortS::reject() {
     if (m_switching) return;
-    if (m_switchFailed && m_workingPort > 0 && !m_context.link.isOpen()) {
-        if (m_context.link.start(m_workingPort, protocol::kDefaultBaudIndex, files::PortsDir()))
-            m_context.settings.ComPort = static_cast<std::uint16_t>(m_workingPort);
-        else
-            ReportFailedPort(m_messages, this, m_workingPort);
+    if (m_switchFailed && m_workingPort > 0 && !m_transducer.isOpen()) {
+        m_switchFailed = false;
+        openInBackground(m_workingPort, [this](bool opened) {
+            if (opened) {
+                m_settings.ComPort = static_cast<std::uint16_t>(m_workingPort);
+            } else {
+                ReportFailedPort(m_transducer, m_messages, this, m_workingPort);
+            }
+            QDialog::reject();
+        });
+        return;
     }
     QDialog::reject();
 }

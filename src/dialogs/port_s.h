@@ -6,6 +6,8 @@
 #include <QPoint>
 #include <QString>
 #include <QStringView>
+#include <functional>
+#include <thread>
 
 namespace r4860::link {
 struct FoundPort;
@@ -13,8 +15,11 @@ struct FoundPort;
 namespace r4860::qtbridge {
 class MessageService;
 }
+namespace r4860::files {
+struct Settings;
+}
 namespace r4860::workflow {
-struct AppContext;
+class Transducer;
 }
 class QCheckBox;
 class QComboBox;
@@ -23,9 +28,10 @@ class QPushButton;
 
 namespace r4860::dialogs {
 
-// Opens the stored port at 4800 baud; on failure the operator hears and reads why, and the
-// tool goes on without a link. Returns whether the link runs.
-bool StartUpLink(workflow::AppContext& context, qtbridge::MessageService& messages, QWidget* parent);
+// "COMn initialization failed!" for the stored port, with why: the start-up opening failed, and
+// the tool goes on without a link.
+void ReportStartUpFailure(workflow::Transducer& transducer, const files::Settings& settings,
+                          qtbridge::MessageService& messages, QWidget* parent);
 
 // "COM 1  /dev/ttyS0": one digit gets a blank after COM so the list reads COM 1 .. COM 9, COM10.
 [[nodiscard]] QString PortEntryText(const link::FoundPort& port);
@@ -36,8 +42,9 @@ bool StartUpLink(workflow::AppContext& context, qtbridge::MessageService& messag
 class TPortS : public QDialog {
     Q_OBJECT
 public:
-    TPortS(workflow::AppContext& context, qtbridge::MessageService& messages, QPoint mainTopLeft,
-           QWidget* parent = nullptr);
+    TPortS(workflow::Transducer& transducer, files::Settings& settings, qtbridge::MessageService& messages,
+           QPoint mainTopLeft, QWidget* parent = nullptr);
+    ~TPortS() override;
 
 public slots:
     // Refused while the switch is under way; after a failed switch it reopens the port that
@@ -48,9 +55,13 @@ private:
     void fillPorts();
     void OKbuttClick();
     void startOn(int port);
+    // The port settles for a while after it is set up: it opens on a thread of its own, and
+    // `then` hears on the dialog's thread whether it did.
+    void openInBackground(int port, std::function<void(bool opened)> then);
     void setSwitching(bool on);
 
-    workflow::AppContext& m_context;
+    workflow::Transducer& m_transducer;
+    files::Settings& m_settings;
     qtbridge::MessageService& m_messages;
     // The port the link ran on when the dialog opened (0: none), before the list may clear ComPort.
     int m_workingPort = 0;
@@ -61,6 +72,7 @@ private:
     QPushButton* m_okButt;
     QPushButton* m_cancelButt;
     QFrame* m_panel2;
+    std::thread m_opening;
 };
 
 }  // namespace r4860::dialogs

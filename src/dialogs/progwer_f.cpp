@@ -4,6 +4,7 @@
 #include <QLabel>
 
 #include "dialogs/tool_picture.h"
+#include "qtbridge/decorations.h"
 #include "qtbridge/qt_text.h"
 #include "qtbridge/window_place.h"
 
@@ -21,7 +22,7 @@ QLabel* NamedLabel(const QString& text, const char* name, QWidget* parent) {
 
 }  // namespace
 
-TProgwerF::TProgwerF(QPoint mainTopLeft, QWidget* parent) : QDialog(parent) {
+TProgwerF::TProgwerF(QPoint mainTopLeft, QWidget* parent) : QDialog(parent, qtbridge::DialogFlags()) {
     setObjectName(QStringLiteral("TProgwerF"));
     // The menu's text without its accelerator mark.
     setWindowTitle(qtbridge::Tr("&Version").mid(1));

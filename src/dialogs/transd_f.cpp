@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "qtbridge/decorations.h"
 #include "qtbridge/qt_text.h"
 #include "qtbridge/window_place.h"
 
@@ -25,7 +26,7 @@ using qtbridge::Tr;
 
 TTransdF::TTransdF(std::string& device, std::vector<model::ModelListRow> modelList, qtbridge::MessageService&,
                    QPoint mainTopLeft, QWidget* parent)
-    : QDialog(parent), m_device(device), m_modelList(std::move(modelList)) {
+    : QDialog(parent, qtbridge::DialogFlags()), m_device(device), m_modelList(std::move(modelList)) {
     setObjectName(QStringLiteral("TTransdF"));
     // The key has no entry in the built-in English table; an empty title bar would look broken.
     const QString title = Tr("R4860 Transducers");

@@ -6,6 +6,7 @@
 #include <QScreen>
 
 #include "dialogs/tool_picture.h"
+#include "qtbridge/decorations.h"
 #include "qtbridge/qt_text.h"
 #include "qtbridge/window_place.h"
 
@@ -19,7 +20,7 @@ constexpr int kNarrowScreen = 800;
 
 }  // namespace
 
-Twitryna::Twitryna(QPoint mainTopLeft, QWidget* parent) : QDialog(parent) {
+Twitryna::Twitryna(QPoint mainTopLeft, QWidget* parent) : QDialog(parent, qtbridge::DialogFlags()) {
     setObjectName(QStringLiteral("Twitryna"));
     setWindowTitle(QStringLiteral("R4860"));
     m_title = new QLabel(qtbridge::Tr("R4860 Transmitters"), this);

@@ -9,6 +9,7 @@
 #include "common/lang_table.h"
 #include "common/number_text.h"
 #include "common/text_encoding.h"
+#include "files/table_file.h"
 
 namespace r4860::files {
 namespace {
@@ -45,8 +46,7 @@ bool IsInputOnly(int typ) { return typ >= 16 && typ <= 20; }
 
 // The table's file name without its folder (a record may hold a path of either kind), in lower case.
 std::string SourceFileName(std::string_view file) {
-    const std::size_t slash = file.find_last_of("/\\");
-    std::string name(slash == std::string_view::npos ? file : file.substr(slash + 1));
+    std::string name = TableFileName(file);
     for (char& c : name)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return name;

@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +28,13 @@ std::string signedText(double value, const std::string& body) {
     return (value >= 0.0 ? "+" : "") + body;
 }
 
+// Numbers are formatted with a point whatever the process locale; the log's own separator replaces it.
+std::string withSeparator(std::string text, std::string_view decimal) {
+    if (decimal == ".") return text;
+    if (const auto at = text.find('.'); at != std::string::npos) text.replace(at, 1, decimal);
+    return text;
+}
+
 std::string timeOfDay(std::int64_t ms) {
     constexpr std::int64_t kDayMs = 86'400'000;
     ms = ((ms % kDayMs) + kDayMs) % kDayMs;
@@ -38,18 +47,28 @@ std::string timeOfDay(std::int64_t ms) {
 
 }  // namespace
 
-std::string LogTimeText(double elapsedMs) {
+std::string SystemDecimalSeparator() {
+    // From the environment, as a new process would see it, whether or not this one set its locale.
+    const locale_t user = ::newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(nullptr));
+    if (user == static_cast<locale_t>(nullptr)) return ".";
+    const char* radix = ::nl_langinfo_l(RADIXCHAR, user);
+    std::string decimal = radix != nullptr && *radix != '\0' ? radix : ".";
+    ::freelocale(user);
+    return decimal;
+}
+
+std::string LogTimeText(double elapsedMs, std::string_view decimal) {
     const double seconds = elapsedMs * 0.001;
     if (!std::isfinite(seconds)) return signedText(seconds, GeneralText(seconds, 6));
     // The rounded value decides: 999999.996 s already needs seven integer digits.
     const bool fixed = std::fabs(std::round(seconds * 100.0) / 100.0) < kFixedTimeLimit;
     const double shown = seconds == 0.0 ? 0.0 : seconds;  // no "-0.00"
-    return signedText(shown, fixed ? FixedText(shown, 2) : GeneralText(shown, 6));
+    return signedText(shown, withSeparator(fixed ? FixedText(shown, 2) : GeneralText(shown, 6), decimal));
 }
 
-std::string LogResultText(double result) {
+std::string LogResultText(double result, std::string_view decimal) {
     const double shown = result == 0.0 ? 0.0 : result;
-    return signedText(shown, GeneralText(shown, 4));
+    return signedText(shown, withSeparator(GeneralText(shown, 4), decimal));
 }
 
 std::string LogOutputText(double outputMa) {
@@ -79,7 +98,8 @@ Status StartLog(const std::filesystem::path& logFileName, const DiagramStart& st
     return {};
 }
 
-Status AppendLogRow(const std::filesystem::path& logFileName, double elapsedMs, double result, double outputMa) {
+Status AppendLogRow(const std::filesystem::path& logFileName, double elapsedMs, double result, double outputMa,
+                    const std::string& decimal) {
     const auto failed = [&](int err) { return makeError(Errc::Io, logFileName.string() + ": " + std::strerror(err)); };
     // No O_CREAT: a log deleted while recording must stop the recording, not start a headless file.
     // O_NONBLOCK: a FIFO put in its place must not hang the recording.
@@ -89,7 +109,8 @@ Status AppendLogRow(const std::filesystem::path& logFileName, double elapsedMs, 
     if (::fstat(fd.get(), &st) != 0) return failed(errno);
     if (!S_ISREG(st.st_mode)) return makeError(Errc::Io, logFileName.string() + ": not a regular file");
     const std::string row =
-        LogTimeText(elapsedMs) + "\t" + LogResultText(result) + "\t" + LogOutputText(outputMa) + "\r\n";
+        LogTimeText(elapsedMs, decimal) + "\t" + LogResultText(result, decimal) + "\t" + LogOutputText(outputMa) +
+        "\r\n";
     // One write of the whole row: O_APPEND then puts it at the end in one piece.
     for (;;) {
         const ssize_t n = ::write(fd.get(), row.data(), row.size());

@@ -10,6 +10,7 @@
 #include "common/number_text.h"
 #include "common/text_encoding.h"
 #include "files/line_buffer.h"
+#include "files/table_file.h"
 #include "files/real_text.h"
 #include "model/transfer_function.h"
 
@@ -136,7 +137,7 @@ std::vector<std::string> ParFileLines(const model::ConfigRecord& rec) {
     l[6] = "Tryb=" + std::to_string(cz.Tryb);
     l[7] = "Lin=" + std::to_string(cz.Lin);
     l[8] = "Gain=" + std::to_string(cz.Gain);
-    if (usesTableFile(rec)) l[9] = "File=" + textValue(std::filesystem::path(rec.File).filename().string());
+    if (usesTableFile(rec)) l[9] = "File=" + textValue(TableFileName(rec.File));
     l[11] = "Parametry:";
     l[12] = "MinInput=" + RealText(p.MinInput);
     l[13] = "MaxInput=" + RealText(p.MaxInput);

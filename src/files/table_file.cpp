@@ -171,6 +171,11 @@ std::string TableFailureText(const std::string& message) {
     return text;
 }
 
+std::string TableFileName(std::string_view file) {
+    const auto slash = file.find_last_of("/\\");
+    return std::string(slash == std::string_view::npos ? file : file.substr(slash + 1));
+}
+
 void SetTableRange(model::ConfigRecord& rec) {
     if (rec.Table.points.empty()) return;
     const int a = truncTenths(rec.Table.points.front().A), b = truncTenths(rec.Table.points.back().A);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/result.h"
@@ -55,6 +56,10 @@ struct LoadedTable {
 // The operator's warning for a failed parse: the translated "Corrupted or wrong data file" + "!",
 // then CR + "(" + translated message + ".)" when there is a message.
 [[nodiscard]] std::string TableFailureText(const std::string& message);
+
+// The name part of a configuration's table file, whether the path was written here or on
+// Windows ("C:\\Tablice\\pt.dat" gives "pt.dat"): the folder is where the file was then, not now.
+[[nodiscard]] std::string TableFileName(std::string_view file);
 
 // Live range row 15 = the table's result range in tenths, each end moved away from zero by
 // 0.000001 and truncated toward zero. Does nothing for an empty table.

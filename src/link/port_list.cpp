@@ -5,6 +5,7 @@
 #include <map>
 #include <system_error>
 
+#include "common/lang_table.h"
 #include "link/port_path.h"
 
 namespace r4860::link {
@@ -52,6 +53,7 @@ bool hasHardware(const fs::path& ttyClassDir) {
 std::string FoundPort::label() const {
     std::string text = "COM" + std::to_string(comNumber) + "  " + device;
     if (!description.empty()) text += "  " + description;
+    if (missing) text += "  (" + LangText("device missing") + ")";
     return text;
 }
 
@@ -66,7 +68,7 @@ std::vector<FoundPort> FindPorts(const fs::path& portsFolder, const fs::path& sy
             if (digits.size() > 3 || !std::all_of(digits.begin(), digits.end(), ::isdigit)) continue;
             const int com = std::stoi(digits);
             auto device = ResolvePortPath(com, portsFolder);
-            if (device) found[com] = FoundPort{com, *device, {}};
+            if (device) found[com] = FoundPort{com, *device, {}, !fs::exists(*device, ec)};
         }
     }
     for (const auto& block : kBlocks) {
@@ -76,7 +78,8 @@ std::vector<FoundPort> FindPorts(const fs::path& portsFolder, const fs::path& sy
             if (found.count(com) != 0 || !fs::exists(devRoot / name, ec)) continue;
             const fs::path classDir = sysfsRoot / "class" / "tty" / name;
             if (block.needsHardware && !hasHardware(classDir)) continue;
-            found[com] = FoundPort{com, (devRoot / name).string(), block.needsHardware ? "" : usbDescription(classDir)};
+            const std::string description = block.needsHardware ? "" : usbDescription(classDir);
+            found[com] = FoundPort{com, (devRoot / name).string(), description, false};
         }
     }
     std::vector<FoundPort> out;

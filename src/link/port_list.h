@@ -13,12 +13,15 @@ struct FoundPort {
     int comNumber = 0;
     std::string device;       // "/dev/ttyUSB0"
     std::string description;  // "FTDI FT232R USB UART"; empty when the system tells nothing
-    [[nodiscard]] std::string label() const;   // "COM33  /dev/ttyUSB0  FTDI FT232R USB UART"
+    bool missing = false;     // an entry of the ports folder that leads to no device (unplugged)
+    // "COM33  /dev/ttyUSB0  FTDI FT232R USB UART"; a missing one says so, translated.
+    [[nodiscard]] std::string label() const;
 };
 
-// The entries COMn of the ports folder (whatever they point to), then every USB and ACM device
-// present and the built-in ports that have hardware behind them, ordered by COM number; a number
-// appears once (the folder's entry wins). `sysfsRoot` and `devRoot` are "/sys" and "/dev" except in tests.
+// The entries COMn of the ports folder (whatever they point to, marked when that is nothing),
+// then every USB and ACM device present and the built-in ports that have hardware behind them,
+// ordered by COM number; a number appears once (the folder's entry wins). `sysfsRoot` and
+// `devRoot` are "/sys" and "/dev" except in tests.
 [[nodiscard]] std::vector<FoundPort> FindPorts(const std::filesystem::path& portsFolder,
                                                const std::filesystem::path& sysfsRoot = "/sys",
                                                const std::filesystem::path& devRoot = "/dev");

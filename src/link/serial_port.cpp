@@ -89,7 +89,8 @@ CharTimes CharTimesForBaud(int baud) noexcept {
     return t;
 }
 
-Result<std::unique_ptr<SerialPort>> SerialPort::Create(int comNumber, std::filesystem::path portsFolder) {
+Result<std::unique_ptr<SerialPort>> SerialPort::Create(int comNumber, std::filesystem::path portsFolder,
+                                                      PortProblem* why) {
     std::unique_ptr<SerialPort> port(new SerialPort());
     port->m_comNumber = comNumber;
     port->m_portsFolder = std::move(portsFolder);
@@ -97,36 +98,48 @@ Result<std::unique_ptr<SerialPort>> SerialPort::Create(int comNumber, std::files
     const auto entry = port->m_portsFolder / ("COM" + std::to_string(comNumber));
     port->m_fromFolder = !port->m_portsFolder.empty() &&
                          std::filesystem::exists(std::filesystem::symlink_status(entry, ec));
-    if (auto opened = port->openDevice(); !opened) return opened.error();
+    if (auto opened = port->openDevice(); !opened) {
+        if (why) *why = port->m_problem;
+        return opened.error();
+    }
     return port;
 }
 
-Result<std::unique_ptr<SerialPort>> SerialPort::OpenPath(std::string devicePath) {
+Result<std::unique_ptr<SerialPort>> SerialPort::OpenPath(std::string devicePath, PortProblem* why) {
     std::unique_ptr<SerialPort> port(new SerialPort());
     port->m_path = std::move(devicePath);
-    if (auto opened = port->openDevice(); !opened) return opened.error();
+    if (auto opened = port->openDevice(); !opened) {
+        if (why) *why = port->m_problem;
+        return opened.error();
+    }
     return port;
 }
 
 Status SerialPort::openDevice() {
+    const auto fail = [this](PortProblem problem, Error error) {
+        m_problem = problem;
+        return error;
+    };
     std::string path = m_path;
     if (m_comNumber != 0) {
         auto resolved = ResolvePortPath(m_comNumber, m_portsFolder);
-        if (!resolved) return resolved.error();
+        if (!resolved) return fail(PortProblem::Missing, resolved.error());
         path = std::move(*resolved);
     }
     UniqueFd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-    if (!fd.valid()) return osError(path, errno);
-    if (!::isatty(fd.get())) return makeError(Errc::BadArgument, path + ": not a serial port");
+    if (!fd.valid()) return fail(PortProblemOfErrno(errno), osError(path, errno));
+    if (!::isatty(fd.get()))
+        return fail(PortProblem::NotSerial, makeError(Errc::BadArgument, path + ": not a serial port"));
     // TIOCEXCL keeps other programs out; root passes it, so the advisory lock says "busy" too.
-    if (::ioctl(fd.get(), TIOCEXCL) != 0 && !isUnsupported(errno)) return osError(path, errno);
+    if (::ioctl(fd.get(), TIOCEXCL) != 0 && !isUnsupported(errno))
+        return fail(PortProblemOfErrno(errno), osError(path, errno));
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
-        return makeError(Errc::Io, path + ": device or resource busy");
+        return fail(PortProblem::Busy, makeError(Errc::Io, path + ": device or resource busy"));
 
     const FtdiInfo ftdi = CheckFtdiAdapter(kernelNameOf(path));
     if (!m_wake.valid()) {
         UniqueFd wake(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
-        if (!wake.valid()) return osError("eventfd", errno);
+        if (!wake.valid()) return fail(PortProblem::Failed, osError("eventfd", errno));
         m_wake = std::move(wake);
     }
     {
@@ -520,6 +533,18 @@ void SerialPort::sleepFor(Clock::duration duration) {
         const int n = ::ppoll(&fd, 1, &left, nullptr);
         if (n < 0 && errno == EINTR) continue;
         if (n != 0) return;   // woken (or the eventfd failed): the pause ends
+    }
+}
+
+void SerialPort::idleUntil(Clock::time_point wake, int alsoFd) {
+    if (aborting() || !fill() || buffered() > 0) return;
+    for (;;) {
+        pollfd fds[] = {{m_wake.get(), POLLIN, 0}, {alsoFd, POLLIN, 0}};
+        if (Clock::now() >= wake) return;
+        const timespec left = remaining(wake);
+        const int n = ::ppoll(fds, alsoFd >= 0 ? 2 : 1, &left, nullptr);
+        if (n < 0 && errno == EINTR) continue;
+        return;
     }
 }
 

@@ -16,6 +16,7 @@
 #include "common/result.h"
 #include "common/unique_fd.h"
 #include "link/frame_bytes.h"
+#include "link/port_problem.h"
 #include "link/worker_thread.h"
 
 namespace r4860::link {
@@ -51,10 +52,12 @@ class SerialPort {
 public:
     // Resolves COMn through the ports folder, checks for an FTDI adapter and opens the device
     // exclusively. Every later re-open resolves the number again, so a link the emulator
-    // re-points to its new pseudo-terminal is followed.
-    static Result<std::unique_ptr<SerialPort>> Create(int comNumber, std::filesystem::path portsFolder);
+    // re-points to its new pseudo-terminal is followed. On failure `why` (when given) tells the
+    // operator's side of it, whatever language the system's own error text is in.
+    static Result<std::unique_ptr<SerialPort>> Create(int comNumber, std::filesystem::path portsFolder,
+                                                      PortProblem* why = nullptr);
     // The same for a device given by path (a pseudo-terminal in tests); re-opens use that path.
-    static Result<std::unique_ptr<SerialPort>> OpenPath(std::string devicePath);
+    static Result<std::unique_ptr<SerialPort>> OpenPath(std::string devicePath, PortProblem* why = nullptr);
 
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;
@@ -88,6 +91,9 @@ public:
     // A pause that interrupt() and AbortWorker() cut short; kept to the microsecond, not rounded
     // up to whole milliseconds.
     void pause(std::chrono::microseconds duration);
+    // Sleeps until `wake` while no input waits, so bytes that come meanwhile are read together
+    // afterwards; ends early on interrupt() or AbortWorker(), or when `alsoFd` becomes readable.
+    void idleUntil(std::chrono::steady_clock::time_point wake, int alsoFd);
     // True when the last byte taken is the last that came and it arrived at most `within` ago.
     // Its arrival is judged from the last moment the input was seen empty (a read that emptied
     // it, or a wait that input ended) and the line's pace of one byte per character time; a byte
@@ -132,6 +138,7 @@ private:
     void clearWake();
     void setBreak(bool on);
 
+    PortProblem m_problem = PortProblem::None;   // why the last openDevice failed
     int m_comNumber = 0;               // 0 when opened by path
     std::filesystem::path m_portsFolder;
     bool m_fromFolder = false;         // the number was resolved through a link in the folder

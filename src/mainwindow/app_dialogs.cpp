@@ -23,7 +23,8 @@ bool RunSplash(workflow::AppContext& context) {
     return splash.exec() == QDialog::Accepted;
 }
 
-DialogHooks AppDialogHooks(workflow::AppContext& context, qtbridge::MessageService& messages) {
+DialogHooks AppDialogHooks(workflow::AppContext& context, workflow::Transducer& transducer,
+                           qtbridge::MessageService& messages) {
     DialogHooks hooks;
     hooks.chooseType = [&context, &messages](QWidget* parent, std::string& device) {
         dialogs::TTransdF dialog(device, model::DefaultModelList(), messages, MainTopLeft(context), parent);
@@ -33,9 +34,12 @@ DialogHooks AppDialogHooks(workflow::AppContext& context, qtbridge::MessageServi
         dialogs::TOgolneF dialog(context.settings, messages, MainTopLeft(context), parent);
         return dialog.exec() == QDialog::Accepted;
     };
-    hooks.portDialog = [&context, &messages](QWidget* parent) {
-        dialogs::TPortS dialog(context, messages, MainTopLeft(context), parent);
+    hooks.portDialog = [&context, &transducer, &messages](QWidget* parent) {
+        dialogs::TPortS dialog(transducer, context.settings, messages, MainTopLeft(context), parent);
         dialog.exec();
+    };
+    hooks.portFailed = [&context, &transducer, &messages](QWidget* parent) {
+        dialogs::ReportStartUpFailure(transducer, context.settings, messages, parent);
     };
     hooks.password = [&context](QWidget* parent) {
         dialogs::TWiadomosc prompt(dialogs::TWiadomosc::Mode::Password, context.settings, MainTopLeft(context), parent);

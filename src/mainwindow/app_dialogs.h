@@ -7,6 +7,7 @@ namespace r4860::mainwindow {
 
 // The splash; false when the operator cancelled it and the program is to end.
 bool RunSplash(workflow::AppContext& context);
-[[nodiscard]] DialogHooks AppDialogHooks(workflow::AppContext& context, qtbridge::MessageService& messages);
+[[nodiscard]] DialogHooks AppDialogHooks(workflow::AppContext& context, workflow::Transducer& transducer,
+                                        qtbridge::MessageService& messages);
 
 }  // namespace r4860::mainwindow

@@ -1,9 +1,20 @@
-// The desktop's file dialogs behind the main window's FileChooser.
+// The operator's file choices: the desktop's file dialogs, or a script in tests, so that no modal
+// file dialog ever opens where nobody can answer it.
 #pragma once
 
-#include "mainwindow/main_window.h"
+#include <QString>
+
+class QWidget;
 
 namespace r4860::mainwindow {
+
+class FileChooser {
+public:
+    virtual ~FileChooser() = default;
+    // The chosen file, or empty when the operator cancelled.
+    virtual QString openFile(QWidget* parent, const QString& dir, const QString& filter) = 0;
+    virtual QString saveFile(QWidget* parent, const QString& proposed, const QString& filter) = 0;
+};
 
 class QtFileChooser final : public FileChooser {
 public:

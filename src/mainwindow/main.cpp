@@ -5,9 +5,9 @@
 #include <QApplication>
 #include <QFont>
 #include <QScreen>
+#include <future>
 #include <memory>
 
-#include "dialogs/port_s.h"
 #include "files/app_paths.h"
 #include "files/language_file.h"
 #include "files/settings_file.h"
@@ -45,13 +45,18 @@ int main(int argc, char** argv) {
     qtbridge::QtMessageService messages;
     if (!mainwindow::RunSplash(*context)) return 0;
 
+    // The port settles for a while once it is set up: it opens while the window is being built.
+    const int port = context->settings.ComPort;
+    auto linked = std::async(std::launch::async, [&context, port] {
+        return workflow::Transducer(context->link).start(port, files::PortsDir()).ok();
+    });
     mainwindow::QtFileChooser chooser;
     mainwindow::TR4860F window(*context, messages, chooser);
-    window.setDialogHooks(mainwindow::AppDialogHooks(*context, messages));
-    window.init([&] { return dialogs::StartUpLink(*context, messages, &window); });
+    window.setDialogHooks(mainwindow::AppDialogHooks(*context, window.transducer(), messages));
+    window.init([&linked] { return linked.get(); });
     const int rc = QApplication::exec();
 
-    context->link.stop();
+    window.transducer().stop();
     (void)files::SaveSettings(context->settings);
     return rc;
 }

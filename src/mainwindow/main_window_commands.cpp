@@ -1,25 +1,17 @@
-// The transducer commands: Read, Write, Verify, Reset, Lock Iout, Automatic read, Monitor only,
-// and the gates of Corrections and Simulation. Transfers run as jobs behind the progress window;
-// the window stays live and refuses every other command until the job's outcome is in.
+// The transducer commands: Read, Write, Verify, Reset, Lock Iout, Automatic read, the sensor
+// selection and the gates of Corrections and Simulation. Transfers run as jobs behind the progress
+// window; the window stays live and refuses every other command until the job's outcome is in.
 #include <QAction>
-#include <QEvent>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QMenuBar>
-#include <QStyle>
-#include <QLabel>
-#include <QProgressBar>
+#include <QPointer>
 #include <QStatusBar>
 #include <QTimer>
-#include <QToolBar>
 #include <QToolButton>
 
 #include "common/date_text.h"
-#include "common/lang_table.h"
-#include "dialogs/wiadomosc.h"
+#include "mainwindow/config_panel.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/window_transfer.h"
 #include "model/transfer_function.h"
-#include "protocol/commands.h"
 #include "qtbridge/qt_text.h"
 #include "workflow/config_commands.h"
 
@@ -29,57 +21,28 @@ using qtbridge::ToQString;
 using qtbridge::Tr;
 
 void TR4860F::showOutcome(const workflow::Outcome& outcome) {
-    if (outcome.beep) m_messages.beep(*outcome.beep);
-    if (!outcome.message.empty()) m_messages.show(this, ToQString(outcome.message), outcome.icon);
-    if (outcome.restoreStatus) {
-        StatBarTxt(m_statusBeforeCommand);
-    } else if (!outcome.status.empty()) {
-        StatBarTxt(ToQString(outcome.status));
-    }
-}
-
-void TR4860F::changeEvent(QEvent* event) {
-    QMainWindow::changeEvent(event);
-    // The progress window stays in front of the window it keeps waiting.
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_wiadomosc) m_wiadomosc->raise();
+    workflow::ShowOutcome(m_ui, outcome, qtbridge::ToStd(m_transfer->statusBefore()));
 }
 
 bool TR4860F::busy() {
     // The progress window already keeps the operator out; this catches what comes another way.
-    if (!m_ctx.state.TransferOn) return false;
+    if (!m_transfer->running()) return false;
     m_messages.beep(Beep::Asterisk);
     return true;
 }
 
-bool TR4860F::showiad(protocol::TransferRequest request, TransferFinish finish) {
-    if (busy()) return false;
-    m_statusBeforeCommand = m_status[0]->text().mid(1);
-    StatBarTxt(ToQString(LangText(request.caption)));
-    m_timer1->stop();
-    m_ctx.state.TransferOn = true;
-    m_transferFinish = std::move(finish);
-    m_progress->setValue(0);
-    m_progress->show();
-    m_wynik->clear();
-    m_output->clear();
-    m_wiadomosc = new dialogs::TWiadomosc(dialogs::TWiadomosc::Mode::Progress, m_ctx.settings, mainTopLeft(), this);
-    m_wiadomosc->show();
-    m_transfer.start(m_ctx.link, std::move(request));
-    return true;
+bool TR4860F::transfer(protocol::TransferRequest request,
+                       std::function<bool(const protocol::TransferResult&)> finish) {
+    return m_transfer->start(std::move(request), m_pressedButton, std::move(finish));
 }
 
-void TR4860F::onTransferFinished(const protocol::TransferResult& result) {
-    if (m_wiadomosc) {
-        m_wiadomosc->hide();
-        m_wiadomosc->deleteLater();
-        m_wiadomosc = nullptr;
-    }
-    m_progress->hide();
-    m_progress->setValue(0);
-    m_ctx.state.TransferOn = false;
-    const bool ok = std::exchange(m_transferFinish, {})(result);
-    m_timer1->start();
-    emit transferFinished(ok);
+workflow::LineState TR4860F::lineState() const {
+    workflow::LineState line;
+    line.connected = m_ctx.state.Connected;
+    line.eepromError = m_transducer.status().EepromError;
+    line.typeIndex = m_transducer.status().TypeIndex;
+    line.rtPriority = m_ctx.settings.RTPriority;
+    return line;
 }
 
 void TR4860F::OdczytajTClick() {
@@ -88,50 +51,80 @@ void TR4860F::OdczytajTClick() {
 
 void TR4860F::readTransducer(const std::function<void(bool)>& then) {
     const workflow::Prepared prepared = workflow::PrepareRead(lineState(), m_ctx.image);
-    const auto finish = [this, then](const protocol::TransferResult& result) {
-        const workflow::ReadOutcome r = workflow::FinishRead(result, m_ctx.record, m_ctx.image);
-        if (r.outcome.ok) {
-            m_panel.CoefMissing = r.coefMissing;
-            m_ctx.state.ConfigRead = true;
-            m_ctx.state.VerifyAllowed = false;
-            pokaz(workflow::Kolory::Shown);
-        }
-        showOutcome(r.outcome);
-        if (then) then(r.outcome.ok);
-        emit readFinished(r.outcome.ok);
-        return r.outcome.ok;
-    };
     if (prepared.refused) {
         showOutcome(*prepared.refused);
         if (then) then(false);
         emit readFinished(false);
         return;
     }
-    if (!showiad(prepared.request, finish) && then) then(false);
+    // The operator sees that a read runs, also from the diagram, which hides the status bar.
+    const bool reveal = m_diagramShown && statusBar()->isHidden();
+    if (reveal) Status1Click();
+    transfer(prepared.request, [this, then, reveal](const protocol::TransferResult& result) {
+        const bool ok = readDone(result, then);
+        if (reveal && !statusBar()->isHidden()) Status1Click();
+        return ok;
+    });
+}
+
+bool TR4860F::readDone(const protocol::TransferResult& result, const std::function<void(bool)>& then) {
+    const workflow::ReadOutcome r = workflow::FinishRead(result, m_ctx.record, m_ctx.image);
+    if (r.outcome.ok) {
+        m_panel.CoefMissing = r.coefMissing;
+        m_ctx.state.ConfigRead = true;
+        m_ctx.state.VerifyAllowed = false;
+        m_config->pokaz(workflow::Kolory::Shown);
+    }
+    showOutcome(r.outcome);
+    if (then) then(r.outcome.ok);
+    emit readFinished(r.outcome.ok);
+    return r.outcome.ok;
 }
 
 void TR4860F::ZapiszTClick() {
     if (busy()) return;
-    bool complete = CheckParam(true, false);
-    if (!complete && !CheckParam(false, true)) return;
+    const bool complete = m_config->CheckParam(true, false);
+    if (!complete && !m_config->CheckParam(false, true)) return;
     // What the user data lack, the ID tag can still take.
-    if (!complete) {
-        writeIdTagOnly();
-        return;
-    }
-    startWrite(workflow::WriteKind::Full);
+    startWrite(complete ? workflow::WriteKind::Full : workflow::WriteKind::IdTagOnly);
 }
 
 void TR4860F::startWrite(workflow::WriteKind kind) {
     model::EncodeOptions options;
     options.today = TodayDays();
-    const workflow::Prepared prepared = workflow::PrepareWrite(lineState(), m_ctx.record, m_ctx.image, options, kind);
+    // Bytes the tool never sets are written back as this transducer holds them: an image that
+    // came from elsewhere is first replaced by a read of this one (the record stays as it is).
+    const auto origin = m_ctx.state.ConfigRead ? workflow::ImageOrigin::ThisTransducer : workflow::ImageOrigin::Elsewhere;
+    const workflow::Prepared prepared = workflow::PrepareWrite(lineState(), m_ctx.record, m_ctx.image, options, kind, origin);
     if (prepared.refused) {
         showOutcome(*prepared.refused);
         return;
     }
-    m_data->setText(ToQString(m_ctx.record.Informacje.data));
-    showiad(prepared.request, [this, kind](const protocol::TransferResult& result) {
+    if (!prepared.readFirst) {
+        runWrite(kind, prepared.request);
+        return;
+    }
+    const QPointer<QToolButton> button = m_pressedButton;
+    transfer(prepared.request, [this, kind, options, button](const protocol::TransferResult& result) {
+        const workflow::Prepared write =
+            workflow::PrepareWriteOver(result, lineState(), m_ctx.record, m_ctx.image, options, kind);
+        if (write.refused) {
+            showOutcome(*write.refused);
+            return false;
+        }
+        // The write follows once this transfer has let go of the line.
+        QTimer::singleShot(0, this, [this, kind, request = write.request, button] {
+            m_pressedButton = button;
+            runWrite(kind, request);
+            m_pressedButton = nullptr;
+        });
+        return true;
+    });
+}
+
+void TR4860F::runWrite(workflow::WriteKind kind, const protocol::TransferRequest& request) {
+    m_config->showDate();
+    transfer(request, [this, kind](const protocol::TransferResult& result) {
         const workflow::Outcome o = workflow::FinishWrite(result, kind, m_ctx.image);
         showOutcome(o);
         if (o.ok) Zapisane(kind == workflow::WriteKind::Full && !workflow::noTab(m_ctx.record, m_panel.CoefMissing));
@@ -139,34 +132,9 @@ void TR4860F::startWrite(workflow::WriteKind kind) {
     });
 }
 
-void TR4860F::writeIdTagOnly() {
-    const auto write = [this] { startWrite(workflow::WriteKind::IdTagOnly); };
-    if (m_ctx.state.ConfigRead) {
-        write();
-        return;
-    }
-    // The tag's block ends with a byte the tool never sets and writes back as last read: an image
-    // of another transducer must not put its byte there, so this transducer's memory is read into
-    // the image first (the record and the panel stay as they are).
-    const workflow::Prepared read = workflow::PrepareRead(lineState(), m_ctx.image);
-    if (read.refused) {
-        showOutcome(*read.refused);
-        return;
-    }
-    showiad(read.request, [this, write](const protocol::TransferResult& result) {
-        if (!result.ok()) {
-            showOutcome(workflow::TransferFailure(result));
-            return false;
-        }
-        m_ctx.image = result.image;
-        QTimer::singleShot(0, this, write);
-        return true;
-    });
-}
-
 void TR4860F::Zapisane(bool complete) {
     StatBarTxt(Tr(complete ? "Transducer programmed" : "Information transferred"));
-    kolory(workflow::Kolory::Shown);
+    m_config->kolory(workflow::Kolory::Shown);
     m_ctx.state.VerifyAllowed = true;
 }
 
@@ -178,7 +146,7 @@ void TR4860F::Weryfikuj1Click() {
         return;
     }
     const model::ImageSnapshot expected = prepared.expected;
-    showiad(prepared.prepared.request, [this, expected](const protocol::TransferResult& result) {
+    transfer(prepared.prepared.request, [this, expected](const protocol::TransferResult& result) {
         const workflow::VerifyOutcome v = workflow::FinishVerify(result, expected, m_ctx.image);
         showOutcome(v.outcome);
         return v.verified();
@@ -188,7 +156,7 @@ void TR4860F::Weryfikuj1Click() {
 void TR4860F::Reset1Click() {
     if (busy()) return;
     // Failures are reported by the command layer at the next tick.
-    protocol::PostCommand(m_ctx.link, m_ui, protocol::cmd::kReset, 0, m_ctx.record);
+    (void)m_transducer.post('r', 0, m_ui);
 }
 
 void TR4860F::Regulacja1Click() {
@@ -197,13 +165,13 @@ void TR4860F::Regulacja1Click() {
         m_messages.show(this, Tr("Transducer has to be connected!"), MessageIcon::None);
         return;
     }
-    if (m_ctx.link.status.EepromError) {
+    if (m_transducer.status().EepromError) {
         m_messages.show(this, Tr("EEPROM error") + QLatin1Char('!'), MessageIcon::Exclamation);
         return;
     }
     workflow::PasswordKind kind = workflow::PasswordKind::Refused;
     {
-        TimerPause pause(*this);
+        const TimerPause paused = pause();
         storePosition();
         if (m_dialogs.password) kind = m_dialogs.password(this);
     }
@@ -213,83 +181,36 @@ void TR4860F::Regulacja1Click() {
 }
 
 void TR4860F::Blokada1Click() {
-    QAction* lock = m_actions[QStringLiteral("Blokada1")];
-    if (busy()) {
-        lock->setChecked(!lock->isChecked());
+    if (busy()) return;
+    model::ConfigRecord& rec = m_ctx.record;
+    if (rec.Parametry.Burnout != 2) {
+        rec.Parametry.Burnout = 2;
+        m_config->ReakcjaField();
         return;
     }
-    if (lock->isChecked()) {
-        m_ctx.record.Parametry.Burnout = 2;
-    } else {
-        m_ctx.record.Parametry.Burnout = 0;
-        markAqua(m_burnout);
-    }
-    ReakcjaField();
-    if (m_burnout->isVisibleTo(m_parametryG)) m_burnout->setEnabled(true);
+    // Unlocked: the reaction below 4 mA, shown as what the next Write sends.
+    rec.Parametry.Burnout = 0;
+    m_config->burnoutUnlocked();
 }
 
-void TR4860F::Autoread1Click() {
-    m_autoReadOn = m_actions[QStringLiteral("Autoread1")]->isChecked();
-    m_buttons[QStringLiteral("OdczytajT")]->setIcon(
-        style()->standardIcon(m_autoReadOn ? QStyle::SP_BrowserReload : QStyle::SP_ArrowDown));
-}
+void TR4860F::Autoread1Click() { m_autoReadChecked = !m_autoReadChecked; }
 
 void TR4860F::CheckAutoRead() {
-    if (!m_autoReadOn || m_ctx.state.ConfigRead || m_ctx.link.status.EepromError) return;
+    if (!autoReadOn() || m_ctx.state.ConfigRead || m_transducer.status().EepromError) return;
     readTransducer([this](bool ok) {
         if (ok || m_ctx.state.ConfigRead) return;
-        TimerPause pause(*this);
         if (m_messages.ask(this, Tr("Turn Autoread off") + QLatin1Char('?'), MessageIcon::Information,
                            qtbridge::Buttons::YesNo) == qtbridge::Answer::Yes) {
-            m_actions[QStringLiteral("Autoread1")]->setChecked(false);
-            Autoread1Click();
+            m_autoReadChecked = false;
+            syncChecks();
         }
     });
 }
 
-void TR4860F::EnDisMenu(bool on) {
-    if (!on) {
-        if (!statusBar()->isHidden()) Status1Click();
-        if (!m_toolBar->isHidden()) Pasek1Click();
-    } else {
-        if (statusBar()->isHidden()) Status1Click();
-        if (m_toolBar->isHidden()) Pasek1Click();
-    }
-    for (const char* name : {"Status1", "Pasek1", "Ogolne1", "Symulacja1", "Nowy1", "Otworz1", "Zachowaj1",
-                             "Zapiszjako1", "Drukuj1", "PrintSetup1"}) {
-        m_actions[QLatin1String(name)]->setEnabled(on);
-    }
-    m_menus[QStringLiteral("Konfig1")]->setEnabled(on);
-}
-
-void TR4860F::MonOnly1Click() {
-    QAction* item = m_actions[QStringLiteral("MonOnly1")];
-    if (busy()) {
-        item->setChecked(!item->isChecked());
-        return;
-    }
-    const bool on = item->isChecked();
-    if (on && m_diagramShown) Wykres1Click();
-    m_panel.MonitorOnly = on;
-    QAction* autoRead = m_actions[QStringLiteral("Autoread1")];
-    m_autoReadOn = !on && autoRead->isChecked();
-    autoRead->setEnabled(!on);
-    m_actions[QStringLiteral("Wykres1")]->setEnabled(!on);
-    for (QWidget* w : std::initializer_list<QWidget*>{m_senTypeG, m_parametryG, m_info}) w->setVisible(!on);
-    QWidget* tlo = m_wynik->parentWidget();
-    EnDisMenu(!on);
-    // Only the live panel stays: the window shrinks around it and comes back to its start-up size.
-    tlo->move(tlo->x(), on ? 5 : kTloTop);
-    const int compact = menuBar()->sizeHint().height() + tlo->height() + 10;
-    setFixedSize(width(), on ? compact : m_startHeight);
-    applyEnabling();
-}
-
 void TR4860F::Symulacja1Click() {
     if (busy()) return;
-    if (!CheckParam(true, true)) {
-        m_messages.beep(Beep::Exclamation);
-        m_messages.show(this, Tr("Information incomplete") + QLatin1Char('!'), MessageIcon::Exclamation);
+    if (!m_config->CheckParam(true, true)) {
+        m_messages.warn(this, Tr("Information incomplete") + QLatin1Char('!'));
         return;
     }
     model::ConfigRecord trial = m_ctx.record;
@@ -297,11 +218,39 @@ void TR4860F::Symulacja1Click() {
     model::EncodeOptions options;
     options.today = TodayDays();
     if (const auto encoded = model::EncodeImage(trial, image, options); !encoded) {
-        m_messages.beep(Beep::Exclamation);
-        m_messages.show(this, ToQString(model::TranslateRuleMessage(encoded.error().message)) + QLatin1Char('!'),
+        m_messages.warn(this, ToQString(model::TranslateRuleMessage(encoded.error().message)) + QLatin1Char('!'),
                         MessageIcon::Error);
     }
     // The simulation window itself comes with the service windows.
+}
+
+bool TR4860F::TypSelect() {
+    const std::string saved = m_ctx.record.Device;
+    bool ok = false;
+    const TimerPause paused = pause();
+    storePosition();
+    if (m_dialogs.chooseType) ok = m_dialogs.chooseType(this, m_ctx.record.Device);
+    const std::string& name = m_ctx.record.Device;
+    if (!name.empty()) {
+        const auto code = model::ModelCodeOfName(name).value_or(0) + (name[0] != 'R' ? 100 : 0);
+        if (ok && code != 20 && code != 39 && (code < 47 || code > 49)) {
+            m_messages.show(this, Tr("Device") + QLatin1Char(' ') + ToQString(name) + QLatin1Char(' ') +
+                                      Tr("not implemented yet"), MessageIcon::None);
+            m_ctx.record.Device = saved;
+            ok = false;
+        }
+    }
+    ShowCaption();
+    return ok;
+}
+
+void TR4860F::SenSelClick() {
+    if (busy()) return;
+    if (m_ctx.record.Device.empty() || m_transducer.status().TypeIndex == workflow::kNoSampleTypeIndex) {
+        if (!TypSelect()) return;
+    }
+    // The sensor and input dialogs come with their own windows; until then the model choice
+    // is all this command changes.
 }
 
 }  // namespace r4860::mainwindow

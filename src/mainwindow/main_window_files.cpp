@@ -10,6 +10,8 @@
 #include "common/lang_table.h"
 #include "files/app_paths.h"
 #include "files/par_file.h"
+#include "mainwindow/config_panel.h"
+#include "mainwindow/diagram_view.h"
 #include "mainwindow/main_window.h"
 #include "qtbridge/qt_text.h"
 
@@ -31,7 +33,7 @@ void TR4860F::Nowy1Click() {
 
 void TR4860F::Otworz1Click() {
     if (busy()) return;
-    TimerPause pause(*this);
+    const TimerPause paused = pause();
     storePosition();
     const QString file = m_files.openFile(this, ToQString(m_ctx.settings.DataDir), parFilter());
     if (file.isEmpty()) return;
@@ -39,18 +41,16 @@ void TR4860F::Otworz1Click() {
     if (files::ReadParFile(m_ctx.record, ToStd(file), m_ctx.settings)) {
         m_panel.CoefMissing = false;
         m_ctx.state.VerifyAllowed = false;
-        pokaz(m_ctx.state.Connected ? workflow::Kolory::AllChanged : workflow::Kolory::Shown);
+        m_config->pokaz(m_ctx.state.Connected ? workflow::Kolory::AllChanged : workflow::Kolory::Shown);
         return;
     }
-    m_messages.beep(Beep::Exclamation);
-    m_messages.show(this, Tr("Corrupted or wrong data file") + QLatin1Char('!'), MessageIcon::Exclamation);
+    m_messages.warn(this, Tr("Corrupted or wrong data file") + QLatin1Char('!'));
     odnowa();
 }
 
 bool TR4860F::saveTo(const QString& file) {
     if (!files::WriteParFile(m_ctx.record, ToStd(file), m_ctx.settings)) {
-        m_messages.beep(Beep::Exclamation);
-        m_messages.show(this, Tr("Cannot open file") + QStringLiteral(":\n") + file, MessageIcon::Exclamation);
+        m_messages.warn(this, Tr("Cannot open file") + QStringLiteral(":\n") + file);
         return false;
     }
     m_parFileName = file;
@@ -60,7 +60,7 @@ bool TR4860F::saveTo(const QString& file) {
 
 void TR4860F::Zachowaj1Click() {
     if (busy()) return;
-    if (!CheckParam(true, false)) return;
+    if (!m_config->CheckParam(true, false)) return;
     if (untitled()) {
         Zapiszjako1Click();
         return;
@@ -72,11 +72,13 @@ void TR4860F::Zapiszjako1Click() {
     if (busy()) return;
     // While the diagram is shown the same item keeps the measurements.
     if (m_diagramShown) {
-        keepResults();
+        const TimerPause paused = pause();
+        storePosition();
+        m_diagram->keepResults(m_transducer.status().UnitIndex);
         return;
     }
-    if (!CheckParam(true, false)) return;
-    TimerPause pause(*this);
+    if (!m_config->CheckParam(true, false)) return;
+    const TimerPause paused = pause();
     storePosition();
     QString proposed = m_parFileName;
     if (!m_ctx.settings.DataDir.empty() && QFileInfo(proposed).isRelative()) {
@@ -90,8 +92,8 @@ void TR4860F::Zapiszjako1Click() {
 
 void TR4860F::Drukuj1Click() {
     if (busy()) return;
-    if (!CheckParam(false, false)) return;
-    TimerPause pause(*this);
+    if (!m_config->CheckParam(false, false)) return;
+    const TimerPause paused = pause();
     storePosition();
     QPrinter printer;
     QPrintDialog dialog(&printer, this);
@@ -100,7 +102,7 @@ void TR4860F::Drukuj1Click() {
 }
 
 void TR4860F::PrintSetup1Click() {
-    TimerPause pause(*this);
+    const TimerPause paused = pause();
     storePosition();
     QPrinter printer;
     QPageSetupDialog dialog(&printer, this);
@@ -114,7 +116,7 @@ void TR4860F::Ogolne1Click() {
     const bool wasUntitled = untitled();
     bool ok = false;
     {
-        TimerPause pause(*this);
+        const TimerPause paused = pause();
         storePosition();
         if (m_dialogs.options) ok = m_dialogs.options(this);
     }
@@ -129,31 +131,36 @@ void TR4860F::languageChanged(bool wasUntitled) {
 
 void TR4860F::Komunikacja1Click() {
     if (busy()) return;
-    TimerPause pause(*this);
+    const TimerPause paused = pause();
     storePosition();
     if (m_dialogs.portDialog) m_dialogs.portDialog(this);
+    showPort();
 }
 
 void TR4860F::DaneTech1Click() {
     const std::string name = LangText("R4860EN") + ".html";
     const auto manual = files::FindDataFile(name);
     const auto fallback = files::FindDataFile("R4860EN.html");
-    if (manual || fallback) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(ToQString((manual ? *manual : *fallback).string())));
+    if (!manual && !fallback) {
+        m_messages.warn(this, Tr("Cannot open file") + QStringLiteral(":\n") + ToQString(name));
         return;
     }
-    m_messages.beep(Beep::Exclamation);
-    m_messages.show(this, Tr("Cannot open file") + QStringLiteral(":\n") + ToQString(name), MessageIcon::Exclamation);
+    const QString file = ToQString((manual ? *manual : *fallback).string());
+    const bool shown = m_dialogs.openManual ? m_dialogs.openManual(file)
+                                            : QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    // Without a browser the desktop says nothing visible: the operator learns where the manual is.
+    if (!shown) m_messages.warn(this, Tr("No browser could show the manual; it is here") + QStringLiteral(":\n") + file,
+                                MessageIcon::Information);
 }
 
 void TR4860F::Wersja1Click() {
-    TimerPause pause(*this);
+    const TimerPause paused = pause();
     storePosition();
     if (m_dialogs.version) m_dialogs.version(this);
 }
 
 void TR4860F::Info1Click() {
-    TimerPause pause(*this);
+    const TimerPause paused = pause();
     storePosition();
     if (m_dialogs.info) m_dialogs.info(this);
 }

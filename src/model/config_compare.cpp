@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <iterator>
 #include <set>
 #include <utility>
 
 #include "common/catalogues.h"
+#include "common/lang_table.h"
 #include "common/number_text.h"
 
 namespace r4860::model {
@@ -91,10 +93,30 @@ std::string number(double v) { return significant(v, 7); }
 
 std::string range(double lo, double hi) { return number(lo) + " .. " + number(hi); }
 
+// The range edits' Str(x:4:2), without the padding.
+std::string inputRange(double lo, double hi) { return FixedText(lo, 2) + " .. " + FixedText(hi, 2); }
+
 std::string quoted(const std::string& text) { return '"' + text + '"'; }
 
-// Nine significant digits tell any two device floats apart; seven would not.
-std::string coefficientText(double v) { return significant(v, 9); }
+// As the conversion dialogs show a coefficient (eight significant digits, seven in exponent form
+// below 0.001), after the device float's own precision: its 0.2371 reads 0.23709999 otherwise.
+std::string coefficientText(double v) {
+    const double shown = RoundSig(v);
+    if (shown != 0.0 && std::fabs(shown) < 0.001) {
+        char buf[32];
+        const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, shown, std::chars_format::scientific, 6);
+        if (ec != std::errc()) return "?";
+        std::string text(buf, ptr);
+        std::replace(text.begin(), text.end(), 'e', 'E');
+        return text;
+    }
+    return significant(shown, 8);
+}
+
+// The panel's corrections: Str(x:5:2) + "%".
+std::string correctionsText(double zero, double gain) {
+    return LangText("Zero") + " " + FixedText(zero, 2) + "%, " + LangText("Gain") + " " + FixedText(gain, 2) + "%";
+}
 
 std::string sensorText(const ConfigRecord& r) {
     std::string text(SensorDisplayName(r.Czujnik.Typ, r.Czujnik.Gain));
@@ -115,9 +137,9 @@ std::string linearizationText(const ConfigRecord& r) {
 
 std::string burnoutText(int burnout) {
     switch (burnout) {
-    case 0: return "below 4mA";
-    case 1: return "above 20mA";
-    case 2: return "Output locked";
+    case 0: return LangText("below 4mA");
+    case 1: return LangText("above 20mA");
+    case 2: return LangText("Output locked");
     default: return std::to_string(burnout);
     }
 }
@@ -159,7 +181,7 @@ std::string itemText(Item item, const ConfigRecord& r, const ConfigImage& im,
     switch (item) {
     case Item::Sensor: return sensorText(r);
     case Item::Linearization: return linearizationText(r);
-    case Item::InputRange: return range(p.MinInput, p.MaxInput);
+    case Item::InputRange: return inputRange(p.MinInput, p.MaxInput);
     case Item::Transfer: return range(p.SignalMin, p.SignalMax);
     case Item::Coefficients: return coefficientsText(im, offsets);
     case Item::Filter:
@@ -168,8 +190,8 @@ std::string itemText(Item item, const ConfigRecord& r, const ConfigImage& im,
     case Item::Mains: return std::to_string(p.Siec) + " Hz";
     case Item::Burnout: return burnoutText(p.Burnout);
     case Item::Units: return unitText(p.Jednostki);
-    case Item::ColdJunction: return number(p.RoomT);
-    case Item::Corrections: return "Zero " + number(p.ZeroReg) + ", Gain " + number(p.GainReg);
+    case Item::ColdJunction: return FixedText(p.RoomT, 1) + "\xC2\xB0" "C";
+    case Item::Corrections: return correctionsText(p.ZeroReg, p.GainReg);
     case Item::IdTag: return quoted(info.kod);
     case Item::Date: return info.data;
     case Item::Device: return r.Device;

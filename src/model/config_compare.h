@@ -14,11 +14,11 @@
 
 namespace r4860::model {
 
-// Item keys (LangText keys where one fits). An item owns whole bytes or, in the shared bytes 2, 6
-// and 7, the bits of its field.
+// Item keys, each a LangText key; the values are shown as the panel and the dialogs show them.
+// An item owns whole bytes or, in the shared bytes 2, 6 and 7, the bits of its field.
 inline constexpr std::string_view kSensorItem = "Sensor";
 inline constexpr std::string_view kLinearizationItem = "linearization";
-inline constexpr std::string_view kCoefficientsItem = "linearization coefficients";
+inline constexpr std::string_view kCoefficientsItem = "Conversion coefficients";
 inline constexpr std::string_view kInputRangeItem = "Input range";
 inline constexpr std::string_view kTransferItem = "Transfer function";
 inline constexpr std::string_view kFilterItem = "Signal filter";
@@ -34,7 +34,7 @@ inline constexpr std::string_view kCalDateItem = "Calibration date";
 inline constexpr std::string_view kSerialItem = "Serial number";
 inline constexpr std::string_view kCodeVersionItem = "Code version";
 inline constexpr std::string_view kChecksumsItem = "Checksums";
-inline constexpr std::string_view kOtherBytesItem = "other bytes";
+inline constexpr std::string_view kOtherBytesItem = "Other bytes";
 
 // The encoder stamps today's date here on every write, so a read-back on another day differs.
 inline constexpr std::array<std::size_t, 2> kConfigDateOffsets = {layout::kConfigDate,

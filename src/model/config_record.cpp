@@ -50,6 +50,13 @@ bool RangeInConversionUnits(const ConfigRecord& rec) noexcept {
     return IsSignalInput(rec.Czujnik.Typ) && rec.Czujnik.Lin >= 2;
 }
 
+UserData UserDataOf(const ConfigRecord& rec) noexcept {
+    if (rec.Czujnik.Typ == 15) return UserData::TableFile;
+    if (!IsSignalInput(rec.Czujnik.Typ)) return UserData::None;
+    if (rec.Czujnik.Lin == 2) return UserData::TableFile;
+    return rec.Czujnik.Lin == 8 ? UserData::PowerSeries : UserData::None;
+}
+
 void NormalizeConfig(ConfigRecord& rec) {
     auto& cz = rec.Czujnik;
     auto& p = rec.Parametry;

@@ -114,4 +114,10 @@ void AdjustRtdRange(ConfigRecord& rec);
 // Whether `Lin` makes the range of a signal input a conversion range (in result units).
 [[nodiscard]] bool RangeInConversionUnits(const ConfigRecord& rec) noexcept;
 
+// The user data a configuration is built on beyond its codes: the points of a table file (the
+// user sensor, or a signal input converted by a table), the points sampled from a power series
+// (a signal input converted by one), or none. Until TableLoaded such a configuration is incomplete.
+enum class UserData { None, TableFile, PowerSeries };
+[[nodiscard]] UserData UserDataOf(const ConfigRecord& rec) noexcept;
+
 }  // namespace r4860::model

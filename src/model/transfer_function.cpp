@@ -278,9 +278,7 @@ bool SampleSeries(ConfigRecord& rec, std::string& message) {
 
 bool RangeSpanOk(const ConfigRecord& rec) {
     const int typ = rec.Czujnik.Typ;
-    const int lin = rec.Czujnik.Lin;
-    const bool needsTable = typ == 15 || (IsSignalInput(typ) && (lin == 2 || lin == 8));
-    if (needsTable && !rec.TableLoaded) return true;
+    if (UserDataOf(rec) != UserData::None && !rec.TableLoaded) return true;
     if (typ < 1 || typ >= static_cast<int>(MinSpan.size())) return false;
     const SignalRange s = ComputeSignalRange(rec);
     return s.span() >= MinSpan[static_cast<std::size_t>(typ)] + 0.000001;  // false for NaN too

@@ -15,7 +15,23 @@ constexpr std::uint8_t kNewAverageBit = 0x20;
 constexpr std::uint8_t kLargeErrorBit = 0x40;
 }  // namespace
 
-Link::Link() : m_frameNotify(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+Link::Link()
+    : m_frameNotify(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
+      m_listenerWake(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+
+namespace {
+void signalFd(int fd) noexcept {
+    const std::uint64_t one = 1;
+    (void)!::write(fd, &one, sizeof one);
+}
+}  // namespace
+
+void Link::wakeListener() noexcept { signalFd(m_listenerWake.get()); }
+
+void Link::drainListenerWake() noexcept {
+    std::uint64_t count = 0;
+    (void)!::read(m_listenerWake.get(), &count, sizeof count);
+}
 
 Link::~Link() { stop(); }
 
@@ -44,6 +60,7 @@ void Link::postCommand(const FrameBuffer& command, bool expectAck) {
     m_command = command;   // the listener does not look at it while nothing is pending
     m_expectAck.store(expectAck, std::memory_order_release);
     m_commandPending.store(true, std::memory_order_release);
+    wakeListener();
 }
 
 bool Link::waitReadyChange(std::chrono::milliseconds timeout) { return m_readyEvent.waitFor(timeout); }
@@ -90,9 +107,8 @@ void Link::publishFrame(const FrameBuffer& frame, bool firstAttempt) {
     }
     m_newFrameEvent.set();
     if (firstAttempt) m_firstTryFrameEvent.set();
-    const std::uint64_t one = 1;
     // A full counter only means nobody has looked for a long time; the notification stands either way.
-    (void)!::write(m_frameNotify.get(), &one, sizeof one);
+    signalFd(m_frameNotify.get());
 }
 
 Link::PendingCommand Link::takePendingForSend() noexcept {

@@ -65,6 +65,8 @@ public:
     Status start(int portNumber, int baudIndex, const std::filesystem::path& portsFolder);
     // The same on a device path (a pseudo-terminal, a test).
     Status startOnPath(const std::string& devicePath, int baudIndex);
+    // Why the last start failed, by what the operator can do (None after a start that succeeded).
+    [[nodiscard]] link::PortProblem startProblem() const noexcept { return m_startProblem; }
     // Cancels a running transfer and waits for it, ends the listener, closes the port.
     void stop();
     // The link is started and may be polled (false for the length of a transfer).
@@ -85,6 +87,7 @@ public:
     bool waitCommandDone(std::chrono::milliseconds timeout) { return m_commandDoneEvent.waitFor(timeout); }
     // Takes a send failure not yet reported (once per failure), while nothing is pending.
     bool takeSendFailure() noexcept;
+    [[nodiscard]] bool commandPending() const noexcept { return m_commandPending.load(std::memory_order_acquire); }
 
     // --- Polling (one polling thread at a time) ---
     struct TakenFrame {
@@ -119,6 +122,10 @@ public:
     PendingCommand takePendingForSend() noexcept;
     // The outcome of one send; `finished` drops the command (sent, or out of tries).
     void commandSent(bool ok, bool finished);
+    // Readable once a command has been posted or the listener is asked to end, so a listener
+    // sleeping through a frame wakes for it; drain it before looking at commandPending().
+    [[nodiscard]] int listenerWakeFd() const noexcept { return m_listenerWake.get(); }
+    void drainListenerWake() noexcept;
     // Wakes everyone waiting for the listener: it will not signal again.
     void releaseListenerWaiters();
 
@@ -157,14 +164,16 @@ public:
     void setListenerRunningForTest(bool on) { m_listenerRunning.store(on, std::memory_order_release); }
 
 private:
-    Status startOn(Result<std::unique_ptr<link::SerialPort>> created, int baudIndex);
+    Status startOn(Result<std::unique_ptr<link::SerialPort>> created, link::PortProblem openProblem, int baudIndex);
     Status startListener();
     Status stopListener();
     void stopUnlocked();
     void resetExchangeState() noexcept;
+    void wakeListener() noexcept;
     void clearLatestFrame();
 
     std::unique_ptr<link::SerialPort> m_port;   // present while the link is up
+    link::PortProblem m_startProblem = link::PortProblem::None;   // the owner thread's
     link::WorkerThread m_listener;
     link::WorkerThread m_transferWorker;
     std::mutex m_transferMutex;
@@ -193,6 +202,7 @@ private:
     ManualResetEvent m_progressAckEvent;
     ManualResetEvent m_readyEvent;
     UniqueFd m_frameNotify;
+    UniqueFd m_listenerWake;
 
     mutable std::mutex m_frameMutex;
     FrameBuffer m_latest{};

@@ -18,6 +18,7 @@ namespace layout = model::layout;
 constexpr int kLastMemoryAddress = static_cast<int>(layout::kMemorySize) - 1;
 constexpr int kCodeVersionAddress = 0x8000;
 constexpr int kReadRetries = 4;
+constexpr int kStrayReplyRetries = 3;   // frames that answer something else
 constexpr int kCodeVersionRetries = 3;
 
 // Full write: every 4-byte block up to 0xF8 that lies in a written range, then checksum C.
@@ -74,15 +75,18 @@ int runWorker(TransferLine& line, Link& link, const std::function<bool()>& work)
 }
 
 // One pipelined step: request `next` and collect the reply to `previous` from the same frame.
-// After a lost frame or acknowledgement `previous` is asked for again before `next`.
+// After a lost frame or acknowledgement, or a frame that does not echo `previous` (the request
+// never reached the transducer, which sent a measurement instead), `previous` is asked for again
+// before `next`.
 bool readStep(TransferLine& line, ReplyData& reply, int previous, int next) {
-    if (line.ReceiveThenSend(readCommand(next), reply, true)) return true;
-    for (int retry = 0; retry < kReadRetries; ++retry) {
-        if (line.SendAfterFrame(readCommand(previous), reply, true) &&
-            line.ReceiveThenSend(readCommand(next), reply, true))
-            return true;
+    int lost = 0, strays = 0;
+    bool received = line.ReceiveThenSend(readCommand(next), reply, true);
+    for (;;) {
+        if (received && echoes(reply, previous)) return true;
+        if (received ? ++strays > kStrayReplyRetries : ++lost > kReadRetries) return false;
+        received = line.SendAfterFrame(readCommand(previous), reply, true) &&
+                   line.ReceiveThenSend(readCommand(next), reply, true);
     }
-    return false;
 }
 
 // The code version comes alone: its request, then its reply in the next frame. A lost or
@@ -110,7 +114,7 @@ bool readRanges(TransferLine& line, Link& link, const ReadRanges& ranges, model:
         // With the empty entry after the last range, `next` stays on the last block: that second
         // request only collects the answer to the first, and the loop then ends.
         if (!IsEmpty(rangeAt(ranges, entry)) || next == previous) {
-            ok = readStep(line, reply, previous, next) && echoes(reply, previous);
+            ok = readStep(line, reply, previous, next);
             if (ok) {
                 std::copy_n(reply.begin(), 4, image.begin() + previous);
                 done += 4;

@@ -2,17 +2,17 @@
 
 #include <QSocketNotifier>
 
-#include "protocol/link.h"
+#include "workflow/transducer.h"
 
 namespace r4860::qtbridge {
 
-FrameNotifier::FrameNotifier(protocol::Link& link, QObject* parent)
+FrameNotifier::FrameNotifier(workflow::Transducer& transducer, QObject* parent)
     : QObject(parent),
-      m_link(link),
-      m_notifier(new QSocketNotifier(link.frameNotifyFd(), QSocketNotifier::Read, this)) {
+      m_transducer(transducer),
+      m_notifier(new QSocketNotifier(transducer.frameNotifyFd(), QSocketNotifier::Read, this)) {
     connect(m_notifier, &QSocketNotifier::activated, this, [this] {
         // Several frames may have been stored since the last wake-up; one signal says so.
-        if (m_link.drainFrameNotifications() > 0) emit frameStored();
+        if (m_transducer.drainFrameNotifications() > 0) emit frameStored();
     });
 }
 

@@ -4,8 +4,8 @@
 
 #include <QObject>
 
-namespace r4860::protocol {
-class Link;
+namespace r4860::workflow {
+class Transducer;
 }
 class QSocketNotifier;
 
@@ -14,7 +14,7 @@ namespace r4860::qtbridge {
 class FrameNotifier : public QObject {
     Q_OBJECT
 public:
-    FrameNotifier(protocol::Link& link, QObject* parent = nullptr);
+    FrameNotifier(workflow::Transducer& transducer, QObject* parent = nullptr);
     // Off, the UI thread is not woken per frame (frames are then still counted and drained later).
     void setEnabled(bool on);
 
@@ -22,7 +22,7 @@ signals:
     void frameStored();
 
 private:
-    protocol::Link& m_link;
+    workflow::Transducer& m_transducer;
     QSocketNotifier* m_notifier;
 };
 

@@ -1,12 +1,16 @@
 #include "qtbridge/message_service.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
 
+#include "qtbridge/decorations.h"
 #include "qtbridge/qt_text.h"
 
 namespace r4860::qtbridge {
 namespace {
+
+constexpr int kTitleButtons = 80;  // the title bar's icon and close button
 
 QMessageBox::Icon BoxIcon(MessageIcon icon) {
     switch (icon) {
@@ -26,7 +30,15 @@ void QtMessageService::beep(Beep) {
 }
 
 Answer QtMessageService::ask(QWidget* parent, const QString& text, MessageIcon icon, Buttons buttons) {
-    QMessageBox box(BoxIcon(icon), QStringLiteral("R4860.exe"), text, QMessageBox::NoButton, parent);
+    const QString caption = QStringLiteral("R4860.exe");
+    QMessageBox box(BoxIcon(icon), caption, text, QMessageBox::NoButton, parent,
+                    DialogFlags() | Qt::MSWindowsFixedSizeDialogHint);
+    // A short text would make the box narrower than its caption and the close button beside it.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const int room = box.fontMetrics().horizontalAdvance(caption) * 3 / 2 + kTitleButtons;
+        grid->addItem(new QSpacerItem(room, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+    }
     switch (buttons) {
         case Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
         case Buttons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
@@ -42,6 +54,10 @@ Answer QtMessageService::ask(QWidget* parent, const QString& text, MessageIcon i
 
 void QtUiHooks::showMessage(std::string_view text, MessageIcon icon) {
     m_messages.show(m_parent, ToQString(text), icon);
+}
+
+void QtUiHooks::setStatusText(std::string_view text) {
+    if (m_status) m_status(ToQString(text));
 }
 
 }  // namespace r4860::qtbridge

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 #include "common/ui_hooks.h"
 
@@ -20,6 +21,12 @@ public:
     // A modal box captioned "R4860.exe"; returns the button chosen.
     virtual Answer ask(QWidget* parent, const QString& text, MessageIcon icon, Buttons buttons) = 0;
     void show(QWidget* parent, const QString& text, MessageIcon icon) { ask(parent, text, icon, Buttons::Ok); }
+    // The classic pair: the beep, then the box.
+    void warn(QWidget* parent, const QString& text, MessageIcon icon = MessageIcon::Exclamation,
+              Beep kind = Beep::Exclamation) {
+        beep(kind);
+        show(parent, text, icon);
+    }
 };
 
 // QMessageBox and QApplication::beep.
@@ -29,16 +36,21 @@ public:
     Answer ask(QWidget* parent, const QString& text, MessageIcon icon, Buttons buttons) override;
 };
 
-// The core's UI boundary over a MessageService, for outcomes and command refusals.
+// The core's UI boundary over a MessageService, for outcomes and command refusals; a window with a
+// status line says where its status text goes.
 class QtUiHooks final : public UiHooks {
 public:
-    QtUiHooks(MessageService& messages, QWidget* parent) : m_messages(messages), m_parent(parent) {}
+    using StatusText = std::function<void(const QString& text)>;
+    QtUiHooks(MessageService& messages, QWidget* parent, StatusText status = {})
+        : m_messages(messages), m_parent(parent), m_status(std::move(status)) {}
     void beep(Beep kind) override { m_messages.beep(kind); }
     void showMessage(std::string_view text, MessageIcon icon) override;
+    void setStatusText(std::string_view text) override;
 
 private:
     MessageService& m_messages;
     QWidget* m_parent;
+    StatusText m_status;
 };
 
 }  // namespace r4860::qtbridge

@@ -15,11 +15,6 @@ namespace r4860::qtbridge {
 // LangText as a QString.
 [[nodiscard]] QString Tr(std::string_view key);
 
-// A translated pattern such as "COM%d initialization failed" with its one number put in place of
-// the first "%d". Translations come from files anyone can edit, so they are never used as a
-// printf format: a stray "%s" stays text.
-[[nodiscard]] QString WithNumber(const QString& pattern, long number);
-
 // Decimal text of the classic Str(x:width:decimals): right-aligned in `width`, a point.
 [[nodiscard]] QString Fixed(double value, int width, int decimals);
 

@@ -8,7 +8,7 @@ namespace r4860::qtbridge {
 
 TransferRunner::~TransferRunner() { m_job.reset(); }
 
-bool TransferRunner::start(protocol::Link& link, protocol::TransferRequest request) {
+bool TransferRunner::start(workflow::Transducer& transducer, protocol::TransferRequest request) {
     if (m_job) return false;
     protocol::TransferCallbacks callbacks;
     // Both run on the job's thread, while this runner is alive (its destructor ends the job
@@ -29,8 +29,8 @@ bool TransferRunner::start(protocol::Link& link, protocol::TransferRequest reque
             },
             Qt::QueuedConnection);
     };
-    m_job = std::make_unique<protocol::TransferJob>(link, std::move(request), std::move(callbacks));
-    return true;
+    m_job = transducer.startTransfer(std::move(request), std::move(callbacks));
+    return m_job != nullptr;
 }
 
 void TransferRunner::cancel() {

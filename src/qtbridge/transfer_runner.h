@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "protocol/transfer_job.h"
+#include "workflow/transducer.h"
 
 namespace r4860::qtbridge {
 
@@ -16,8 +17,9 @@ public:
     explicit TransferRunner(QObject* parent = nullptr) : QObject(parent) {}
     ~TransferRunner() override;  // cancels a running job and waits for it
 
-    // Starts a job unless one is running (then false, and nothing starts).
-    bool start(protocol::Link& link, protocol::TransferRequest request);
+    // Starts a job unless one is running here or a command job holds the line (then false, and
+    // nothing starts).
+    [[nodiscard]] bool start(workflow::Transducer& transducer, protocol::TransferRequest request);
     [[nodiscard]] bool running() const { return m_job != nullptr; }
     void cancel();
 

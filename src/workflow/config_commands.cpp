@@ -7,9 +7,11 @@
 
 #include "common/date_text.h"
 #include "common/lang_table.h"
+#include "files/table_file.h"
 #include "model/models.h"
 #include "model/transfer_function.h"
 #include "protocol/transfer_ranges.h"
+#include "workflow/user_data.h"
 
 namespace r4860::workflow {
 namespace {
@@ -69,15 +71,12 @@ ReadOutcome FinishRead(const protocol::TransferResult& result, model::ConfigReco
         outcome.outcome = TransferFailure(result);
         return outcome;
     }
-    const std::string tableName =
-        rec.TableLoaded ? std::filesystem::path(rec.File).filename().string() : std::string();
+    const std::string tableName = rec.TableLoaded ? files::TableFileName(rec.File) : std::string();
     model::DecodeImage(image, rec);
     // The device does not know the table's file, so a table stays loaded only if the decoded
     // record still names the same file.
-    rec.TableLoaded = !rec.File.empty() && std::filesystem::path(rec.File).filename().string() == tableName;
-    const double coefSum = std::accumulate(rec.LinCoef.begin(), rec.LinCoef.end(), 0.0,
-                                           [](double s, double c) { return s + std::fabs(c); });
-    outcome.coefMissing = coefSum == 0.0 && rec.Czujnik.Lin > 2;
+    rec.TableLoaded = !rec.File.empty() && files::TableFileName(rec.File) == tableName;
+    outcome.coefMissing = CoefficientsMissing(rec);
     outcome.outcome = Outcome::Success();
     return outcome;
 }
@@ -99,8 +98,29 @@ bool ModelMatches(const model::ConfigRecord& rec, int typeIndex) {
     return configured && *configured == ConnectedModelCode(typeIndex);
 }
 
+namespace {
+
+Outcome encodeRefusal(const Error& error) {
+    Outcome o;
+    o.beep = Beep::Exclamation;
+    o.message = model::TranslateRuleMessage(error.message) + "!";
+    o.icon = MessageIcon::Error;
+    return o;
+}
+
+// The read a write over an image from elsewhere needs first: the display ranges hold the byte
+// after the ID tag, and the image then matches the transducer for a verification after the write.
+Prepared readBeforeWrite(const LineState& line, const model::ConfigImage& image) {
+    Prepared p;
+    p.readFirst = true;
+    p.request = requestFor(line, "Reading data...", protocol::ReadWorker(protocol::kDisplayReadRanges), image);
+    return p;
+}
+
+}  // namespace
+
 Prepared PrepareWrite(const LineState& line, model::ConfigRecord& rec, const model::ConfigImage& image,
-                      const model::EncodeOptions& options, WriteKind kind) {
+                      const model::EncodeOptions& options, WriteKind kind, ImageOrigin origin) {
     Prepared p;
     if (!ModelMatches(rec, line.typeIndex)) {
         p.refused = Outcome::Failure("Type of transducer inconsistency", MessageIcon::Exclamation, Beep::Exclamation);
@@ -109,35 +129,60 @@ Prepared PrepareWrite(const LineState& line, model::ConfigRecord& rec, const mod
     if ((p.refused = refuseTransfer(line, false))) return p;
     model::ConfigImage toSend = image;
     if (kind == WriteKind::IdTagOnly) {
+        if (origin == ImageOrigin::Elsewhere) return readBeforeWrite(line, image);
         rec.Informacje.data = DateText(options.today);
         model::EncodeIdTag(rec, toSend);
         p.request = requestFor(line, "Writing data...", protocol::IdTagWriteWorker(), toSend);
         return p;
     }
-    if (const auto encoded = model::EncodeImage(rec, toSend, options); !encoded) {
-        Outcome o;
-        o.beep = Beep::Exclamation;
-        o.message = model::TranslateRuleMessage(encoded.error().message) + "!";
-        o.icon = MessageIcon::Error;
-        p.refused = o;
+    // A configuration the encoder refuses is refused before anything is read.
+    model::ConfigRecord trial = rec;
+    model::ConfigRecord& target = origin == ImageOrigin::Elsewhere ? trial : rec;
+    if (const auto encoded = model::EncodeImage(target, toSend, options); !encoded) {
+        p.refused = encodeRefusal(encoded.error());
         return p;
     }
+    if (origin == ImageOrigin::Elsewhere) return readBeforeWrite(line, image);
     p.request = requestFor(line, "Writing data...", protocol::FullWriteWorker(), toSend);
     return p;
+}
+
+Prepared PrepareWrite(const LineState& line, model::ConfigRecord& rec, const model::ConfigImage& image,
+                      const model::EncodeOptions& options, WriteKind kind) {
+    return PrepareWrite(line, rec, image, options, kind, ImageOrigin::ThisTransducer);
+}
+
+Prepared PrepareWriteOver(const protocol::TransferResult& read, const LineState& line, model::ConfigRecord& rec,
+                          model::ConfigImage& image, const model::EncodeOptions& options, WriteKind kind) {
+    const bool blank =
+        line.eepromError && (read.status == TransferStatus::Failed || read.status == TransferStatus::Stalled);
+    if (!read.ok() && !blank) {
+        Prepared p;
+        p.refused = TransferFailure(read);
+        return p;
+    }
+    image = read.image;
+    if (blank) {
+        std::fill(image.begin(), image.begin() + layout::kMemorySize, 0);
+        image[layout::kAfterIdTag] = layout::kAfterIdTagFactory;
+    }
+    Prepared p = PrepareWrite(line, rec, image, options, kind, ImageOrigin::ThisTransducer);
+    p.blankBase = blank;
+    return p;
+}
+
+Prepared PrepareWriteOn(protocol::Link& link, const LineState& line, model::ConfigRecord& rec,
+                        model::ConfigImage& image, const model::EncodeOptions& options, WriteKind kind,
+                        ImageOrigin origin, ProgressFn progress) {
+    Prepared p = PrepareWrite(line, rec, image, options, kind, origin);
+    if (p.refused || !p.readFirst) return p;
+    return PrepareWriteOver(run(link, std::move(p.request), progress), line, rec, image, options, kind);
 }
 
 Outcome FinishWrite(const protocol::TransferResult& result, WriteKind kind, model::ConfigImage& image) {
     image = result.image;
     if (!result.ok()) return TransferFailure(result);
     return Outcome::Success(LangText(kind == WriteKind::Full ? "Transducer programmed" : "Information transferred"));
-}
-
-Outcome WriteConfiguration(protocol::Link& link, const LineState& line, model::ConfigRecord& rec,
-                           model::ConfigImage& image, const model::EncodeOptions& options, WriteKind kind,
-                           ProgressFn progress) {
-    auto prepared = PrepareWrite(line, rec, image, options, kind);
-    if (prepared.refused) return *prepared.refused;
-    return FinishWrite(run(link, std::move(prepared.request), std::move(progress)), kind, image);
 }
 
 PreparedVerify PrepareVerify(const LineState& line, const model::ConfigImage& image) {
@@ -157,6 +202,26 @@ std::string DifferencesText(const std::vector<model::ItemDifference>& items) {
     return text;
 }
 
+namespace {
+
+bool isDateOffset(std::size_t offset) {
+    return std::find(model::kConfigDateOffsets.begin(), model::kConfigDateOffsets.end(), offset) !=
+           model::kConfigDateOffsets.end();
+}
+
+std::string dateNote(const model::ConfigImage& wanted, const model::ConfigImage& readBack) {
+    const std::vector<std::size_t> offsets(model::kConfigDateOffsets.begin(), model::kConfigDateOffsets.end());
+    const auto items = model::DescribeDifferences(wanted, readBack, offsets);
+    if (items.empty()) return {};
+    std::string note =
+        LangText("The transducer's configuration date %1 differs from %2 (not compared: a write stamps it)");
+    for (const auto& [mark, text] : {std::pair{"%1", items.front().actual}, std::pair{"%2", items.front().expected}})
+        if (const auto at = note.find(mark); at != std::string::npos) note.replace(at, 2, text);
+    return note;
+}
+
+}  // namespace
+
 VerifyOutcome FinishVerify(const protocol::TransferResult& result, const model::ImageSnapshot& expected,
                            model::ConfigImage& image, const model::CompareOptions& options) {
     VerifyOutcome v;
@@ -168,23 +233,23 @@ VerifyOutcome FinishVerify(const protocol::TransferResult& result, const model::
     v.readBack = result.image;
     const auto all = model::VerifyDifferences(expected, result.image);
     v.differences = model::ComparedOffsets(all, options);
-    v.dateDiffers = v.differences.size() != all.size() ||
-                    (options.compareDate && std::any_of(all.begin(), all.end(), [](std::size_t o) {
-                         return std::find(model::kConfigDateOffsets.begin(), model::kConfigDateOffsets.end(), o) !=
-                                model::kConfigDateOffsets.end();
-                     }));
-    if (!v.differences.empty()) {
-        model::ConfigImage wanted = image;
-        std::copy(expected.begin(), expected.end(), wanted.begin());
-        v.items = model::DescribeDifferences(wanted, result.image, v.differences);
-    }
+    v.dateDiffers = std::any_of(all.begin(), all.end(), isDateOffset);
+    model::ConfigImage wanted = image;
+    std::copy(expected.begin(), expected.end(), wanted.begin());
+    if (v.dateDiffers && !options.compareDate) v.dateNote = dateNote(wanted, result.image);
     if (v.differences.empty()) {
         image = result.image;
         v.outcome = Outcome::Success(LangText("Verification successful"));
+        if (!v.dateNote.empty()) {
+            v.outcome.message = v.outcome.status + "\n\n" + v.dateNote;
+            v.outcome.icon = MessageIcon::Information;
+        }
         return v;
     }
+    v.items = model::DescribeDifferences(wanted, result.image, v.differences);
     v.outcome.beep = Beep::Exclamation;
     v.outcome.message = LangText("Errors have been found!") + "\n\n" + DifferencesText(v.items);
+    if (!v.dateNote.empty()) v.outcome.message += "\n\n" + v.dateNote;
     v.outcome.icon = MessageIcon::Exclamation;
     v.outcome.status = LangText("Verification ended with errors");
     return v;

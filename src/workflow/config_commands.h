@@ -37,6 +37,8 @@ using ProgressFn = std::function<void(int percent, const std::string& statusText
 struct Prepared {
     std::optional<Outcome> refused;
     protocol::TransferRequest request;
+    bool readFirst = false;   // a write's preparation: `request` is the read it needs first (PrepareWriteOver)
+    bool blankBase = false;   // the write goes over a blank image: the transducer's could not be read
 };
 
 // What a transfer's failure tells the operator ("Transmission unsuccessful!" and the previous
@@ -64,17 +66,36 @@ enum class WriteKind { Full, IdTagOnly };
 // Whether the record's model (characters 4-5 of Device) is the connected one.
 [[nodiscard]] bool ModelMatches(const model::ConfigRecord& rec, int typeIndex);
 
-// The model must match the connected transducer. Stamps today's date into `rec`, encodes it over
-// a copy of `image` (refused with the stop message when the transfer function cannot be computed)
-// and returns the request that writes that copy.
+// Whether an image holds the connected transducer's own memory (read from it since it answered)
+// or came from elsewhere (a file, another transducer, nothing yet).
+enum class ImageOrigin { ThisTransducer, Elsewhere };
+
+// The model must match the connected transducer, and a full write's configuration must encode
+// (refused with the stop message when the transfer function cannot be computed). A write sends
+// the byte after the ID tag as the image holds it and never sets it, so it goes over this
+// transducer's own image: with an image from elsewhere the request is the read it needs first
+// (readFirst; an EEPROM error does not refuse that read, a write is how one is repaired), and
+// PrepareWriteOver prepares the write over what it read. Otherwise stamps today's date into
+// `rec`, encodes it over a copy of `image` and returns the request that writes that copy.
+[[nodiscard]] Prepared PrepareWrite(const LineState& line, model::ConfigRecord& rec, const model::ConfigImage& image,
+                                    const model::EncodeOptions& options, WriteKind kind, ImageOrigin origin);
+// The same with the image taken as this transducer's.
 [[nodiscard]] Prepared PrepareWrite(const LineState& line, model::ConfigRecord& rec, const model::ConfigImage& image,
                                     const model::EncodeOptions& options, WriteKind kind);
+// After the read PrepareWrite asked for: `image` becomes what was read and the write is prepared
+// over it. A failed read refuses the write with the read's failure, except on a transducer that
+// reports an EEPROM error: its memory may be unreadable, and the write goes over a blank image
+// whose byte after the ID tag is an erased cell's (blankBase).
+[[nodiscard]] Prepared PrepareWriteOver(const protocol::TransferResult& read, const LineState& line,
+                                        model::ConfigRecord& rec, model::ConfigImage& image,
+                                        const model::EncodeOptions& options, WriteKind kind);
+// Both steps, the read run blocking when one is needed (the command-line tool).
+[[nodiscard]] Prepared PrepareWriteOn(protocol::Link& link, const LineState& line, model::ConfigRecord& rec,
+                                      model::ConfigImage& image, const model::EncodeOptions& options, WriteKind kind,
+                                      ImageOrigin origin, ProgressFn progress = {});
 // On success the image holds what was sent, with status "Transducer programmed" or "Information
 // transferred"; on failure the image keeps what was sent so far.
 Outcome FinishWrite(const protocol::TransferResult& result, WriteKind kind, model::ConfigImage& image);
-Outcome WriteConfiguration(protocol::Link& link, const LineState& line, model::ConfigRecord& rec,
-                           model::ConfigImage& image, const model::EncodeOptions& options, WriteKind kind,
-                           ProgressFn progress = {});
 
 // --- Verify ---
 struct VerifyOutcome {
@@ -84,6 +105,7 @@ struct VerifyOutcome {
     std::vector<model::ItemDifference> items;  // the same, named by configuration item
     bool dateDiffers = false;              // the configuration date differs (information only,
                                            // unless the comparison was asked to include it)
+    std::string dateNote;                  // says so, translated, when it was not compared
     model::ConfigImage readBack{};         // what the transducer holds (when transferred)
     [[nodiscard]] bool verified() const noexcept { return transferred && differences.empty(); }
 };
@@ -94,7 +116,9 @@ struct PreparedVerify {
 [[nodiscard]] PreparedVerify PrepareVerify(const LineState& line, const model::ConfigImage& image);
 // Compares the read-back with what the image held; the image keeps what was written unless the
 // transducer agreed (then it takes the read-back, code version included). The box of a failed
-// verification names the items that differ below "Errors have been found!".
+// verification names the items that differ below "Errors have been found!". The configuration
+// date is left out unless asked for (a write stamps it), but a differing one is said: below the
+// differences, or in an information box beside "Verification successful".
 VerifyOutcome FinishVerify(const protocol::TransferResult& result, const model::ImageSnapshot& expected,
                            model::ConfigImage& image, const model::CompareOptions& options = {});
 VerifyOutcome VerifyConfiguration(protocol::Link& link, const LineState& line, model::ConfigImage& image,

@@ -129,14 +129,12 @@ std::optional<int> FiltrLimitEChange(std::string_view text) noexcept {
 }
 
 bool noTab(const model::ConfigRecord& rec, bool coefMissing) noexcept {
-    const int typ = rec.Czujnik.Typ, lin = rec.Czujnik.Lin;
-    if (typ == 15 || (IsSignalInput(typ) && (lin == 2 || lin == 8))) return !rec.TableLoaded || coefMissing;
-    return coefMissing;
+    return coefMissing || (model::UserDataOf(rec) != model::UserData::None && !rec.TableLoaded);
 }
 
 UserDataSource UserDataSourceFor(const model::ConfigRecord& rec, bool coefMissing) noexcept {
     if (coefMissing) return UserDataSource::None;
-    if (IsSignalInput(rec.Czujnik.Typ) && rec.Czujnik.Lin == 8 && !rec.TableLoaded) return UserDataSource::PowerSeries;
+    if (model::UserDataOf(rec) == model::UserData::PowerSeries && !rec.TableLoaded) return UserDataSource::PowerSeries;
     return UserDataSource::TableFile;
 }
 

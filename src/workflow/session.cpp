@@ -2,18 +2,36 @@
 
 #include <sys/stat.h>
 
-#include <regex>
+#include <cctype>
+#include <optional>
+#include <string_view>
 
 #include "common/lang_table.h"
 #include "link/port_list.h"
 #include "link/port_path.h"
+#include "workflow/port_failure.h"
 
 namespace r4860::workflow {
 
+namespace {
+
+// The number of "COMn" (any case, one to three digits); nothing for any other word.
+std::optional<int> comNumberOf(std::string_view port) {
+    if (port.size() < 4 || port.size() > 6) return std::nullopt;
+    for (std::size_t i = 0; i < 3; ++i)
+        if (std::toupper(static_cast<unsigned char>(port[i])) != "COM"[i]) return std::nullopt;
+    int number = 0;
+    for (const char c : port.substr(3)) {
+        if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
+}  // namespace
+
 Result<std::string> ResolvePortName(const std::string& port, const std::filesystem::path& portsFolder) {
-    static const std::regex kCom("^[Cc][Oo][Mm]([0-9]{1,3})$");
-    std::smatch m;
-    if (std::regex_match(port, m, kCom)) return link::ResolvePortPath(std::stoi(m[1].str()), portsFolder);
+    if (const auto number = comNumberOf(port)) return link::ResolvePortPath(*number, portsFolder);
     // Anything else must be a path; a word such as "COMX" or "usb0" names no port.
     if (port.find('/') == std::string::npos)
         return makeError(Errc::BadArgument, port + ": not a port name (COM1..COM255 or a device path)");
@@ -40,14 +58,14 @@ std::string StatusText(const protocol::StatusFlags& s) {
 
 namespace {
 
-bool contains(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
-
-// What the operator can check, after the port and its device named once.
-std::string portHint(const std::string& why, const std::filesystem::path& portsFolder) {
-    if (contains(why, "Permission denied"))
-        return "; the user needs read and write access to it (membership of the 'dialout' group, then log in again)";
-    if (contains(why, "busy")) return "; another program has it open";
-    std::string hint = "; is the adapter plugged in? Ports on this machine:";
+// What the operator can check: a missing device comes with the ports this machine has, any other
+// failure with the system's own words.
+std::string portHint(const PortFailure& failure, const std::string& systemText,
+                     const std::filesystem::path& portsFolder) {
+    std::string hint = PortProblemText(failure);
+    if (failure.problem == link::PortProblem::Failed) return hint + " (" + systemText + ")";
+    if (failure.problem != link::PortProblem::Missing) return hint;
+    hint += " Ports on this machine:";
     const auto ports = link::FindPorts(portsFolder);
     if (ports.empty()) hint += " none found";
     for (const auto& p : ports) hint += "\n  " + p.label();
@@ -64,11 +82,9 @@ Status Session::open(const std::string& port, const std::filesystem::path& ports
     if (::stat(path->c_str(), &st) == 0 && !S_ISCHR(st.st_mode))
         return makeError(Errc::BadArgument, named + ": not a serial device");
     if (auto started = m_context.link.startOnPath(*path, protocol::kDefaultBaudIndex); !started) {
-        // The link names the device itself; the operator needs the COM name beside it once.
-        std::string why = started.error().message;
-        if (why.rfind(*path + ": ", 0) == 0) why.erase(0, path->size() + 2);
+        const PortFailure failure = PortFailureOf(m_context.link, 0, portsFolder, *path);
         const Errc code = started.error().code == Errc::BadArgument ? Errc::BadArgument : Errc::Io;
-        return makeError(code, named + ": " + why + (code == Errc::Io ? portHint(why, portsFolder) : ""));
+        return makeError(code, named + ": " + portHint(failure, started.error().message, portsFolder));
     }
     for (int attempt = 0; attempt < 3 && !m_line.connected; ++attempt)
         m_line.connected = protocol::WaitNewSample(m_context.link, m_sample);

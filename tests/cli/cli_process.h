@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -136,7 +135,12 @@ inline void writeText(const fs::path& p, const std::string& text) {
 }
 
 inline std::string replaceLine(std::string text, const std::string& key, const std::string& value) {
-    return std::regex_replace(text, std::regex("(^|\n)" + key + "=[^\r\n]*"), "$1" + key + "=" + value);
+    for (std::size_t at = 0; (at = text.find(key + "=", at)) != std::string::npos; at += key.size()) {
+        if (at != 0 && text[at - 1] != '\n') continue;   // a key only at the start of a line
+        const std::size_t end = text.find_first_of("\r\n", at);
+        text.replace(at, (end == std::string::npos ? text.size() : end) - at, key + "=" + value);
+    }
+    return text;
 }
 
 }  // namespace cli_process

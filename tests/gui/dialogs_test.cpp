@@ -25,6 +25,7 @@
 #include "support/sim_on_pty.h"
 #include "support/temp_dir.h"
 #include "workflow/app_context.h"
+#include "workflow/transducer.h"
 
 using namespace r4860;
 using namespace r4860::dialogs;
@@ -249,8 +250,9 @@ void DialogsTest::portDialogSwitchesAndCancelReopensTheOldPort() {
     std::filesystem::create_symlink(sim.dir() / "unplugged", sim.portsDir() / "COM150");
     workflow::AppContext context;
     context.settings.ComPort = 98;  // no such port: the tool started without a link
+    workflow::Transducer transducer(context.link);
     {
-        TPortS ports(context, m_messages, {}, nullptr);
+        TPortS ports(transducer, context.settings, m_messages, {}, nullptr);
         ports.show();
         auto* list = Child<QComboBox>(ports, "ListaRS");
         QCOMPARE(context.settings.ComPort, 0);
@@ -262,24 +264,28 @@ void DialogsTest::portDialogSwitchesAndCancelReopensTheOldPort() {
         QVERIFY(FrameArrives(context.link));
         QVERIFY(m_messages.boxes.empty());
     }
-    TPortS ports(context, m_messages, {}, nullptr);
+    TPortS ports(transducer, context.settings, m_messages, {}, nullptr);
     ports.show();
     auto* list = Child<QComboBox>(ports, "ListaRS");
     QVERIFY(list->currentText().startsWith(QLatin1String("COM99  ")));
     list->setCurrentIndex(list->findText(QStringLiteral("COM150  "), Qt::MatchStartsWith));
+    QVERIFY2(list->currentText().endsWith(QLatin1String("(device missing)")), qPrintable(list->currentText()));
     Click(ports, "OKbutt");
     auto* panel2 = Child<QFrame>(ports, "Panel2");
     QVERIFY(panel2->isVisible());
     QVERIFY(!Child<QPushButton>(ports, "Cancelbutt")->isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(!panel2->isVisible(), 10000);
     QVERIFY(ports.isVisible());
-    QCOMPARE(m_messages.texts(), QStringList{"COM150 initialization failed!"});
+    // Why, not only that: the entry leads to a device that is not there.
+    QCOMPARE(m_messages.texts(), QStringList{QStringLiteral("COM150 initialization failed!\n%1: the device does not exist; "
+                                                            "is the adapter plugged in?")
+                                                 .arg(QString::fromStdString((sim.dir() / "unplugged").string()))});
     QCOMPARE(m_messages.beeps, std::vector<Beep>{Beep::Asterisk});
     QCOMPARE(context.settings.ComPort, 99);
     QVERIFY(!context.link.isOpen());
 
     Click(ports, "Cancelbutt");
-    QVERIFY(!ports.isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!ports.isVisible(), 10000);  // once the old port is open again
     QCOMPARE(ports.result(), int(QDialog::Rejected));
     QCOMPARE(context.settings.ComPort, 99);
     QVERIFY(FrameArrives(context.link));

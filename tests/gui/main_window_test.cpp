@@ -1,130 +1,22 @@
-// The main window against the real emulator: start-up, the polling tick, the model check, the
-// panel's validation and the file commands, with effects checked in the record, the files on
-// disk and the emulator's frame log.
+// The main window against the real emulator, driven through its toolbar, menus and keys: start-up,
+// the polling tick, the model check, the transfers and what the window shows around them, the
+// shortcuts it shares with the edits, and the polling pause around every modal dialog.
 #include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
-#include <QSignalSpy>
-#include <QTimer>
-#include <QToolButton>
-#include <QtTest>
-#include <memory>
 
 #include "common/lang_table.h"
-#include "files/app_paths.h"
 #include "files/language_file.h"
-#include "files/par_file.h"
-#include "charts/xy_chart.h"
-#include "mainwindow/main_window.h"
 #include "model/config_image.h"
 #include "qtbridge/qt_text.h"
 #include "qtbridge/window_place.h"
-#include "support/recording_messages.h"
-#include "support/sim_on_pty.h"
-#include "support/temp_dir.h"
+#include "window_harness.h"
 
 using namespace r4860;
 using mainwindow::TR4860F;
-using testing::RecordingMessages;
-
-namespace {
-
-class ScriptedFiles final : public mainwindow::FileChooser {
-public:
-    QString openFile(QWidget*, const QString&, const QString&) override { return take(opened); }
-    QString saveFile(QWidget*, const QString& proposed, const QString&) override {
-        proposals << proposed;
-        return take(saved);
-    }
-    QStringList opened, saved, proposals;
-
-private:
-    static QString take(QStringList& list) { return list.isEmpty() ? QString() : list.takeFirst(); }
-};
-
-// One window over a fresh context, with the emulator on COM99 when a transducer is wanted.
-struct Harness {
-    explicit Harness(std::optional<testing::SimOptions> sim) {
-        if (sim) {
-            this->sim = std::make_unique<testing::SimOnPty>(*sim);
-            files::OverrideSettingsDir(this->sim->dir());
-            context.settings.ComPort = 99;
-        }
-        window = std::make_unique<TR4860F>(context, messages, files);
-        window->init([this] {
-            return this->sim && context.link.start(99, protocol::kDefaultBaudIndex, files::PortsDir()).ok();
-        });
-        // The tests tick by hand, so that every tick has a known cause.
-        window->timer1()->stop();
-    }
-    ~Harness() {
-        window.reset();
-        context.link.stop();
-    }
-    template <class W>
-    W* find(const char* name) const { return window->findChild<W*>(QLatin1String(name)); }
-    // Ticks until a sample shows (each tick after a new frame), at most `ticks` times.
-    bool tickUntilConnected(int ticks = 40) {
-        for (int i = 0; i < ticks && !context.state.Connected; ++i) {
-            if (sim) sim->waitFrames(1);
-            window->Timer1Timer();
-        }
-        return context.state.Connected;
-    }
-    QString wynik() const { return find<QLabel>("Wynikp")->text(); }
-    QString status() const { return find<QLabel>("StatusPanel0")->text().trimmed(); }
-    // Runs a command that starts a transfer and waits for its outcome.
-    bool transfer(const std::function<void()>& command, int transfers = 1) {
-        QSignalSpy done(window.get(), &TR4860F::transferFinished);
-        command();
-        while (done.count() < transfers) {
-            if (!done.wait(30000)) return false;
-        }
-        return done.last().at(0).toBool();
-    }
-    int framesWithCode(char code) const {
-        int n = 0;
-        for (const auto& f : sim->receivedFrames()) n += f.code() == static_cast<std::uint8_t>(code);
-        return n;
-    }
-
-    std::unique_ptr<testing::SimOnPty> sim;
-    workflow::AppContext context;
-    RecordingMessages messages;
-    ScriptedFiles files;
-    std::unique_ptr<TR4860F> window;
-};
-
-// A Pt100 configuration on disk, as an operator would have saved it; `typ` 15 is the user sensor.
-QString WritePt100(const std::filesystem::path& dir, files::Settings& settings, const std::string& device = "R4747",
-                   std::uint8_t typ = 1) {
-    model::ConfigRecord rec;
-    model::SetEmptyRecord(rec);
-    rec.Czujnik = {typ, 2, 0, 1};
-    rec.File = "missing.dat";
-    rec.Informacje.kod = "TAG-7";
-    rec.Parametry.MinInput = 0.0;
-    rec.Parametry.MaxInput = 100.0;
-    rec.Parametry.FiltrZakres = 123;
-    rec.Parametry.FiltrLimit = 5;
-    rec.Parametry.Jednostki = 8;
-    rec.Device = device;
-    const auto path = dir / (device + "-" + std::to_string(typ) + ".par");
-    if (!files::WriteParFile(rec, path, settings).ok()) return {};
-    return QString::fromStdString(path.string());
-}
-
-testing::SimOptions Model(int code) {
-    testing::SimOptions options;
-    options.modelCode = code;
-    return options;
-}
-
-QColor Base(const QWidget* w) { return w->palette().color(QPalette::Base); }
-
-}  // namespace
+using testing::Harness;
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -134,7 +26,8 @@ private slots:
     void startsEmptyWithoutTransducer() {
         Harness h(std::nullopt);
         QCOMPARE(h.window->windowTitle(), QStringLiteral("Unspecified type"));
-        QCOMPARE(h.find<QLabel>("StatusPanel0")->text(), QStringLiteral(" No parameters"));
+        QCOMPARE(h.status(), QStringLiteral("No parameters"));
+        QCOMPARE(h.panel(2), QStringLiteral("no port"));
         for (const char* name : {"OdczytajT", "Wykres1T", "ZapiszT", "RegulacjaT"}) {
             QVERIFY2(!h.find<QToolButton>(name)->isEnabled(), name);
         }
@@ -145,37 +38,40 @@ private slots:
             QVERIFY2(!h.find<QLineEdit>(name)->isEnabled(), name);
         }
         // Save with nothing shown refuses before any file dialog.
-        h.window->Zachowaj1Click();
+        h.click("ZachowajT");
         QCOMPARE(h.messages.texts(), QStringList{QStringLiteral("No parameters!")});
         QVERIFY(h.files.proposals.isEmpty());
+        // Fixed in size, so nothing to maximise: the window names its decorations.
+        QVERIFY((h.window->windowFlags() & (Qt::CustomizeWindowHint | Qt::WindowMaximizeButtonHint)) == Qt::CustomizeWindowHint);
     }
 
     void firstPollAdoptsTheModelAndReads() {
-        Harness h(Model(20));
+        Harness h(testing::Model(20));
         QVERIFY(h.sim->ok());
         QVERIFY(h.tickUntilConnected());
         QCOMPARE(h.window->windowTitle(), QStringLiteral("R4720 - No_name"));
         QVERIFY(h.wynik().endsWith(QLatin1Char(' ')));  // padded so the value stays put
-        QVERIFY(h.find<QToolButton>("OdczytajT")->isEnabled());
+        QVERIFY(h.panel(1).startsWith(QStringLiteral("COM99  /dev/")));
+        QCOMPARE(h.panel(2), QStringLiteral("answering"));
 
         QSignalSpy done(h.window.get(), &TR4860F::readFinished);
-        h.window->OdczytajTClick();
+        h.click("OdczytajT");
         QVERIFY(h.window->transferRunning());
+        QVERIFY(h.find<QToolButton>("OdczytajT")->isDown());  // pressed until the outcome is in
         QVERIFY(done.wait(30000));
         QCOMPARE(done.takeFirst().at(0).toBool(), true);
+        QVERIFY(!h.find<QToolButton>("OdczytajT")->isDown());
         QVERIFY(h.window->panelState().ParamsShown);
         QVERIFY(h.find<QLineEdit>("MinInputE")->isEnabled());
         QVERIFY(h.window->timer1()->isActive());  // polling goes on after the transfer
-        int reads = 0;
-        for (const auto& f : h.sim->receivedFrames()) reads += f.code() == 's';
-        QVERIFY2(reads >= 100 / 4, qPrintable(QString::number(reads)));  // the displayed ranges, 4 bytes each
+        QVERIFY2(h.framesWithCode('s') >= 100 / 4, "the displayed ranges, 4 bytes each");
         QCOMPARE(h.find<QLabel>("SerialE")->text(), QStringLiteral("1234"));
 
         // Read leaves it untitled: Save asks for a name and the file lands with its extension.
         testing::TempDir dir;
         const QString target = QString::fromStdString((dir.path() / "read").string());
         h.files.saved << target;
-        h.window->Zachowaj1Click();
+        h.find<QAction>("Zachowaj1")->trigger();
         QCOMPARE(h.files.proposals.size(), 1);
         QVERIFY(h.files.proposals[0].endsWith(QStringLiteral("No_name")));
         QVERIFY(QFile::exists(target + QStringLiteral(".par")));
@@ -183,7 +79,7 @@ private slots:
     }
 
     void modelMismatchAsksAgainUntilRead() {
-        Harness h(Model(20));
+        Harness h(testing::Model(20));
         h.context.record.Device = "R4747";
         h.messages.answers = {qtbridge::Answer::Cancel, qtbridge::Answer::Cancel};
         QVERIFY(h.tickUntilConnected());
@@ -194,6 +90,25 @@ private slots:
         h.window->Timer1Timer();
         QCOMPARE(h.messages.boxes.size(), 2u);
         QCOMPARE(QString::fromStdString(h.context.record.Device), QStringLiteral("R4747"));
+    }
+
+    // The read Automatic read starts comes first: the model check waits for its outcome, which
+    // brings the model of the transducer plugged in.
+    void automaticReadGoesBeforeTheModelCheck() {
+        Harness h(testing::Model(20));
+        h.context.record.Device = "R4747";
+        h.find<QAction>("Autoread1")->trigger();
+        QSignalSpy reads(h.window.get(), &TR4860F::readFinished);
+        QVERIFY(h.tickUntilConnected());
+        QVERIFY(h.window->transferRunning());
+        QVERIFY(reads.wait(30000));
+        for (int i = 0; i < 3; ++i) {
+            h.sim->waitFrames(1);
+            h.window->Timer1Timer();
+        }
+        QCOMPARE(QString::fromStdString(h.context.record.Device), QStringLiteral("R4720"));
+        QCOMPARE(h.messages.texts(), QStringList{});
+        QVERIFY(h.messages.beeps.empty());
     }
 
     void lossOfContactBlanksThenQuestionMarks() {
@@ -208,6 +123,7 @@ private slots:
             QVERIFY(!h.context.state.Connected);
             QVERIFY(h.wynik().isEmpty());
         }
+        QCOMPARE(h.panel(2), QStringLiteral("not answering"));
         h.window->Timer1Timer();  // silence for the limit: question marks
         QCOMPARE(h.wynik(), QStringLiteral("???        "));
         QCOMPARE(h.find<QLabel>("Outputp")->text(), QStringLiteral("???        "));
@@ -215,42 +131,19 @@ private slots:
         h.sim->startBroadcasting();
         QVERIFY(h.tickUntilConnected());
         QVERIFY(h.wynik() != QStringLiteral("???        "));
-    }
-
-    void openColoursByConnectionAndKeepsPolling() {
-        for (const bool connected : {false, true}) {
-            Harness h(connected ? std::optional(testing::SimOptions{}) : std::nullopt);
-            testing::TempDir dir;
-            if (connected) QVERIFY(h.tickUntilConnected());
-            h.files.opened << WritePt100(dir.path(), h.context.settings);
-            h.window->timer1()->start();
-            h.window->Otworz1Click();
-            QVERIFY(h.window->timer1()->isActive());
-            QVERIFY(h.window->panelState().ParamsShown);
-            const QColor expected = connected ? QColor(0, 255, 255) : QColor(Qt::white);
-            QCOMPARE(Base(h.find<QLineEdit>("MinInputE")), expected);
-            QCOMPARE(Base(h.find<QLineEdit>("KodE")), expected);
-            QCOMPARE(h.find<QLineEdit>("FiltrZakresE")->text(), QStringLiteral("12.3"));
-            // A file that went away: the message, the empty panel, and the timer runs again.
-            h.files.opened << QString::fromStdString((dir.path() / "gone.par").string());
-            h.messages.clear();
-            h.window->Otworz1Click();
-            QCOMPARE(h.messages.texts(), QStringList{QStringLiteral("Corrupted or wrong data file!")});
-            QVERIFY(!h.window->panelState().ParamsShown);
-            QVERIFY(h.window->timer1()->isActive());
-        }
+        QCOMPARE(h.panel(2), QStringLiteral("answering"));
     }
 
     void writeVerifyAndTheGuardsAroundThem() {
         Harness h(testing::SimOptions{});
         QVERIFY(h.tickUntilConnected());
-        QVERIFY(h.transfer([&] { h.window->OdczytajTClick(); }));
+        QVERIFY(h.transfer([&] { h.click("OdczytajT"); }));
         auto* max = h.find<QLineEdit>("MaxInputE");
         max->setText(QStringLiteral("250"));
         QTest::keyClick(max, Qt::Key_Return);
-        QVERIFY(h.transfer([&] { h.window->ZapiszTClick(); }));
+        QVERIFY(h.transfer([&] { h.click("ZapiszT"); }));
         QCOMPARE(h.status(), QStringLiteral("Transducer programmed"));
-        QCOMPARE(Base(max), QColor(Qt::white));
+        QCOMPARE(testing::Base(max), QColor(Qt::white));
         model::ConfigRecord inDevice;
         model::ConfigImage memory{};
         const auto bytes = h.sim->memory();
@@ -260,12 +153,12 @@ private slots:
         // Checksums the transducer accepts: it reports no EEPROM error afterwards.
         h.context.state.Connected = false;
         QVERIFY(h.tickUntilConnected());
-        QVERIFY(!h.context.link.status.EepromError);
+        QVERIFY(!h.window->transducer().status().EepromError);
 
         // While the read-back runs, every other command is refused with a beep.
         h.messages.clear();
         QSignalSpy done(h.window.get(), &TR4860F::transferFinished);
-        h.window->Weryfikuj1Click();
+        h.find<QAction>("Weryfikuj1")->trigger();
         QVERIFY(h.window->transferRunning());
         const int reads = h.framesWithCode('s');
         h.window->OdczytajTClick();
@@ -294,7 +187,7 @@ private slots:
         Harness h(testing::SimOptions{});
         testing::TempDir dir;
         QVERIFY(h.tickUntilConnected());
-        h.files.opened << WritePt100(dir.path(), h.context.settings, "R4720");
+        h.files.opened << testing::WritePt100(dir.path(), h.context.settings, "R4720");
         h.window->Otworz1Click();
         h.window->ZapiszTClick();
         QCOMPARE(h.messages.texts().last(), QStringLiteral("Type of transducer inconsistency!"));
@@ -303,7 +196,7 @@ private slots:
         // A user sensor whose table is nowhere: only the ID tag goes, after this transducer's
         // own memory was read for the byte the tag's block carries along.
         const auto before = h.sim->memory();
-        h.files.opened << WritePt100(dir.path(), h.context.settings, "R4747", 15);
+        h.files.opened << testing::WritePt100(dir.path(), h.context.settings, "R4747", 15);
         h.window->Otworz1Click();
         h.messages.clear();
         QVERIFY(h.transfer([&] { h.window->ZapiszTClick(); }, 2));
@@ -333,78 +226,26 @@ private slots:
         QVERIFY(h.context.state.ConfigRead);
     }
 
-    void diagramPlotsColoursAndLogs() {
+    // A read that breaks off half way: its box comes beside the status text from before, not
+    // beside the last percentage.
+    void aFailedReadPutsBackTheStatusBeforeItsBox() {
         Harness h(testing::SimOptions{});
-        testing::TempDir dir;
         QVERIFY(h.tickUntilConnected());
-        h.window->Wykres1Click();
-        QVERIFY(h.window->diagramShown());
-        QCOMPARE(h.window->timer1()->interval(), 200);
-        auto* chart = h.find<charts::TXYChart>("XYChart1");
-        // Both clocks made by hand: the chart's interval (1 s) and the elapsed time of the log.
-        std::chrono::steady_clock::time_point now{};
-        std::int64_t ms = 0;
-        chart->setClock([&] { return now; });
-        h.window->setDiagramClock([&] { return ms; });
-        const QString log = QString::fromStdString((dir.path() / "run").string());
-        h.files.saved << log;
-        h.window->Zapiszjako1Click();
-        QVERIFY(h.window->logSaving());
-        const auto tickAt = [&](int atMs, const char* pulse) {
-            if (pulse) h.sim->control(std::string("pulse ") + pulse);
-            h.sim->waitFrames(2);
-            now = std::chrono::steady_clock::time_point{} + std::chrono::milliseconds(atMs);
-            ms = atMs;
-            h.window->Timer1Timer();
+        QString besideTheBox;
+        bool progressShown = true;
+        h.messages.onBox = [&] {
+            besideTheBox = h.status();
+            progressShown = h.find<QProgressBar>("ProgressBar1")->isVisible();
         };
-        tickAt(1000, nullptr);
-        tickAt(2000, nullptr);
-        // Yellow, aqua, red, the interval elapsing at the red one: one point, aqua.
-        tickAt(2400, "new-average");
-        tickAt(2800, "large-error");
-        QCOMPARE(chart->count(), 2);
-        tickAt(3000, nullptr);
-        QCOMPARE(chart->count(), 3);
-        QCOMPARE(QColor::fromRgba(chart->lastPoint().rgb), QColor(0, 255, 255));
-        QCOMPARE(h.find<QLabel>("WykresTimeT")->text(), QStringLiteral("00:00:03"));
-
-        QFile file(log + QStringLiteral(".txt"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
-        QCOMPARE(lines.size(), 4 + 3 + 1);  // the header, a row per plotted point, each ended
-        QVERIFY(lines[4].startsWith(QStringLiteral("+1.00\t")));
-        QVERIFY(lines[6].startsWith(QStringLiteral("+3.00\t")));
-        QCOMPARE(lines[6].count(QLatin1Char('\t')), 2);
-
-        // The log deleted under the tool: saving stops with the message.
-        QVERIFY(QFile::remove(log + QStringLiteral(".txt")));
-        tickAt(4000, nullptr);
-        QVERIFY(!h.window->logSaving());
-        QCOMPARE(h.messages.texts().last(), QStringLiteral("Cannot open file:\n") + log + QStringLiteral(".txt"));
-
-        // Filter limits on a 0..100 range with no filter band and a 10 % threshold: two red lines.
-        h.context.state.ConfigRead = true;
-        h.context.record.Parametry.MinInput = 0;
-        h.context.record.Parametry.MaxInput = 100;
-        h.context.record.Parametry.FiltrZakres = 0;
-        h.context.record.Parametry.FiltrLimit = 10;
-        h.find<QCheckBox>("ShowFilterCB")->click();
-        const double last = chart->lastPoint().value;
-        std::vector<std::pair<double, QColor>> lines2;
-        double value = -1e300;
-        QColor colour;
-        for (int line = 0; line < 10; ++line) {
-            const bool finished = chart->OnNeedLinesY(line, value, colour);
-            if (value != -1e300) lines2.emplace_back(value, colour);
-            if (finished) break;
-        }
-        QCOMPARE(lines2.size(), 2u);
-        QCOMPARE(lines2[0].first, last + 10);
-        QCOMPARE(lines2[1].first, last - 10);
-        QCOMPARE(lines2[1].second, QColor(255, 0, 0));
-        h.window->Wykres1Click();
-        QVERIFY(!h.window->diagramShown());
-        QCOMPARE(h.window->timer1()->interval(), 500);
+        QSignalSpy done(h.window.get(), &TR4860F::transferFinished);
+        h.click("OdczytajT");
+        QVERIFY(QTest::qWaitFor([&] { return h.status().endsWith(QStringLiteral("%")) && h.status().size() > 18; }, 20000));
+        QCOMPARE(h.sim->control("silence on"), std::string("ok"));
+        QVERIFY(done.wait(30000));
+        QCOMPARE(h.messages.texts(), QStringList{QStringLiteral("Transmission unsuccessful!")});
+        QCOMPARE(besideTheBox, QStringLiteral("No parameters"));
+        QVERIFY(!progressShown);
+        QCOMPARE(h.status(), QStringLiteral("No parameters"));
     }
 
     void monitorOnlyShrinksAndComesBack() {
@@ -413,7 +254,7 @@ private slots:
         auto* monOnly = h.find<QAction>("MonOnly1");
         monOnly->trigger();
         QVERIFY(h.window->height() < height / 2);
-        QVERIFY(h.find<QWidget>("SenTypeG")->isHidden());
+        QVERIFY(!h.find<QWidget>("SenTypeG")->isVisible());
         QVERIFY(h.find<QWidget>("StatusBar1")->isHidden());
         QVERIFY(!h.find<QAction>("Autoread1")->isEnabled());
         monOnly->trigger();
@@ -445,52 +286,6 @@ private slots:
         QCOMPARE(h.find<QPushButton>("SenSel")->text(), QString::fromStdString(LangText("Select")));
     }
 
-    void editsValidate_data() {
-        QTest::addColumn<QString>("edit");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("limit");  // the threshold afterwards, when the row changes it
-        QTest::newRow("min format") << "MinInputE" << "1x" << "0.00" << "Wrong format!" << "";
-        QTest::newRow("min bound") << "MinInputE" << "-100.01" << "0.00" << "Minimum out of range!" << "";
-        QTest::newRow("max bound") << "MaxInputE" << "850.01" << "100.00" << "Maximum out of range!" << "";
-        QTest::newRow("span") << "MaxInputE" << "1" << "100.00" << "Input range too small!" << "";
-        QTest::newRow("range in") << "FiltrZakresE" << "25.04" << "25.0" << "" << "50";
-        QTest::newRow("range out") << "FiltrZakresE" << "25.06" << "12.3" << "Out of range!" << "25";
-        QTest::newRow("time step") << "FiltrCzasE" << "2.0" << "1.9" << "" << "";
-        QTest::newRow("limit raised") << "FiltrLimitE" << "10" << "25" << "" << "";
-        QTest::newRow("limit out") << "FiltrLimitE" << "101" << "5" << "Out of range!" << "";
-    }
-    void editsValidate() {
-        QFETCH(QString, edit);
-        QFETCH(QString, typed);
-        QFETCH(QString, shown);
-        QFETCH(QString, message);
-        QFETCH(QString, limit);
-        Harness h(std::nullopt);
-        testing::TempDir dir;
-        h.files.opened << WritePt100(dir.path(), h.context.settings);
-        h.window->Otworz1Click();
-        h.messages.clear();
-        auto* e = h.find<QLineEdit>(qPrintable(edit));
-        e->setText(typed);
-        QTest::keyClick(e, Qt::Key_Return);
-        QCOMPARE(e->text(), shown);
-        QCOMPARE(h.messages.texts(), message.isEmpty() ? QStringList{} : QStringList{message});
-        if (!message.isEmpty()) QCOMPARE(h.messages.beeps.front(), Beep::Exclamation);
-        if (!limit.isEmpty()) QCOMPARE(h.find<QLineEdit>("FiltrLimitE")->text(), limit);
-        // What the edit shows is what the record holds: save and read the file back.
-        model::ConfigRecord back;
-        const auto path = dir.path() / "back.par";
-        QVERIFY(files::WriteParFile(h.context.record, path, h.context.settings).ok());
-        QVERIFY(files::ReadParFile(back, path, h.context.settings).ok());
-        const auto& p = back.Parametry;
-        const double value = edit == "MinInputE" ? p.MinInput : edit == "MaxInputE" ? p.MaxInput
-                           : edit == "FiltrZakresE" ? p.FiltrZakres * 0.1 : edit == "FiltrCzasE" ? p.FiltrCzas * 0.1
-                           : p.FiltrLimit;
-        QCOMPARE(QString::number(value, 'f', 2).toDouble(), shown.toDouble());
-    }
-
     void windowsFindTheirScreen_data() {
         QTest::addColumn<QPoint>("stored");
         QTest::addColumn<QPoint>("placed");
@@ -506,32 +301,113 @@ private slots:
         QCOMPARE(qtbridge::OnSomeScreen(stored, QSize(481, 410), screens), placed);
     }
 
-    void translationsAreNeverFormats() {
-        // A language file may carry any '%' it likes: only the first "%d" takes the number.
-        QCOMPARE(qtbridge::WithNumber(QStringLiteral("COM%d %s%n failed%d"), 150),
-                 QStringLiteral("COM150 %s%n failed%d"));
-        QCOMPARE(qtbridge::WithNumber(QStringLiteral("no number"), 7), QStringLiteral("no number"));
+    // Ctrl+C and Ctrl+Z: the edit's own while they do something there, the window's otherwise.
+    void shortcutsTakeTheEditOrTheCommand_data() {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("enter");   // the value was taken before the key
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("command"); // the window's command ran
+        QTest::newRow("Ctrl+C copies what is selected") << "KodE" << "" << false << int(Qt::Key_C) << false;
+        QTest::newRow("Ctrl+C with nothing selected is Sensors") << "MinInputE" << "" << true << int(Qt::Key_C) << true;
+        QTest::newRow("Ctrl+Z undoes typing not yet taken") << "MinInputE" << "5" << false << int(Qt::Key_Z) << false;
+        QTest::newRow("Ctrl+Z after the value was taken writes") << "MinInputE" << "5" << true << int(Qt::Key_Z) << true;
     }
-
-    void shortcutsLeaveEditsTheirKeys() {
-        Harness h(std::nullopt);
+    void shortcutsTakeTheEditOrTheCommand() {
+        QFETCH(QString, edit);
+        QFETCH(QString, typed);
+        QFETCH(bool, enter);
+        QFETCH(int, key);
+        QFETCH(bool, command);
+        Harness h(testing::SimOptions{});
         int typeDialogs = 0;
         mainwindow::DialogHooks hooks;
         hooks.chooseType = [&](QWidget*, std::string&) { return ++typeDialogs, false; };
         h.window->setDialogHooks(hooks);
+        QVERIFY(h.tickUntilConnected());
         testing::TempDir dir;
-        h.files.opened << WritePt100(dir.path(), h.context.settings);
+        h.files.opened << testing::WritePt100(dir.path(), h.context.settings);
         h.window->Otworz1Click();
-        h.window->show();
+        if (key == Qt::Key_C) h.context.record.Device.clear();  // so that Sensors opens its first dialog
         QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
-        auto* kod = h.find<QLineEdit>("KodE");
-        kod->setFocus();
-        kod->selectAll();
-        QTest::keyClick(kod, Qt::Key_C, Qt::ControlModifier);  // copy, not Sensors
-        QCOMPARE(typeDialogs, 0);
-        h.find<QPushButton>("SenSel")->setFocus();
-        QTest::keyClick(h.find<QPushButton>("SenSel"), Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(typeDialogs, 1);
+        auto* e = h.find<QLineEdit>(qPrintable(edit));
+        e->setFocus();
+        const QString before = e->text();
+        if (typed.isEmpty() && !enter) e->selectAll();
+        QTest::keyClicks(e, typed);
+        if (enter) QTest::keyClick(e, Qt::Key_Return);
+        QTest::keyClick(e, static_cast<Qt::Key>(key), Qt::ControlModifier);
+        const bool ran = key == Qt::Key_C ? typeDialogs > 0 : h.window->transferRunning();
+        QCOMPARE(ran, command);
+        if (key == Qt::Key_Z && !command) QCOMPARE(e->text(), before);
+    }
+
+    // No tick may run while a modal dialog or a box is up, the password prompt included.
+    void everyModalDialogPausesPolling() {
+        Harness h(testing::SimOptions{});
+        QVERIFY(h.tickUntilConnected());
+        QStringList ticking;
+        QString dialog;
+        const auto seen = [&] {
+            if (h.window->timer1()->isActive()) ticking << dialog;
+        };
+        mainwindow::DialogHooks hooks;
+        hooks.chooseType = [&](QWidget*, std::string&) { return seen(), false; };
+        hooks.options = [&](QWidget*) { return seen(), false; };
+        hooks.portDialog = [&](QWidget*) { seen(); };
+        hooks.password = [&](QWidget*) { return seen(), workflow::PasswordKind::Refused; };
+        hooks.version = [&](QWidget*) { seen(); };
+        hooks.info = [&](QWidget*) { seen(); };
+        h.window->setDialogHooks(hooks);
+        h.messages.onBox = seen;
+        for (const char* action : {"Czujniki1", "Ogolne1", "Komunikacja1", "Regulacja1", "Wersja1", "Info1",
+                                   "Otworz1", "Zachowaj1", "PrintSetup1"}) {
+            dialog = QLatin1String(action);
+            h.window->timer1()->start();
+            if (dialog == QLatin1String("PrintSetup1")) {
+                // The print setup dialog is the desktop's own: look at it while it is up.
+                QTimer::singleShot(0, h.window.get(), [&] {
+                    seen();
+                    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+                });
+            }
+            h.find<QAction>(action)->trigger();
+            QVERIFY2(h.window->timer1()->isActive(), action);  // and back afterwards
+        }
+        QCOMPARE(ticking, QStringList{});
+        QCOMPARE(h.messages.texts(), QStringList{QStringLiteral("No parameters!")});
+    }
+
+    void helpWithoutABrowserSaysWhereTheManualIs() {
+        Harness h(std::nullopt);
+        QStringList opened;
+        bool browser = true;
+        mainwindow::DialogHooks hooks;
+        hooks.openManual = [&](const QString& file) { return opened << file, browser; };
+        h.window->setDialogHooks(hooks);
+        h.find<QAction>("Danetech1")->trigger();
+        QCOMPARE(opened.size(), 1);
+        QVERIFY(opened[0].endsWith(QStringLiteral("R4860EN.html")));
+        QVERIFY(h.messages.boxes.empty());
+        browser = false;
+        h.find<QAction>("Danetech1")->trigger();
+        QCOMPARE(h.messages.texts(), QStringList{QStringLiteral("No browser could show the manual; it is here:\n") + opened[0]});
+    }
+
+    // A message box has nothing to minimise or maximise, and room for its caption and title buttons.
+    void messageBoxesAreDialogs() {
+        Qt::WindowFlags flags;
+        int room = 0;  // beyond the caption's width
+        QTimer::singleShot(0, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            flags = box->windowFlags();
+            room = box->width() - box->fontMetrics().horizontalAdvance(box->windowTitle());
+            box->close();
+        });
+        qtbridge::QtMessageService().show(nullptr, QStringLiteral("Ok"), MessageIcon::None);
+        QCOMPARE(flags & (Qt::CustomizeWindowHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint),
+                 Qt::CustomizeWindowHint);
+        QVERIFY2(room > 60, qPrintable(QString::number(room)));
     }
 };
 

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "qtbridge/message_service.h"
@@ -21,6 +22,7 @@ public:
     void beep(Beep kind) override { beeps.push_back(kind); }
     qtbridge::Answer ask(QWidget*, const QString& text, MessageIcon icon, qtbridge::Buttons buttons) override {
         boxes.push_back({text, icon, buttons});
+        if (onBox) onBox();
         if (!answers.empty()) {
             const auto answer = answers.front();
             answers.pop_front();
@@ -38,6 +40,8 @@ public:
     std::vector<Beep> beeps;
     std::vector<RecordedBox> boxes;
     std::deque<qtbridge::Answer> answers;
+    // Called while each box is up, to look at what the window shows beside it.
+    std::function<void()> onBox;
 };
 
 }  // namespace r4860::testing

@@ -29,7 +29,7 @@ struct SimLogEntry {
     std::string dir;          // "rx" (from the host), "tx" (to the host), "mark", "event"
     std::string kind;         // rx: command, noise; tx: frame, reply (to 's'), ack; event: unplug, ...
     std::string outcome;      // rx: accepted, ignored (not in a gap, or silent), refused (no valid command),
-                              // invalid (bad frame); tx: sent, corrupted, dropped
+                              // invalid (bad frame); tx: sent, corrupted, dropped, skipped (a reply lost)
     bool inGap = false;       // rx: the command began inside the gap after a frame
     std::vector<std::uint8_t> data;  // rx: unstuffed command data (code first); tx: data bytes
     std::vector<std::uint8_t> wire;  // the bytes as they were on the line

@@ -4,6 +4,7 @@
 
 #include <ostream>
 
+#include "common/lang_table.h"
 #include "files/par_file.h"
 
 namespace r4860::model {
@@ -57,29 +58,30 @@ TEST(Differences, NameEachItemWithBothValuesAndItsOffsets) {
           {"Output reaction to sensor burnout", "below 4mA", "above 20mA", {2}}}},
         {"byte 7: sensor and linearization", nullptr, [](I, I a) { a[kLinAndType] = 1 << 5 | 9; },
          {{"Sensor", "K, CJC", "J, CJC", {7}}, {"linearization", "linearization", "none", {7}}}},
-        {"other coefficients than ours, in both areas, as one item", nullptr,
+        {"other coefficients than ours, in both areas, as one item, as the conversion dialogs show them", nullptr,
          [](I e, I a) {
-             put(e, kAreaA + 8, .25), put(a, kAreaA + 8, .5), put(e, kAreaB + 52, 1), put(a, kAreaB + 52, -1);
+             put(e, kAreaA + 8, .2371), put(a, kAreaA + 8, 3.7936), put(e, kAreaB + 52, 1), put(a, kAreaB + 52, -.00012);
          },
-         {{"linearization coefficients", "A2 0.25; B13 1", "A2 0.5; B13 -1", {kAreaA + 8, kAreaB + 53}}}},
+         {{"Conversion coefficients", "A2 0.2371; B13 1", "A2 3.7936; B13 -1.200000E-04",
+           {kAreaA + 8, kAreaB + 52, kAreaB + 53, kAreaB + 54, kAreaB + 55}}}},
         {"the input span float alone; the signal range as the transfer function", nullptr,
          [](I e, I a) {
              put(a, kInputSpan, 400.0), put(e, kSignalMin, 0.0), put(a, kSignalMin, 1.0);
              put(e, kSignalStep, 0.25), put(a, kSignalStep, 0.25);
          },
-         {{"Input range", "0 .. 500", "0 .. 400", {kInputSpan + 1}},
+         {{"Input range", "0.00 .. 500.00", "0.00 .. 400.00", {kInputSpan + 1}},
           {"Transfer function", "0 .. 25", "1 .. 26", {kSignalMin}}}},
         {"date, ID tag, and a correction with its checksum C",
          [](R r) { r.Informacje.kod = "TT-02", r.Parametry.ZeroReg = 0.5; },
          [](I, I a) { ++a[kConfigDate + 1]; },
-         {{"User corrections", "Zero 0, Gain 0", "Zero 0.5, Gain 0", {kZeroReg + 1}},
+         {{"User corrections", "Zero 0.00%, Gain 0.00%", "Zero 0.50%, Gain 0.00%", {kZeroReg + 1}},
           {"ID Tag", "\"TT-01\"", "\"TT-02\"", {kIdTag + 4}},
           {"Configuration date", "09.12.2025", "10.12.2025", {kConfigDate + 1}},
           {"Checksums", "C 00", "C 32", {kChecksumC}}}},
         {"signature, unused bit, unmapped bytes; a value normalization hides has no texts", nullptr,
          [](I, I a) { a[0] = 1, a[kFlagsAndMode] |= 32, a[40] = a[kAfterIdTag] = 1, a[kFilterRange] = 251; },
          {{"Signal filter", "", "", {kFilterRange}},
-          {"other bytes", "", "", {0, kFlagsAndMode, 40, kAfterIdTag}}}},
+          {"Other bytes", "", "", {0, kFlagsAndMode, 40, kAfterIdTag}}}},
     };
     for (const auto& c : cases) {
         ConfigRecord sent = thermocouple();
@@ -88,7 +90,9 @@ TEST(Differences, NameEachItemWithBothValuesAndItsOffsets) {
         ConfigImage actual = encoded(sent);
         if (c.editBytes) c.editBytes(expected, actual);
         const auto offsets = VerifyDifferences(TakeSnapshot(expected), actual);
-        EXPECT_EQ(DescribeDifferences(expected, actual, offsets), c.want) << c.why;
+        const auto differences = DescribeDifferences(expected, actual, offsets);
+        EXPECT_EQ(differences, c.want) << c.why;
+        for (const auto& d : differences) EXPECT_FALSE(LangText(d.item).empty()) << d.item << " has no name to show";
     }
 }
 

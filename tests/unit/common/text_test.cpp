@@ -12,6 +12,7 @@
 #include "common/date_text.h"
 #include "common/number_text.h"
 #include "common/text_encoding.h"
+#include "support/comma_locale.h"
 
 namespace r4860 {
 namespace {
@@ -45,14 +46,15 @@ TEST(NumberText, TextToNumAcceptsAPointOrACommaAndNothingElse) {
 
 TEST(NumberText, ParsingAndWritingIgnoreACommaDecimalLocale) {
     const std::string saved = std::setlocale(LC_ALL, nullptr);
-    if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "pl_PL.UTF-8"))
-        GTEST_SKIP() << "no comma-decimal locale installed";
-    double a = 0, b = 0;
-    const bool ok = TextToNum("12.5", a) && TextToNum("12,5", b);
-    const std::string fixed = FixedText(1.5, 2, 6);
-    std::setlocale(LC_ALL, saved.c_str());
-    EXPECT_TRUE(ok && a == 12.5 && b == 12.5);
-    EXPECT_EQ(fixed, "  1.50") << "the tool always writes a point";
+    for (const char* locale : testing::kCommaLocales) {
+        ASSERT_TRUE(std::setlocale(LC_ALL, locale)) << locale << testing::kNoCommaLocale;
+        double a = 0, b = 0;
+        const bool ok = TextToNum("12.5", a) && TextToNum("12,5", b);
+        const std::string fixed = FixedText(1.5, 2, 6);
+        std::setlocale(LC_ALL, saved.c_str());
+        EXPECT_TRUE(ok && a == 12.5 && b == 12.5) << locale;
+        EXPECT_EQ(fixed, "  1.50") << locale << ": the tool always writes a point";
+    }
 }
 
 TEST(NumberText, RangeNumTxtTakesItsDecimalsFromTheRange) {

@@ -1,13 +1,16 @@
 // The measurement log: header, row layout, and recording that stops when the file disappears.
 #include "files/log_file.h"
 
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <locale.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -15,6 +18,7 @@
 #include "common/date_text.h"
 #include "common/lang_table.h"
 #include "files/atomic_file.h"
+#include "support/comma_locale.h"
 #include "support/temp_dir.h"
 
 namespace r4860::files {
@@ -32,8 +36,31 @@ TEST(LogRow, IsLaidOutForASpreadsheet) {
         {"seven integer digits of seconds are scientific", 1234567890.0, 1, -0.25, "+1.23457E6\t+1\t-0.25"},
         {"the last time in fixed notation", 999999994.0, 1, 1, "+999999.99\t+1\t+1.00"},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(LogTimeText(c.ms) + "\t" + LogResultText(c.result) + "\t" + LogOutputText(c.output), c.row) << c.why;
+        // Under a comma locale the first two columns take its separator; the current keeps the point.
+        std::string comma = c.row;
+        for (std::size_t at = 0; (at = comma.find('.', at)) < comma.rfind('\t'); ++at) comma[at] = ',';
+        EXPECT_EQ(LogTimeText(c.ms, ",") + "\t" + LogResultText(c.result, ",") + "\t" + LogOutputText(c.output), comma)
+            << c.why;
+    }
+}
+
+TEST(LogRow, TakesTheDecimalSeparatorOfTheUsersLocale) {
+    const char* saved = std::getenv("LC_ALL");
+    const std::string keep = saved ? saved : "";
+    const auto separatorUnder = [](const char* locale) {
+        ::setenv("LC_ALL", locale, 1);
+        return SystemDecimalSeparator();
+    };
+    for (const char* locale : testing::kCommaLocales) {
+        const locale_t installed = ::newlocale(LC_NUMERIC_MASK, locale, static_cast<locale_t>(nullptr));
+        ASSERT_NE(installed, static_cast<locale_t>(nullptr)) << locale << testing::kNoCommaLocale;
+        ::freelocale(installed);
+        EXPECT_EQ(separatorUnder(locale), ",") << locale;
+    }
+    EXPECT_EQ(separatorUnder("C"), ".");
+    saved ? ::setenv("LC_ALL", keep.c_str(), 1) : ::unsetenv("LC_ALL");
 }
 
 TEST(LogFile, StartsWithTheHeaderAppendsOneRowPerPointAndStopsWhenTheFileIsGone) {
@@ -45,11 +72,11 @@ TEST(LogFile, StartsWithTheHeaderAppendsOneRowPerPointAndStopsWhenTheFileIsGone)
     const DiagramStart start{DaysFromCivil(2024, 3, 9), ((13 * 60 + 5) * 60 + 7) * 1000 + 999};
     ASSERT_TRUE(StartLog(log, start, 8, settings));
     EXPECT_EQ(settings.DataDir, dir.path().string());
-    ASSERT_TRUE(AppendLogRow(log, 500, 21.375, 4.5));
-    ASSERT_TRUE(AppendLogRow(log, 1000, -3, 12));
+    ASSERT_TRUE(AppendLogRow(log, 500, 21.375, 4.5, "."));
+    ASSERT_TRUE(AppendLogRow(log, 1000, -3.5, 12, ","));
     EXPECT_EQ(ReadWholeFile(log).value(), "R4860 series module measurements\r\nDate: 09.03.2024   Time: 13:05:07\r\n\r\n"
                                           "Time [s]\tResult [\xC2\xB0" "C]\tOutput [mA]\r\n"
-                                          "+0.50\t+21.38\t+4.50\r\n+1.00\t-3\t+12.00\r\n");
+                                          "+0.50\t+21.38\t+4.50\r\n+1,00\t-3,5\t+12.00\r\n");
     ASSERT_TRUE(StartLog(log, {}, 99, settings));
     EXPECT_NE(ReadWholeFile(log).value().find("Result []"), std::string::npos) << "an unknown unit shows nothing";
     fs::remove(log);

@@ -13,6 +13,7 @@
 #include "common/number_text.h"
 #include "files/line_buffer.h"
 #include "files/real_text.h"
+#include "support/comma_locale.h"
 #include "support/temp_dir.h"
 
 namespace r4860::files {
@@ -67,8 +68,8 @@ TEST(ParFileLayout, Has44LinesWithTheConditionalOnesEmptyAndNoControlCharacters)
 TEST(ParFileReading, FollowsTheRules) {
     struct Comma : std::numpunct<char> { char do_decimal_point() const override { return ','; } };
     const std::locale old = std::locale::global(std::locale(std::locale::classic(), new Comma));
-    for (const char* name : {"de_DE.UTF-8", "pl_PL.UTF-8", "de_DE", "pl_PL"})
-        if (std::setlocale(LC_NUMERIC, name)) break;  // where the machine has one
+    const char* comma = testing::kCommaLocales[1];
+    ASSERT_TRUE(std::setlocale(LC_NUMERIC, comma)) << comma << testing::kNoCommaLocale;
     const auto lines = sampleLines();   // the looked-up value points into these lines
     const auto zeroReg = LookupKey(lines, "ZeroReg");
     std::setlocale(LC_NUMERIC, "C");

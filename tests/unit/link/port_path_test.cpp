@@ -7,8 +7,10 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "link/ftdi_check.h"
+#include "link/port_list.h"
 #include "support/temp_dir.h"
 
 namespace r4860::link {
@@ -44,6 +46,14 @@ TEST(PortPath, ComNumbersMapToALinkInTheFolderOrToTheirBlock) {
     }
     const auto missing = ResolvePortPath(34, "/nonexistent/ports");
     EXPECT_TRUE(missing && *missing == "/dev/ttyUSB1") << "a missing folder falls back to the blocks";
+
+    fs::create_directories(dir / "dev");
+    std::ofstream(relative) << "";   // COM99's device is there, COM3's is not
+    std::vector<std::string> labels;
+    for (const FoundPort& p : FindPorts(dir.path(), dir / "no-sysfs", dir / "no-dev"))
+        if (p.comNumber == 3 || p.comNumber == 99) labels.push_back(p.label());
+    EXPECT_EQ(labels, (std::vector<std::string>{"COM3  /dev/pts/gone  (device missing)", "COM99  " + relative}))
+        << "a dangling entry is listed as missing";
 }
 
 std::string readWord(const fs::path& file) {

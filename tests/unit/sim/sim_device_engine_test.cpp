@@ -176,19 +176,20 @@ TEST(ControlCommands, AnswerEveryLineAndSwitchWhatTheyName) {
     DeviceEngine engine(FactoryImage({}));
     LineFaults faults;
     const auto run = [&](const char* line) { return InterpretControl(line, engine, faults); };
-    for (const char* bad : {"corrupt 2", "drop-acks half", "silence maybe", "strict", "model-index 16", "poke 7FF 0102",
+    for (const char* bad : {"corrupt 2", "drop-acks half", "skip-replies next -1", "silence maybe", "strict",
+                            "model-index 16", "poke 7FF 0102",
                             "poke 10 123", "explode", "   "})
         EXPECT_TRUE(run(bad).text.starts_with("error")) << bad;
     using A = ControlAction;
     EXPECT_EQ(std::pair(run("unplug").action, run("quit").action), std::pair(A::Unplug, A::Quit));
     const auto mark = run("log-mark  read starts here");
     EXPECT_EQ(std::pair(mark.action, mark.argument), std::pair(A::Mark, std::string("read starts here")));
-    for (const char* ok : {"corrupt 0.25", "drop-acks next 3", "silence on", "strict on", "broken-sensor on",
-                           "model-index 7", "signal 123.5", "poke 0x7FC C0C1CE00"})
+    for (const char* ok : {"corrupt 0.25", "drop-acks next 3", "skip-replies next 2", "silence on", "strict on",
+                           "broken-sensor on", "model-index 7", "signal 123.5", "poke 0x7FC C0C1CE00"})
         EXPECT_EQ(run(ok).text, "ok") << ok;
-    EXPECT_EQ(std::tuple(faults.corruptRate, faults.dropAckNext,
+    EXPECT_EQ(std::tuple(faults.corruptRate, faults.dropAckNext, faults.skipRepliesNext,
                          engine.modelIndex(), *engine.conditions().signal),
-              std::tuple(0.25, 3, 7, 123.5));
+              std::tuple(0.25, 3, 2, 7, 123.5));
     EXPECT_TRUE(faults.silence && faults.strictGap && engine.conditions().brokenSensor);
     const std::string dump = run("dump-memory").text;
     ASSERT_EQ(dump.size(), 3 + 2 * kImageFileSize);
@@ -232,14 +233,16 @@ TEST(ChecksumCheck, ReportsWrongSumsOnlyOnceAWriteIsOver) {
     }
 }
 
-TEST(SimOptions, SetTheLineTiming) {
+TEST(SimOptions, SetTheLineTimingAndTheChecksumCheck) {
     struct Case { const char* why; std::vector<std::string> args; bool ok; std::int64_t periodUs, gapUs;
-                  bool strict; };
+                  bool strict, checkSums = true; };
     const Case cases[] = {
         {"the defaults", {}, true, 60'000, 20'000, false},
         {"the listening gap", {"--gap-ms", "10"}, true, 60'000, 10'000, false},
         {"the older name of the gap", {"--min-gap-ms", "12.5"}, true, 60'000, 12'500, false},
         {"a short period, strictly", {"--period-ms", "37", "--gap-ms", "10", "--strict"}, true, 37'000, 10'000, true},
+        {"sums not checked", {"--no-check-sums"}, true, 60'000, 20'000, false, false},
+        {"sums checked, as by default", {"--check-sums"}, true, 60'000, 20'000, false, true},
         {"no gap at all", {"--gap-ms", "0"}, false, 0, 0, false},
         {"a gap without its value", {"--gap-ms"}, false, 0, 0, false},
     };
@@ -248,8 +251,8 @@ TEST(SimOptions, SetTheLineTiming) {
         ASSERT_EQ(parsed.ok(), c.ok) << c.why;
         if (!c.ok) continue;
         const auto& loop = parsed->loop;
-        EXPECT_EQ(std::tuple(loop.timing.periodUs, loop.timing.minGapUs, loop.strict),
-                  std::tuple(c.periodUs, c.gapUs, c.strict)) << c.why;
+        EXPECT_EQ(std::tuple(loop.timing.periodUs, loop.timing.minGapUs, loop.strict, parsed->checkSums),
+                  std::tuple(c.periodUs, c.gapUs, c.strict, c.checkSums)) << c.why;
     }
 }
 

@@ -124,22 +124,6 @@ TEST(SimProcess, ASecondEmulatorForTheSameLinkRefusesAndLeavesTheFirstAlone) {
     EXPECT_FALSE(std::filesystem::exists(first.linkPath().string() + ".lock")) << "the lock goes with its holder";
 }
 
-TEST(SimProcess, ChecksumsAreCheckedUnlessSwitchedOff) {
-    const struct { std::vector<std::string> args; std::uint8_t eepromBit; } cases[] = {
-        {{}, 0x80}, {{"--check-sums"}, 0x80}, {{"--no-check-sums"}, 0x00}};
-    for (const auto& c : cases) {
-        SimOptions o;
-        o.extraArgs = c.args;
-        SimOnPty sim(o);
-        ASSERT_TRUE(sim.ok()) << sim.startError();
-        ASSERT_TRUE(sim.waitFrames(1));
-        EXPECT_EQ(sim.sentFrames().back().data.at(6) & 0x80, 0x00) << "the factory sums are right";
-        EXPECT_EQ(sim.control("poke 5 63"), "ok");
-        ASSERT_TRUE(sim.waitFrames(2));  // the first may have been composed before the poke
-        EXPECT_EQ(sim.sentFrames().back().data.at(6) & 0x80, c.eepromBit) << c.args.size() << " options";
-    }
-}
-
 TEST(SimProcess, TheMemoryFileIsSavedAtTheEndAndLoadedAtTheStart) {
     Bytes saved;
     {
@@ -159,17 +143,6 @@ TEST(SimProcess, TheMemoryFileIsSavedAtTheEndAndLoadedAtTheStart) {
     const auto mem = next.memory();
     ASSERT_EQ(mem.size(), 2052u);
     EXPECT_EQ(Bytes(mem.begin() + 0x40, mem.begin() + 0x44), (Bytes{0xDE, 0xAD, 0xBE, 0xEF}));
-}
-
-// The integration tests read every field through the harness; these are the parser's own rules.
-TEST(SimLog, SkipsTheHeaderAndALineStillBeingWrittenAndKeepsWireAndNote) {
-    const auto entries = ParseSimLog("time_us\tdir\tkind\toutcome\tgap\tdata\twire\tnote\n"
-                                     "13\ttx\tack\tsent\t-\t\tC0 31 00 C1\tmark text\n"
-                                     "14\ttx\tframe\tsent\t-\t00\tC0 00 C1\tnote being writ");
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_TRUE(entries[0].timeUs == 13 && !entries[0].inGap && entries[0].data.empty());
-    EXPECT_EQ(entries[0].wire, (Bytes{0xC0, 0x31, 0x00, 0xC1}));
-    EXPECT_EQ(entries[0].note, "mark text");
 }
 
 }  // namespace

@@ -19,7 +19,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 // A transducer that answers an 's' in its next frame, as the real one does, with faults by
 // number: the n-th frame lost, the n-th command unacknowledged, the reply to an address echoing
-// a wrong one. Composite sends follow the link's rules closely enough for the workers' logic.
+// a wrong one or, once, a measurement frame instead of it. Composite sends follow the link's rules
+// closely enough for the workers' logic.
 class ScriptedTransducer final : public TransferLine {
 public:
     explicit ScriptedTransducer(Link& link) : m_link(link) {
@@ -30,6 +31,7 @@ public:
     std::set<int> lostFrames;        // frame numbers (from 0) that do not arrive
     std::set<int> unackedCommands;   // command numbers (from 0) without acknowledgement
     int wrongEchoFor = -1;           // address whose reply repeats another address
+    int unansweredOnce = -1;         // address whose first request is taken but not answered
     int stopAfterCommands = -1;      // clears TransferRunning after this many commands, as an abort
     bool ReceiveFrame(ReplyData& reply) override {
         if (lostFrames.count(m_frames++)) return false;
@@ -70,6 +72,7 @@ private:
         commands.emplace_back(command.begin(), command.end());
         if (n + 1 == stopAfterCommands) (void)m_link.endTransfer();
         if (command[0] == 's') m_pendingRead = command[1] * 256 + command[2];
+        if (m_pendingRead >= 0 && m_pendingRead == unansweredOnce) m_pendingRead = unansweredOnce = -1;
         m_sendOk = !expectAck || !unackedCommands.count(n);
         return m_sendOk;
     }
@@ -110,18 +113,21 @@ TEST(ReadImageWorker, RequestsInOrderAndTakesOnlyRepliesThatEchoTheAddress) {
     const std::vector<std::pair<int, int>> all{{0x00, 0x23}, {0x40, 0x7B}, {0xF8, 0xFB}, {2048, 2051}};
     // `order` is the addresses asked for, `taken` the image bytes read; the rest stays 0. The
     // fault-free order is checked against the emulator (transfer_against_sim_test).
-    const struct { const char* why; std::set<int> lostFrames; int wrongEchoFor, exitCode;
+    const struct { const char* why; std::set<int> lostFrames; int wrongEchoFor, unanswered, exitCode;
                    std::vector<int> order; std::vector<std::pair<int, int>> taken; } cases[] = {
-        {"a lost frame is made good by asking for the unanswered block again", {5}, -1, 1,
+        {"a lost frame is made good by asking for the unanswered block again", {5}, -1, -1, 1,
          blocks({{0x00, 0x10}, {0x10, 0x20}, {0x40, 0x78}}, {0xF8, 0xF8, 0x8000}), all},
-        {"a lost code-version reply is asked for again", {27}, -1, 1,
+        {"a lost code-version reply is asked for again", {27}, -1, -1, 1,
          blocks({{0x00, 0x20}, {0x40, 0x78}}, {0xF8, 0xF8, 0x8000, 0x8000}), all},
-        {"a reply for another address fails the read, no request after it", {}, 0x48, 0,
-         blocks({{0x00, 0x20}, {0x40, 0x4C}}), {{0x00, 0x23}, {0x40, 0x47}}}};
+        {"a measurement frame instead of the reply: the same address again", {}, -1, 0x48, 1,
+         blocks({{0x00, 0x20}, {0x40, 0x4C}, {0x48, 0x78}}, {0xF8, 0xF8, 0x8000}), all},
+        {"replies that keep echoing another address: three more tries, then the read fails", {}, 0x48, -1, 0,
+         blocks({{0x00, 0x20}, {0x40, 0x4C}, {0x48, 0x4C}, {0x48, 0x4C}, {0x48, 0x4C}}),
+         {{0x00, 0x23}, {0x40, 0x47}}}};
     for (const auto& c : cases) {
         Link link;
         ScriptedTransducer device(link);
-        device.lostFrames = c.lostFrames, device.wrongEchoFor = c.wrongEchoFor;
+        device.lostFrames = c.lostFrames, device.wrongEchoFor = c.wrongEchoFor, device.unansweredOnce = c.unanswered;
         model::ConfigImage image{};
         const auto [exitCode, progress] =
             runWorker(link, [&] { return ReadImageWorker(device, link, kDisplayReadRanges, image); });

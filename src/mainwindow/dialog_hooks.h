@@ -1,0 +1,34 @@
+// The dialogs the main window opens modally, so that a test can put scripted answers in their
+// place (app_dialogs.h gives the real ones).
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include <QString>
+
+#include "workflow/password.h"
+
+class QWidget;
+
+namespace r4860::mainwindow {
+
+struct DialogHooks {
+    // TTransdF: may change the model name; true on OK.
+    std::function<bool(QWidget* parent, std::string& device)> chooseType;
+    // TOgolneF: true on OK.
+    std::function<bool(QWidget* parent)> options;
+    // TPortS: runs the port dialog.
+    std::function<void(QWidget* parent)> portDialog;
+    // Says why the stored port did not open at start-up.
+    std::function<void(QWidget* parent)> portFailed;
+    // The password prompt: Refused when cancelled.
+    std::function<workflow::PasswordKind(QWidget* parent)> password;
+    // TProgwerF and TInfoF.
+    std::function<void(QWidget* parent)> version;
+    std::function<void(QWidget* parent)> info;
+    // Shows the manual in the desktop's browser; false when there is none to show it.
+    std::function<bool(const QString& file)> openManual;
+};
+
+}  // namespace r4860::mainwindow

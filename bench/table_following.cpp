@@ -18,6 +18,7 @@
 #include "model/cvd_table.h"
 #include "model/sensor_characteristics.h"
 #include "model/table_fit.h"
+#include "protocol/transfer_job.h"
 #include "support/sim_on_pty.h"
 #include "support/temp_dir.h"
 #include "workflow/config_commands.h"
@@ -47,16 +48,16 @@ public:
     bool open() { return m_sim.ok() && m_session.open(m_sim.linkPath().string(), m_sim.portsDir()).ok(); }
     testing::SimOnPty& sim() { return m_sim; }
 
-    // Reads the device's image first, so what the encoder leaves alone stays the device's.
+    // Writes over the device's own image, so what the encoder leaves alone stays the device's.
     bool write(model::ConfigRecord& rec) {
-        model::ConfigRecord current;
-        if (!workflow::ReadConfiguration(m_session.link(), m_session.line(), current, m_context.image)
-                 .outcome.ok)
-            return false;
         model::EncodeOptions options;
         options.today = TodayDays();
-        return workflow::WriteConfiguration(m_session.link(), m_session.line(), rec, m_context.image, options,
-                                            workflow::WriteKind::Full)
+        auto prepared = workflow::PrepareWriteOn(m_session.link(), m_session.line(), rec, m_context.image, options,
+                                                 workflow::WriteKind::Full, workflow::ImageOrigin::Elsewhere);
+        if (prepared.refused) return false;
+        model::ConfigImage sent = prepared.request.image;
+        return workflow::FinishWrite(protocol::RunTransferBlocking(m_session.link(), std::move(prepared.request)),
+                                     workflow::WriteKind::Full, sent)
             .ok;
     }
 

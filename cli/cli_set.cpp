@@ -14,6 +14,7 @@
 #include "model/config_compare.h"
 #include "model/models.h"
 #include "workflow/config_checks.h"
+#include "workflow/user_data.h"
 #include "workflow/conversion_rules.h"
 #include "workflow/selection_command.h"
 #include "workflow/table_window.h"
@@ -477,9 +478,10 @@ int loadOrStart(const fs::path& file, const SensorSettings& s, ConfigRecord& rec
                      r.writtenValue.c_str(), r.why.c_str());
     const bool otherSensor = s.sensor && sensorNamed(*s.sensor)->typ != rec.Czujnik.Typ;
     const bool replaced = otherSensor || s.table || s.linear || s.series || s.noConversion;
-    if (!replaced)
-        if (auto table = workflow::LoadNamedTable(rec, file, settings); !table)
-            return setFailed(table.error().message);
+    if (replaced) return kExitOk;
+    const auto plan = workflow::PlanUserData(rec, false, workflow::TableSearchDirs(file, settings));
+    if (const auto loaded = workflow::LoadUserData(rec, plan); !loaded.ok)
+        return setFailed((plan.table.empty() ? file : plan.table).string() + ": " + loaded.message);
     return kExitOk;
 }
 

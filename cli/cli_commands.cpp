@@ -487,6 +487,12 @@ int RunCommand(const Options& o, TerminalUi& ui, AppContext& context) {
     if (o.command == Command::Write || o.command == Command::Verify || o.command == Command::Program) {
         if (const int rc = loadParFile(o.parFile, fromFile, context.settings, repairs); rc != kExitOk) return rc;
     }
+    if (!o.settings.empty()) {
+        if (auto applied = ApplySensorSettings(o.settings, fromFile, context.settings, TodayDays()); !applied) {
+            say(applied.error().message);
+            return kExitUsage;
+        }
+    }
     if (IsServiceCommand(o.command))
         if (const int rc = CheckServiceAccess(o, context.settings); rc != kExitOk) return rc;
     RunHistory history(o, context.settings);

@@ -39,6 +39,8 @@ std::string* wordOption(Options& o, const std::string& name) {
 
 std::string UsageText() {
     std::string text = R"(Usage: r4860-cli --port PORT [--verbose] COMMAND [OPTIONS]
+       r4860-cli set FILE.par [SETTINGS]      (no transducer needed)
+       r4860-cli table --cvd R0,A,B,C --range LO:HI
 
 Configures and monitors one R4860 transducer on a serial port.
 
@@ -94,7 +96,7 @@ a port that cannot be opened); 2 bad usage (a bad port name, a path that is
 not a serial device, a file that cannot be used); 130 or 143 when stopped by
 Ctrl-C or SIGTERM.
 )" + ServiceUsageText();
-    text.replace(text.find("HISTORY\n"), 8, HistoryUsageText());
+    text.replace(text.find("HISTORY\n"), 8, HistoryUsageText() + SetUsageText());
     return text;
 }
 
@@ -141,6 +143,14 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
             else o.interval = x;
         } else if (auto taken = ParseHistoryWord(args, i, o); !taken || *taken) {
             if (!taken) return taken.error();
+        } else if (bool takesValue = false; IsSensorSetting(a, takesValue)) {
+            std::string value;
+            if (takesValue) {
+                auto v = takeValue(a.c_str());
+                if (!v) return v.error();
+                value = *v;
+            }
+            if (auto added = AddSensorSetting(o.settings, a, value); !added) return added.error();
         } else if (!a.empty() && a[0] == '-') {
             return bad("unknown option " + a);
         } else if (!command) {
@@ -175,6 +185,8 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
     if ((o.force || o.idTagOnly || o.acceptRepairs) && o.command != Command::Write)
         return bad("--force, --id-tag-only and --accept-repairs go with write");
     if (o.compareDate && o.command != Command::Verify) return bad("--compare-date goes with verify");
+    if (!o.settings.empty() && (o.command != Command::Write || o.idTagOnly))
+        return bad("sensor settings go with set, or with a full write");
     if (takesFile && o.parFile.empty()) return bad("an empty file name");
     if ((!o.imageFile.empty() || (!o.parFile.empty() && !takesFile && o.command != Command::Program)) &&
         o.command != Command::Read)

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_set.h"
 #include "common/result.h"
 
 namespace r4860::cli {
@@ -54,6 +55,7 @@ struct Options {
     bool requireHistory = false;  // an operation that cannot be recorded is an error
     HistoryArgs history;
     SeriesArgs program;
+    SensorSettings settings;      // write: sensor, conversion and range applied before it
 };
 
 // The history's and series programming's words; true when args[i] (and its value) was one.

@@ -65,7 +65,7 @@ std::string SensorText(const model::ConfigRecord& rec) {
     const auto mode = ModeKey(rec.Czujnik.Tryb);
     if (rec.Czujnik.Tryb == 6) {
         text += ", " + LangText("CJ temp.") + " " + FixedText(rec.Parametry.RoomT, 1) + " \xC2\xB0" "C";
-    } else if (!mode.empty()) {
+    } else if (!mode.empty() && !(typ >= 16 && typ <= 19 && rec.Czujnik.Tryb == 5)) {  // 5: a single input
         text += ", " + LangText(mode);
     }
     return text;

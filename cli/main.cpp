@@ -10,6 +10,7 @@
 
 #include "cli_commands.h"
 #include "cli_options.h"
+#include "cli_set.h"
 #include "common/trace.h"
 #include "terminal_ui.h"
 
@@ -46,6 +47,8 @@ private:
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    // Commands on files alone need no port, no line and no signal watcher.
+    if (const auto offline = r4860::cli::RunOfflineCommand(args)) return *offline;
     auto options = r4860::cli::ParseOptions(args);
     if (!options) {
         std::fprintf(stderr, "r4860-cli: %s\nTry 'r4860-cli --help'.\n", options.error().message.c_str());

@@ -55,3 +55,30 @@ function(r4860_copy_help_files target)
     install(FILES ${image_files} DESTINATION share/r4860/images)
   endif()
 endfunction()
+
+# Copies the example tables (tables/*.dat and their README) into the "Tables" folder beside the
+# output of <target>, where the panel looks for a table a parameter file names, and installs
+# them once into share/r4860/tables.
+function(r4860_copy_table_files target)
+  set(table_dir "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../tables")
+  file(GLOB table_files CONFIGURE_DEPENDS "${table_dir}/*.dat" "${table_dir}/README.md")
+  if(NOT table_files)
+    return()
+  endif()
+  set(stamp "${CMAKE_CURRENT_BINARY_DIR}/${target}_table_files.stamp")
+  add_custom_command(
+    OUTPUT "${stamp}"
+    COMMAND ${CMAKE_COMMAND} -E make_directory "$<TARGET_FILE_DIR:${target}>/Tables"
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${table_files} "$<TARGET_FILE_DIR:${target}>/Tables"
+    COMMAND ${CMAKE_COMMAND} -E touch "${stamp}"
+    DEPENDS ${table_files}
+    COMMENT "Copying the example tables beside ${target}"
+    VERBATIM)
+  add_custom_target(${target}_table_files DEPENDS "${stamp}")
+  add_dependencies(${target} ${target}_table_files)
+  get_property(installed GLOBAL PROPERTY R4860_TABLES_INSTALLED)
+  if(NOT installed)
+    install(FILES ${table_files} DESTINATION share/r4860/tables)
+    set_property(GLOBAL PROPERTY R4860_TABLES_INSTALLED TRUE)
+  endif()
+endfunction()

@@ -162,6 +162,12 @@ ControlReply InterpretControl(std::string_view line, DeviceEngine& engine, LineF
         cond.signal = *v;
         return ok();
     }
+    if (cmd == "cold-junction" && w.size() == 2) {
+        const auto v = number(w[1]);
+        if (!v || *v < -50.0 || *v > 150.0) return error("cold-junction T (degC, -50 .. 150)");
+        cond.coldJunction = *v;
+        return ok();
+    }
     if (cmd == "oscillator" && w.size() == 2) {
         const auto n = integer(w[1]);
         if (!n || *n < -8 || *n > 7) return error("oscillator -8..7");
@@ -203,7 +209,7 @@ std::string ControlHelp() {
            "eeprom-error on|off | "
            "broken-sensor on|off | out-of-range on|off | internal-error on|off | cal-mode on|off | "
            "checksum-check on|off | pulse new-average|large-error | model-index N|auto | signal X|auto | "
-           "oscillator N | serial N | model CODE | stuck ADDR|off | measurement | unplug | replug | slave-path | stats | dump-memory | poke ADDR HEX | "
+           "cold-junction T | oscillator N | serial N | model CODE | stuck ADDR|off | measurement | unplug | replug | slave-path | stats | dump-memory | poke ADDR HEX | "
            "save-memory | log-mark TEXT | quit";
 }
 

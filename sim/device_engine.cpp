@@ -225,7 +225,7 @@ OutgoingFrame DeviceEngine::nextFrame(double seconds) {
         m_simulatedSince.reset();
     }
     const double signal = m_conditions.signal ? *m_conditions.signal : SweepSignal(m_memory, seconds);
-    Measurement m = Evaluate(m_memory, signal);
+    Measurement m = Evaluate(m_memory, signal, m_conditions.coldJunction);
     if (m_simulatedResult) {  // the corrections preview: the output follows the value sent
         if (!m_simulatedSince) m_simulatedSince = seconds;
         const double minInput = m_memory.floatAt(map::kMinInput), span = m_memory.floatAt(map::kInputSpan);

@@ -26,6 +26,7 @@ struct Conditions {
     bool checkSums = true;         // report wrong checksums in memory as an EEPROM error
     std::optional<int> modelIndex;  // instead of the index of the model number in memory
     std::optional<double> signal;   // instead of the slow sweep
+    double coldJunction = 0.0;      // degC at the terminals, where a thermocouple's wires end
     std::optional<std::size_t> stuckCell;  // a worn cell: writes are acknowledged, the value stays
 };
 

@@ -1,64 +1,12 @@
 #include "sim/factory_image.h"
 
-#include <array>
-#include <cmath>
-#include <numbers>
 #include <utility>
 
+#include "model/sensor_characteristics.h"
 #include "sim/memory_map.h"
 
 namespace r4860::sim {
 namespace {
-
-// Signal limits and segment bounds of the Pt100 (0.00385) characteristic, and its first segment.
-constexpr double kLow = 60.2509931;
-constexpr double kHigh = 390.265066;
-constexpr double kBound1 = 0.2371;
-constexpr double kBound2 = 0.566;
-constexpr std::array<double, 7> kSegment1 = {-99.99996, 814.08001, 154.75581, -234.68209,
-                                             552.95449, -450.12721, 0.0};
-
-double pt100Temperature(double r) {
-    double t = (r / 100.0 - 1.0) / 3.9083e-3;
-    for (int i = 0; i < 30; ++i) {  // Newton: the curve is smooth and nearly linear
-        const double slope = (Pt100Resistance(t + 1e-3) - Pt100Resistance(t - 1e-3)) / 2e-3;
-        const double step = (Pt100Resistance(t) - r) / slope;
-        t -= step;
-        if (std::fabs(step) < 1e-12) break;
-    }
-    return t;
-}
-
-// Degree-5 interpolation of temperature over normalized signal u in [ua, ub], at Chebyshev
-// nodes, so the segments the firmware evaluates follow the sensor within a few mK.
-std::array<double, 7> fitSegment(double ua, double ub) {
-    constexpr int n = 6;
-    std::array<std::array<long double, n + 1>, n> a{};
-    for (int i = 0; i < n; ++i) {
-        const double c = std::cos((2.0 * i + 1.0) * std::numbers::pi / (2.0 * n));
-        const double u = (ua + ub) / 2.0 + (ub - ua) / 2.0 * c;
-        long double p = 1.0L;
-        for (int k = 0; k < n; ++k, p *= u) a[i][k] = p;
-        a[i][n] = pt100Temperature(kLow + u * (kHigh - kLow));
-    }
-    for (int col = 0; col < n; ++col) {  // Gaussian elimination with partial pivoting
-        int pivot = col;
-        for (int r = col + 1; r < n; ++r)
-            if (std::fabs(a[r][col]) > std::fabs(a[pivot][col])) pivot = r;
-        std::swap(a[col], a[pivot]);
-        for (int r = col + 1; r < n; ++r) {
-            const long double f = a[r][col] / a[col][col];
-            for (int k = col; k <= n; ++k) a[r][k] -= f * a[col][k];
-        }
-    }
-    std::array<double, 7> out{};
-    for (int r = n - 1; r >= 0; --r) {
-        long double s = a[r][n];
-        for (int k = r + 1; k < n; ++k) s -= a[r][k] * out[k];
-        out[r] = static_cast<double>(s / a[r][r]);
-    }
-    return out;
-}
 
 std::uint8_t invertedSum(const DeviceMemory& mem, std::initializer_list<std::pair<std::size_t, std::size_t>> ranges) {
     unsigned sum = 0;
@@ -67,8 +15,9 @@ std::uint8_t invertedSum(const DeviceMemory& mem, std::initializer_list<std::pai
     return static_cast<std::uint8_t>(255u - (sum & 0xFFu));
 }
 
-void putSegment(DeviceMemory& mem, std::size_t offset, const std::array<double, 7>& c) {
-    for (std::size_t k = 0; k < c.size(); ++k) mem.setFloat(offset + 4 * k, c[k]);
+// Seven coefficients of the set from index `first` on.
+void putSegment(DeviceMemory& mem, std::size_t offset, const model::SensorLinSetArray& set, std::size_t first) {
+    for (std::size_t k = 0; k < 7; ++k) mem.setFloat(offset + 4 * k, set[first + k]);
 }
 
 }  // namespace
@@ -103,7 +52,10 @@ DeviceMemory FactoryImage(const FactorySettings& s) {
     mem.setByte(map::kLinType, map::kLinSensorSet << 5 | 1);
     mem.setU16(map::kConfigDate, static_cast<unsigned>(s.calDateDays));
     mem.setU16(map::kRoomT, (25 + 20) * 512);
-    const double r0 = Pt100Resistance(0.0), r100 = Pt100Resistance(100.0);
+    // What the tool writes for this configuration: its signal range and its characteristic set,
+    // so a fresh transducer reads like one the tool programmed (no step at a segment boundary).
+    const model::ConfigRecord none;
+    const double r0 = model::SensorSignal(none, 1, 0.0), r100 = model::SensorSignal(none, 1, 100.0);
     mem.setFloat(map::kSignalMin, r0);
     mem.setFloat(map::kSignalStep, (r100 - r0) / 100.0);
     mem.setFloat(map::kMinInput, 0.0);
@@ -114,13 +66,14 @@ DeviceMemory FactoryImage(const FactorySettings& s) {
     mem.setU16(map::kSerial + 1, static_cast<unsigned>(s.serial & 0xFFFF));
     mem.setByte(35, 0x00);
 
-    mem.setFloat(map::kSetLow, kLow);
-    mem.setFloat(map::kSetSpan, kHigh - kLow);
-    mem.setFloat(map::kSetBound1, kBound1);
-    mem.setFloat(map::kSetBound2, kBound2);
-    putSegment(mem, map::kSetSegment1, kSegment1);
-    putSegment(mem, map::kSetSegment2, fitSegment(kBound1, kBound2));
-    putSegment(mem, map::kSetSegment3, fitSegment(kBound2, 1.0));
+    const model::SensorLinSetArray& set = model::SensorLinTableFor(1);
+    mem.setFloat(map::kSetLow, set[0]);
+    mem.setFloat(map::kSetSpan, set[1] - set[0]);
+    mem.setFloat(map::kSetBound1, set[3]);
+    mem.setFloat(map::kSetBound2, set[4]);
+    putSegment(mem, map::kSetSegment1, set, 7);
+    putSegment(mem, map::kSetSegment2, set, 14);
+    putSegment(mem, map::kSetSegment3, set, 21);
 
     for (std::size_t i = 0; i < map::kIdTagLength; ++i)
         mem.setByte(map::kIdTag + i, i < s.idTag.size() ? static_cast<std::uint8_t>(s.idTag[i]) : 0xFF);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "model/sensor_characteristics.h"
 #include "sim/memory_map.h"
 
 namespace r4860::sim {
@@ -12,6 +13,30 @@ namespace {
 constexpr double kRangeMargin = 0.005;
 
 int conversionCode(const DeviceMemory& mem) { return mem.byte(map::kLinType) >> 5; }
+int sensorCode(const DeviceMemory& mem) { return mem.byte(map::kLinType) & 0x1F; }
+
+double roomT(const DeviceMemory& mem) { return mem.u16(map::kRoomT) / 512.0 - 20.0; }
+
+// The signal at which a user sensor's set gives `t`: the firmware knows no other
+// characteristic of it. Beyond the set the slope at its nearer end carries on.
+double setSignalAt(const DeviceMemory& mem, double t) {
+    double lo = mem.floatAt(map::kSetLow), hi = lo + mem.floatAt(map::kSetSpan);
+    const double tLo = LinSetTemperature(mem, lo), tHi = LinSetTemperature(mem, hi), d = (hi - lo) * 0.01;
+    const bool rising = tHi >= tLo;
+    if (rising ? t < tLo : t > tLo) return lo + (t - tLo) * d / (LinSetTemperature(mem, lo + d) - tLo);
+    if (rising ? t > tHi : t < tHi) return hi + (t - tHi) * d / (tHi - LinSetTemperature(mem, hi - d));
+    for (int i = 0; i < 60; ++i) {
+        const double mid = lo + (hi - lo) / 2;
+        ((LinSetTemperature(mem, mid) < t) == rising ? lo : hi) = mid;
+    }
+    return lo + (hi - lo) / 2;
+}
+
+// The cold junction's EMF in mV at t: the reference function for the built-in thermocouples.
+double coldJunctionEmf(const DeviceMemory& mem, int typ, double t) {
+    if (typ == 15) return setSignalAt(mem, t);  // a user table's EMF is referred to 0 degC too
+    return model::ThermoEmf(typ, t) * 0.001;
+}
 
 double signedCorrection(const DeviceMemory& mem, std::size_t at) {
     const auto raw = static_cast<std::int16_t>(mem.u16(at));
@@ -40,9 +65,27 @@ double LinSetTemperature(const DeviceMemory& mem, double x) {
     return polynomial(mem, segment, map::kSegmentTerms, u);
 }
 
-Measurement Evaluate(const DeviceMemory& mem, double signal) {
+double RtdScale(const DeviceMemory& mem) noexcept {
+    if (sensorCode(mem) < 1 || sensorCode(mem) > 4) return 1.0;
+    static constexpr double kScale[] = {1.0, 2.0, 5.0, 10.0};
+    return kScale[(mem.byte(map::kGainUnit) >> 4) & 3];
+}
+
+double InternalSignal(const DeviceMemory& mem, double signal, double coldJunction) {
+    const int typ = sensorCode(mem);
+    if (typ >= 1 && typ <= 4) return signal / RtdScale(mem);
+    if (typ < 6 || typ > 15) return signal;
+    switch (mem.byte(map::kFlags) & 0x07) {  // the three mode bits of models 47-49
+    case 1: return signal + coldJunctionEmf(mem, typ, roomT(mem));       // no compensation: RoomT
+    case 2: return signal + coldJunctionEmf(mem, typ, coldJunction);     // internal compensation
+    default: return signal;                                               // a temperature difference
+    }
+}
+
+Measurement Evaluate(const DeviceMemory& mem, double terminals, double coldJunction) {
     Measurement m;
-    m.signal = signal;
+    m.signal = terminals;
+    const double signal = InternalSignal(mem, terminals, coldJunction);
     const double minInput = mem.floatAt(map::kMinInput);
     const double span = mem.floatAt(map::kInputSpan);
     double y = 0.0;
@@ -76,7 +119,7 @@ double SignalLow(const DeviceMemory& mem) { return mem.floatAt(map::kSignalMin);
 double SignalHigh(const DeviceMemory& mem) { return SignalLow(mem) + 100.0 * mem.floatAt(map::kSignalStep); }
 
 double SweepSignal(const DeviceMemory& mem, double seconds) {
-    const double low = SignalLow(mem), high = SignalHigh(mem);
+    const double low = SignalLow(mem) * RtdScale(mem), high = SignalHigh(mem) * RtdScale(mem);
     const double phase = std::sin(2.0 * std::numbers::pi * seconds / 20.0);
     return (low + high) / 2.0 + 0.4 * (high - low) * phase;
 }

@@ -1,6 +1,7 @@
 #include "common/device_float.h"
 
 #include <cmath>
+#include <limits>
 
 namespace r4860 {
 
@@ -49,6 +50,16 @@ Result<DeviceFloatBytes> EncodeDeviceFloat(double v) {
     if (v >= 0) m1 = (m1 + 128) % 256;
     return DeviceFloatBytes{static_cast<std::uint8_t>(e + 127), static_cast<std::uint8_t>(m1),
                             static_cast<std::uint8_t>(m2), static_cast<std::uint8_t>(m3 < 0 ? 0 : m3)};
+}
+
+double NearestDeviceFloat(double value) {
+    if (!std::isfinite(value)) return value;
+    int exponent = 0;
+    const double mantissa = std::frexp(value, &exponent);
+    const double nearest = std::ldexp(std::round(std::ldexp(mantissa, 24)), exponent - 24);
+    const auto bytes = EncodeDeviceFloat(nearest);
+    if (!bytes) return std::numeric_limits<double>::quiet_NaN();
+    return DecodeDeviceFloat(*bytes);
 }
 
 }  // namespace r4860

@@ -20,4 +20,8 @@ using DeviceFloatBytes = std::array<std::uint8_t, 4>;
 // magnitudes below 2^-127 become 0.
 [[nodiscard]] Result<DeviceFloatBytes> EncodeDeviceFloat(double value);
 
+// The nearest value the format holds exactly (24 significant bits), so that sending it loses
+// nothing: what a fit verifies is then what the device evaluates. NaN for what cannot be sent.
+[[nodiscard]] double NearestDeviceFloat(double value);
+
 }  // namespace r4860

@@ -292,6 +292,11 @@ constexpr std::array kToolKeys = {
     std::string_view{"not answering"},
     std::string_view{"no port"},
     std::string_view{"No browser could show the manual; it is here"},
+    std::string_view{"The transducer cannot follow this table within 0.1 % of its span"},
+    std::string_view{"More than 3000 lines"},
+    std::string_view{"Not a text file"},
+    std::string_view{"File too large"},
+    std::string_view{"Mixed decimal separators"},
 };
 static_assert(std::ranges::none_of(kToolKeys, [](std::string_view key) { return key.empty(); }),
               "every key has a text");

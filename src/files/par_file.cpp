@@ -12,6 +12,7 @@
 #include "files/line_buffer.h"
 #include "files/table_file.h"
 #include "files/real_text.h"
+#include "model/transfer_function.h"
 
 namespace r4860::files {
 namespace {
@@ -117,6 +118,8 @@ Status readNumbers(const std::vector<std::string>& lines, model::ConfigRecord& r
         const auto value = LookupKey(lines, key);
         if (!value || !TextToNum(*value, rec.LinCoef[i])) return corrupt(key);
     }
+    // The file keeps no result range: it follows from the coefficients, as after a read.
+    model::SetConversionRange(rec);
     return {};
 }
 

@@ -24,8 +24,22 @@ bool isComment(std::string_view line) {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
+enum class Decimal { None, Point, Comma };
+
+Decimal decimalOf(std::string_view number) {
+    if (number.find('.') != std::string_view::npos) return Decimal::Point;
+    if (number.find(',') != std::string_view::npos) return Decimal::Comma;
+    return Decimal::None;
+}
+
+struct DataLine {
+    model::TablePoint point{};
+    Decimal decimal = Decimal::None;  // the separator its numbers use, None when they are whole
+    bool mixed = false;               // one number with a point, the other with a comma
+};
+
 // "A B" or "A;B"; a ";" separates only directly after the first number, so "A ;B" has no second one.
-std::optional<model::TablePoint> parseDataLine(std::string_view line) {
+std::optional<DataLine> parseDataLine(std::string_view line) {
     std::size_t i = 0;
     while (i < line.size() && isBlank(line[i])) ++i;
     const std::size_t firstBegin = i;
@@ -37,9 +51,20 @@ std::optional<model::TablePoint> parseDataLine(std::string_view line) {
     while (i < line.size() && !isBlank(line[i]) && line[i] != '/' && line[i] != ';') ++i;
     const std::string_view second = line.substr(secondBegin, i - secondBegin);
     if (first.empty() || second.empty()) return std::nullopt;
-    model::TablePoint p{};
-    if (!TextToNum(first, p.A) || !TextToNum(second, p.B)) return std::nullopt;
-    return p;
+    DataLine d;
+    if (!TextToNum(first, d.point.A) || !TextToNum(second, d.point.B)) return std::nullopt;
+    const Decimal a = decimalOf(first), b = decimalOf(second);
+    d.decimal = a != Decimal::None ? a : b;
+    d.mixed = a != Decimal::None && b != Decimal::None && a != b;
+    return d;
+}
+
+// Tabs are the one control character a table has a use for.
+bool hasControl(std::string_view line) {
+    return std::ranges::any_of(line, [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return (b < 0x20 && c != '\t') || b == 0x7F;
+    });
 }
 
 bool within(double x, double lo, double hi) { return x >= lo && x <= hi; }
@@ -59,6 +84,11 @@ bool checkPoint(const model::ConfigRecord& rec, const model::TablePoint& pt, std
             return false;
         }
         if (!(prev.B <= pt.B)) return false;
+        // One signal with two results: the transducer could read only one of them.
+        if (prev.B == pt.B) {
+            message = kValuesShouldRise;
+            return false;
+        }
     }
     message = kValueOutOfRange;
     if (rec.TableInputType == kUserSensor)
@@ -79,34 +109,59 @@ int truncTenths(double x) {
 
 TableParseOutcome ParseTable(std::span<const std::string> lines, model::ConfigRecord& rec) {
     TableParseOutcome out;
-    rec.Table.clear();
+    model::ConfigRecord work = rec;  // the checks look at the points taken so far
+    work.Table.clear();
     if (lines.size() < 2) return out;
-    const std::size_t n = std::min(lines.size(), kMaxTableLines);
-    for (std::size_t i = 0; i < n; ++i) {
+    Decimal fileDecimal = Decimal::None;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
         out.failedLine = i;
         const std::string_view line = lines[i];
+        if (hasControl(line)) {
+            out.message = kNotText;
+            return out;
+        }
         if (isComment(line)) continue;
-        const auto point = Utf8Length(line) < 3 ? std::nullopt : parseDataLine(line);
-        if (!point) {
+        if (i >= kMaxTableLines) {
+            out.message = kTooManyLines;
+            return out;
+        }
+        const auto data = Utf8Length(line) < 3 ? std::nullopt : parseDataLine(line);
+        if (!data) {
             out.message.clear();
             return out;
         }
-        if (!checkPoint(rec, *point, out.message)) return out;
-        rec.Table.points.push_back(*point);
+        if (data->mixed || (fileDecimal != Decimal::None && data->decimal != Decimal::None &&
+                            data->decimal != fileDecimal)) {
+            out.message = kMixedSeparators;
+            return out;
+        }
+        if (fileDecimal == Decimal::None) fileDecimal = data->decimal;
+        if (!checkPoint(work, data->point, out.message)) return out;
+        work.Table.points.push_back(data->point);
     }
     out.message = kNotEnoughPoints;
-    out.ok = rec.Table.count() >= 2;
-    if (out.ok) out.message.clear();
+    out.ok = work.Table.count() >= 2;
+    if (!out.ok) return out;
+    out.message.clear();
+    rec.Table = std::move(work.Table);
     return out;
 }
 
 Result<LoadedTable> LoadTableFile(const std::filesystem::path& file, model::ConfigRecord& rec) {
-    auto bytes = ReadWholeFile(file);
-    if (!bytes) return bytes.error();
     LoadedTable loaded;
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(file, ec) && std::filesystem::file_size(file, ec) > kMaxTableFileBytes) {
+        loaded.outcome.message = kFileTooLarge;
+        return loaded;
+    }
+    auto bytes = ReadWholeFile(file, kMaxTableFileBytes);
+    if (!bytes) return bytes.error();
+    // The end-of-file mark old editors leave is not part of the text.
+    if (!bytes->empty() && bytes->back() == '\x1A') bytes->pop_back();
     loaded.lines = SplitLines(DecodeFileText(*bytes));
-    if (loaded.lines.size() > kMaxTableLines) loaded.lines.resize(kMaxTableLines);
     loaded.outcome = ParseTable(loaded.lines, rec);
+    // The window shows what a table may hold; a longer file was refused at its 3001st line.
+    if (loaded.lines.size() > kMaxTableLines) loaded.lines.resize(kMaxTableLines);
     return loaded;
 }
 

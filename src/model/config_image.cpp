@@ -57,15 +57,6 @@ bool fits(long long v) {
     return v >= std::numeric_limits<T>::min() && v <= std::numeric_limits<T>::max();
 }
 
-// The nearest tenth as a table entry; NaN and values beyond the entry saturate instead of wrapping.
-std::int32_t toTenths(double v) {
-    const double t = 10.0 * v;
-    if (std::isnan(t)) return 0;
-    const long long r = RoundEven(t);
-    return static_cast<std::int32_t>(std::clamp<long long>(r, std::numeric_limits<std::int32_t>::min(),
-                                                           std::numeric_limits<std::int32_t>::max()));
-}
-
 bool isDoubleInputFamily(int model) { return model == 20 || (model >= 37 && model <= 39); }
 
 // Which connection or mode codes and which conversions each sensor accepts; bit n = code n.
@@ -154,9 +145,7 @@ void decodeConversion(const ConfigImage& im, ConfigRecord& rec) {
     for (std::size_t k = 1; k <= 8; ++k) c[k] = span * rec.DevCoef[k];
     c[9] = rec.DevCoef[9];
     c[10] = rec.DevCoef[10];
-    const std::int32_t a = toTenths(SeriesValue(c, 9, c[9]));
-    const std::int32_t b = toTenths(SeriesValue(c, 9, c[10]));
-    rec.LiveRanges[15] = {std::min(a, b), std::max(a, b)};
+    SetConversionRange(rec);
 }
 
 }  // namespace

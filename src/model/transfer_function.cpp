@@ -1,11 +1,15 @@
 #include "model/transfer_function.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <limits>
+#include <vector>
 
 #include "common/lang_table.h"
 #include "common/number_text.h"
 #include "model/sensor_characteristics.h"
+#include "model/table_fit.h"
 
 namespace r4860::model {
 namespace {
@@ -54,13 +58,63 @@ Status buildLinear(const ConfigRecord& rec, TransferFunction& tf) {
 }
 
 // Lin 2: the device linearizes by the sensor's characteristic, then positions the temperature
-// in MinInput .. MaxInput.
-void buildLinearized(const ConfigRecord& rec, TransferFunction& tf) {
-    tf.sensorLinSet = SensorLinTableFor(rec.Czujnik.Typ);
+// in MinInput .. MaxInput. A user table goes the same way, fitted into a characteristic of its
+// own: the identity set would have the device report its signal clamped to 0 .. 1.
+Status buildLinearized(const ConfigRecord& rec, TransferFunction& tf) {
+    if (FollowsUserTable(rec)) {
+        const auto fit = FitTableSet(rec.Table);
+        if (!fit) return notComputable();
+        if (!fit->follows()) return makeError(Errc::Refused, std::string(kTableNotFollowedKey));
+        tf.sensorLinSet = fit->set;
+    } else {
+        tf.sensorLinSet = SensorLinTableFor(rec.Czujnik.Typ);
+    }
     const double lo = rec.Parametry.MinInput;
     const double span = rec.Parametry.MaxInput - lo;
     const SensorLinSetArray& set = tf.sensorLinSet;
     fillCurve(tf, [&set, lo, span](double x) { return (LinSetValue(set, x) - lo) / span; });
+    return {};
+}
+
+// p(x) = c0 + ... + c8 x^8 on [lo, hi], in extended precision.
+struct Polynomial {
+    std::array<long double, 9> c{};
+    int degree = 0;
+    [[nodiscard]] long double at(long double x) const {
+        long double sum = 0.0L;
+        for (int k = degree; k >= 0; --k) sum = sum * x + c[static_cast<std::size_t>(k)];
+        return sum;
+    }
+    [[nodiscard]] Polynomial derivative() const {
+        Polynomial d;
+        d.degree = std::max(degree - 1, 0);
+        for (int k = 1; k <= degree; ++k) d.c[static_cast<std::size_t>(k - 1)] = k * c[static_cast<std::size_t>(k)];
+        return d;
+    }
+};
+
+// The points in (lo, hi) where p changes sign, in order: p is monotonic between the sign changes
+// of its derivative, so each piece between them holds at most one, found by bisection.
+std::vector<long double> signChanges(const Polynomial& p, long double lo, long double hi) {
+    std::vector<long double> cuts{lo};
+    if (p.degree >= 2) {
+        const auto inner = signChanges(p.derivative(), lo, hi);
+        cuts.insert(cuts.end(), inner.begin(), inner.end());
+    }
+    cuts.push_back(hi);
+    std::vector<long double> roots;
+    for (std::size_t i = 0; i + 1 < cuts.size(); ++i) {
+        long double a = cuts[i], b = cuts[i + 1];
+        const bool aNegative = p.at(a) < 0;
+        if (p.degree == 0 || aNegative == (p.at(b) < 0) || p.at(b) == 0) continue;
+        for (int k = 0; k < 200 && b - a > 0; ++k) {
+            const long double mid = a + (b - a) / 2;
+            if (mid == a || mid == b) break;
+            ((p.at(mid) < 0) == aNegative ? a : b) = mid;
+        }
+        roots.push_back(a + (b - a) / 2);
+    }
+    return roots;
 }
 
 // Lin 8: the conversion result's position in MinInput .. MaxInput as one polynomial in x.
@@ -73,7 +127,7 @@ Status buildSeries(const ConfigRecord& rec, TransferFunction& tf) {
     for (std::size_t k = 1; k <= 8; ++k) d[k] = c[k] / span;
     d[9] = c[9];
     d[10] = c[10];
-    if (!allFinite(d)) return notComputable();
+    if (!allFinite(d) || !SeriesMonotonic(c)) return notComputable();
     tf.devCoef = d;
     fillCurve(tf, [&c, lo, span](double x) { return (SeriesValue(c, 9, x) - lo) / span; });
     return {};
@@ -101,6 +155,31 @@ double referenceSpan(int typ) {
 
 }  // namespace
 
+bool SeriesMonotonic(const LinCoefArray& c) {
+    Polynomial p;
+    for (std::size_t k = 0; k <= 8; ++k) {
+        p.c[k] = c[k];
+        if (c[k] != 0.0) p.degree = static_cast<int>(k);
+    }
+    const long double lo = std::min(c[9], c[10]), hi = std::max(c[9], c[10]);
+    std::vector<long double> xs{lo};
+    const auto extremes = signChanges(p.derivative(), lo, hi);
+    xs.insert(xs.end(), extremes.begin(), extremes.end());
+    xs.push_back(hi);
+    const bool rising = p.at(hi) > p.at(lo);
+    for (std::size_t i = 0; i + 1 < xs.size(); ++i) {
+        const long double a = p.at(xs[i]), b = p.at(xs[i + 1]);
+        if (rising ? !(b > a) : !(b < a)) return false;
+    }
+    return true;
+}
+
+bool FollowsUserTable(const ConfigRecord& rec) noexcept {
+    // The codes whose signal SensorSignal takes from the table; 19 and 20 have none.
+    const int typ = rec.Czujnik.Typ;
+    return rec.Czujnik.Lin == 2 && (typ == 15 || typ == 5 || (typ >= 16 && typ <= 18));
+}
+
 std::string NotMonotonicMessage() {
     return std::string(kTransferFunctionKey) + " " + std::string(kNotMonotonicKey);
 }
@@ -122,7 +201,7 @@ Status BuildDeviceCoefficients(const ConfigRecord& rec, TransferFunction& tf) {
     switch (rec.Czujnik.Lin) {
     case 1:
     case 4: return buildLinear(rec, tf);
-    case 2: buildLinearized(rec, tf); return {};
+    case 2: return buildLinearized(rec, tf);
     case 8: return buildSeries(rec, tf);
     default: return {};  // no conversion chosen: nothing to compute
     }
@@ -137,6 +216,20 @@ Result<TransferFunction> ComputeTransferFunction(const ConfigRecord& rec) {
     if (!tf.signal.finite() || !std::isfinite(tf.step())) return notComputable();
     if (auto built = BuildDeviceCoefficients(rec, tf); !built) return built.error();
     return tf;
+}
+
+void SetConversionRange(ConfigRecord& rec) {
+    if (rec.Czujnik.Lin != 4 && rec.Czujnik.Lin != 8) return;
+    const auto tenths = [](double v) {
+        const double t = 10.0 * v;
+        if (std::isnan(t)) return std::int32_t{0};
+        return static_cast<std::int32_t>(std::clamp<long long>(RoundEven(t), std::numeric_limits<std::int32_t>::min(),
+                                                               std::numeric_limits<std::int32_t>::max()));
+    };
+    const auto& c = rec.LinCoef;
+    const int terms = rec.Czujnik.Lin == 4 ? 2 : 9;
+    const std::int32_t a = tenths(SeriesValue(c, terms, c[9])), b = tenths(SeriesValue(c, terms, c[10]));
+    rec.LiveRanges[15] = {std::min(a, b), std::max(a, b)};
 }
 
 void ApplyTransferFunction(ConfigRecord& rec, const TransferFunction& tf) {

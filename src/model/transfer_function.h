@@ -52,9 +52,19 @@ struct TransferFunction {
 // (curvePoints tells how far it got).
 [[nodiscard]] Result<TransferFunction> ComputeTransferFunction(const ConfigRecord& rec);
 
+// Whether the characteristic the device receives is the record's user table, fitted (a user
+// sensor, or a signal input with a table-defined conversion).
+[[nodiscard]] bool FollowsUserTable(const ConfigRecord& rec) noexcept;
+
 // Fills devCoef, sensorLinSet and curve of `tf` from its signal range by the record's Lin.
-// Lin 0 computes nothing. Refused when a coefficient that goes to the device is not finite.
+// Lin 0 computes nothing. Refused when a coefficient that goes to the device is not finite, a
+// power series is not strictly monotonic between its limits (c9, c10), or a user table cannot
+// be followed within kTableFitTolerance (then with kTableNotFollowedKey).
 [[nodiscard]] Status BuildDeviceCoefficients(const ConfigRecord& rec, TransferFunction& tf);
+
+// Live row 15 = the result range of the linear or power-series conversion in LinCoef, in
+// tenths rounded (as after a read, and after a parameter file is opened). Nothing for other Lin.
+void SetConversionRange(ConfigRecord& rec);
 
 // Stores the derived values in the record: SignalMin/SignalMax, DevCoef, SensorLinSet, TransferCurve.
 void ApplyTransferFunction(ConfigRecord& rec, const TransferFunction& tf);
@@ -65,6 +75,10 @@ inline constexpr std::size_t kSeriesPoints = 801;
 // monotonicity and the value limits. On false the table holds the points accepted so far and
 // `message` is a rule message (not monotonic, "Value out of range" or the calculation error).
 [[nodiscard]] bool SampleSeries(ConfigRecord& rec, std::string& message);
+
+// The power series c0 .. c8 is strictly monotonic over c9 .. c10 as a whole, not only at the
+// points SampleSeries looks at: a turn between two samples would run the output backwards there.
+[[nodiscard]] bool SeriesMonotonic(const LinCoefArray& c);
 
 // The input range is wide enough as signal (true while a table it needs is not loaded yet).
 [[nodiscard]] bool RangeSpanOk(const ConfigRecord& rec);

@@ -17,9 +17,12 @@
 
 #include "files/par_file.h"
 #include "files/settings.h"
+#include "files/table_file.h"
 #include "model/config_image.h"
 #include "cli_process.h"
+#include "model/table_fit.h"
 #include "support/sim_on_pty.h"
+#include "support/temp_dir.h"
 
 namespace r4860::testing {
 namespace {
@@ -305,6 +308,87 @@ TEST_F(CliAgainstSim, PortProblemsSayWhatToCheckAndReleaseThePort) {
     const auto refused = runCli({"--port", sim.slavePath(), "info"}, asNobody);
     EXPECT_TRUE(refused.exitCode == 1 && has(refused.err, "this user may not open it; members of the group"))
         << refused.err;
+}
+
+// The sensor settings of `set` against a current/voltage model: written, then the emulator's
+// signal set and the result the transducer reports compared with what the conversion gives.
+class CliSetAgainstSim : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(sim.ok()) << sim.startError(); }
+    fs::path file(const std::string& name) const { return sim.dir() / name; }
+
+    // The result of the last row `monitor` prints once the emulator's input is `signal`.
+    double resultAt(double signal) {
+        EXPECT_EQ(sim.control("signal " + std::to_string(signal)), "ok");
+        EXPECT_TRUE(sim.waitFrames(2));
+        const auto run = runCli({"--port", sim.linkPath().string(), "monitor", "--seconds", "1", "--interval", "0.2"});
+        std::istringstream rows(run.out);
+        double last = NAN;
+        for (std::string row; std::getline(rows, row);) {
+            double time = 0, result = 0;
+            if (std::sscanf(row.c_str(), "%lf %lf", &time, &result) == 2) last = result;
+        }
+        return last;
+    }
+
+    static SimOptions model39() {
+        SimOptions o;
+        o.modelCode = 39;
+        return o;
+    }
+    SimOnPty sim{model39()};
+};
+
+TEST_F(CliSetAgainstSim, ACurrentInputFollowsItsLinearConversion) {
+    const auto set = runCli({"set", file("flow.par").string(), "--model", "R4739", "--sensor", "ma", "--linear",
+                             "4:20=0:100", "--unit", "%"});
+    ASSERT_EQ(set.exitCode, 0) << set.err;
+    const auto written = runCli({"--port", sim.linkPath().string(), "write", file("flow.par").string()});
+    ASSERT_EQ(written.exitCode, 0) << written.err;
+    for (const double mA : {4.0, 10.4, 17.0, 20.0})
+        EXPECT_NEAR(resultAt(mA), (mA - 4.0) * 6.25, 0.001) << mA << " mA";
+}
+
+TEST_F(CliSetAgainstSim, AVoltInputFollowsItsTableFromTheExamples) {
+    const fs::path table = file("volt-horizontal-tank.dat");
+    fs::copy_file(fs::path(R4860_TABLES_DIR) / table.filename(), table);
+    const auto set = runCli({"set", file("tank.par").string(), "--model", "R4739", "--sensor", "v", "--table",
+                             table.string(), "--unit", "%"});
+    ASSERT_EQ(set.exitCode, 0) << set.err;
+    EXPECT_TRUE(has(readText(file("tank.par")), "File=volt-horizontal-tank.dat"));
+    const auto written = runCli({"--port", sim.linkPath().string(), "write", file("tank.par").string()});
+    ASSERT_EQ(written.exitCode, 0) << written.err;
+    model::ConfigRecord rec;
+    rec.TableInputType = 18;
+    ASSERT_TRUE(files::LoadTableFile(table, rec)->outcome.ok);
+    for (const double volts : {0.6, 2.55, 5.0, 8.8})  // between the table's points, where it bends most
+        EXPECT_NEAR(resultAt(volts), model::TableResult(rec.Table, volts), 0.1) << volts << " V: 0.1 % of the span";
+}
+
+TEST(CliSet, RefusesWhatTheWindowsRefuseAndLeavesTheFileAlone) {
+    TempDir dir;
+    const std::string par = (dir / "flow.par").string();
+    ASSERT_EQ(runCli({"set", par, "--model", "R4720", "--sensor", "ma", "--linear", "4:20=0:100"}).exitCode, 0);
+    // Read back, the conversion keeps its result range: OK of the selection keeps 0 .. 100.
+    const auto again = runCli({"set", par, "--input", "double"});
+    ASSERT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_TRUE(has(again.out, "Range:               0 .. 100")) << again.out;
+    const std::string before = readText(par);
+    const struct { std::vector<std::string> args; const char* says; } cases[] = {
+        {{"--linear", "4:25=0:100"}, "Maximum out of range!"},
+        {{"--linear", "4:4.5=0:100"}, "Input range too small!"},
+        {{"--sensor", "tc-k"}, "R4720 has no thermocouple input"},
+        {{"--sensor", "ma", "--series", "0,0"}, "Transfer function is not monotonic"},
+        {{"--range", "0:150"}, "Maximum out of range!"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"set", par};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const auto run = runCli(args);
+        EXPECT_EQ(run.exitCode, 2) << c.says;
+        EXPECT_TRUE(has(run.err, c.says)) << run.err;
+        EXPECT_EQ(readText(par), before) << c.says;
+    }
 }
 
 }  // namespace

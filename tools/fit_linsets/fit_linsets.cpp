@@ -11,7 +11,7 @@
 
 #include "common/catalogues.h"
 #include "common/device_float.h"
-#include "minimax_fit.h"
+#include "model/minimax_fit.h"
 #include "model/config_record.h"
 #include "model/sensor_characteristics.h"
 
@@ -88,25 +88,16 @@ SensorLinSetArray AsDeviceFloats(const SensorLinSetArray& set) {
     return out;
 }
 
-// The nearest value the transducer's float format holds exactly (24 significant bits), so that
-// sending it loses nothing; the format's own encoder would truncate instead.
-long double AsDeviceFloat(long double v) {
-    int exponent = 0;
-    const long double mantissa = std::frexp(v, &exponent);
-    const auto nearest = static_cast<double>(std::ldexp(std::round(std::ldexp(mantissa, 24)), exponent - 24));
-    const auto bytes = r4860::EncodeDeviceFloat(nearest);
-    if (bytes && r4860::DecodeDeviceFloat(*bytes) == nearest) return nearest;
-    return bytes ? r4860::DecodeDeviceFloat(*bytes) : v;
-}
+long double AsDeviceFloat(long double v) { return r4860::NearestDeviceFloat(static_cast<double>(v)); }
 
 // Where a limit is rounded inwards, the temperatures between the range end and the limit all
 // read as the limit (the evaluation clamps u), so that end must serve the range end too.
-std::optional<r4860::tools::SharedEnd> ClampedTail(const r4860::model::ConfigRecord& rec, const SetSpec& spec,
+std::optional<r4860::model::SharedEnd> ClampedTail(const r4860::model::ConfigRecord& rec, const SetSpec& spec,
                                                    bool high) {
     const double end = high ? RangeHigh(spec.code) : RangeLow(spec.code);
     const double signal = r4860::model::SensorSignal(rec, spec.code, end);
     if (high ? signal <= spec.s1 : signal >= spec.s0) return std::nullopt;
-    return r4860::tools::SharedEnd{end};
+    return r4860::model::SharedEnd{end};
 }
 
 SensorLinSetArray BuildSet(const SetSpec& spec, std::array<double, 3>& levelled) {
@@ -130,12 +121,12 @@ SensorLinSetArray BuildSet(const SetSpec& spec, std::array<double, 3>& levelled)
             const long double x = spec.s0 + u * (static_cast<long double>(spec.s1) - spec.s0);
             return static_cast<long double>(ExactInverse(rec, spec.code, static_cast<double>(x)));
         };
-        r4860::tools::FitOptions options;
+        r4860::model::FitOptions options;
         options.gridSize = kGridSize;
         if (s == 0) options.atA = ClampedTail(rec, spec, false);
         if (s == 2) options.atB = ClampedTail(rec, spec, true);
         options.quantize = AsDeviceFloat;
-        const auto fit = r4860::tools::FitMinimax(f, bounds[s].a, bounds[s].b, options);
+        const auto fit = r4860::model::FitMinimax(f, bounds[s].a, bounds[s].b, options);
         for (std::size_t k = 0; k < 7; ++k) set[base + k] = static_cast<double>(fit.coefficients[k]);
         levelled[s] = static_cast<double>(fit.levelledError);
     }

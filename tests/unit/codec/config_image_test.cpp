@@ -16,6 +16,7 @@
 #include "common/text_encoding.h"
 #include "model/models.h"
 #include "model/sensor_characteristics.h"
+#include "model/transfer_function.h"
 
 namespace r4860::model {
 namespace {
@@ -278,8 +279,13 @@ void generateConversion(Rng& rng, ConfigRecord& r) {
     const double xmax = std::max({1.0, std::fabs(c[9]), std::fabs(c[10])});
     for (std::size_t k = 2; series && k <= 8; ++k) c[k] = uniform(rng, -100000, 100000) / 1000.0 / std::pow(xmax, k);
     const auto higher = [&c](double x) { return SeriesValue(c, 9, x) - c[0] - c[1] * x; };
-    c[1] = (t1 * 0.1 - t0 * 0.1 - (higher(c[10]) - higher(c[9]))) / (c[10] - c[9]);
-    c[0] = t0 * 0.1 - c[1] * c[9] - higher(c[9]);
+    // A series that turns inside its interval is refused: the higher terms shrink until it does not.
+    for (bool first = true; first || !SeriesMonotonic(c); first = false) {
+        if (!first)
+            for (std::size_t k = 2; k <= 8; ++k) c[k] /= 2;
+        c[1] = (t1 * 0.1 - t0 * 0.1 - (higher(c[10]) - higher(c[9]))) / (c[10] - c[9]);
+        c[0] = t0 * 0.1 - c[1] * c[9] - higher(c[9]);
+    }
     r.LiveRanges[15] = {std::min(t0, t1), std::max(t0, t1)};
     const auto [lo, hi] = tenthsWithin(rng, std::min(t0, t1), std::max(t0, t1));
     r.Parametry.MinInput = lo * 0.1, r.Parametry.MaxInput = hi * 0.1;

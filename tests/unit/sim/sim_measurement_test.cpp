@@ -7,6 +7,7 @@
 #include <random>
 
 #include "model/config_image.h"
+#include "model/sensor_characteristics.h"
 #include "sim/factory_image.h"
 #include "sim/memory_map.h"
 #include "support/temp_dir.h"
@@ -17,6 +18,14 @@ namespace {
 using model::ConfigRecord;
 
 DeviceMemory factory() { return FactoryImage(FactorySettings{}); }
+
+ConfigRecord sensor(std::uint8_t typ, std::uint8_t tryb, std::uint8_t lin, double lo, double hi, int unit) {
+    ConfigRecord r;
+    r.Czujnik = {typ, tryb, 0, lin};
+    r.Parametry.MinInput = lo, r.Parametry.MaxInput = hi, r.Parametry.Siec = 50, r.Parametry.Jednostki = unit;
+    r.Device = "R4747", r.TableInputType = model::DerivedTableInputType(typ);
+    return r;
+}
 
 TEST(FactoryImage, DecodesAsThePt100ConfigurationItClaims) {
     const DeviceMemory mem = FactoryImage(FactorySettings{.modelCode = 48, .serial = 98765});
@@ -35,27 +44,73 @@ TEST(FactoryImage, DecodesAsThePt100ConfigurationItClaims) {
 
 TEST(Measurement, FactoryLinearizationFollowsThePt100AndMapsTheRangeOntoFourToTwentyMilliamps) {
     const DeviceMemory m = factory();
-    // Each segment of the characteristic, and both of its boundaries.
-    for (const double t : {-100.0, -50.0, 0.0, 25.0, 50.0, 99.0, 100.5, 200.0, 350.0, 400.0, 600.0, 849.0})
-        EXPECT_NEAR(LinSetTemperature(m, Pt100Resistance(t)), t, 0.05) << t << " degC";
+    const auto ohms = [](double t) { return model::SensorSignal(ConfigRecord{}, 1, t); };
+    // Each segment of the characteristic, and both of its boundaries (99.9 degC is at the first).
+    for (const double t : {-100.0, -50.0, 0.0, 25.0, 50.0, 99.0, 99.9, 100.5, 200.0, 350.0, 400.0, 600.0, 849.0})
+        EXPECT_NEAR(LinSetTemperature(m, ohms(t)), t, 0.003) << t << " degC";
     // 4, 12 and 20 mA over the range; limited at 3.75 and 21.75 mA outside it.
     struct Row { double t; int counts; bool outOfRange; };
     for (const Row& r : {Row{0.0, 0, false}, Row{50.0, 4096, false}, Row{100.0, 8192, false},
                          Row{-30.0, -128, true}, Row{150.0, 9088, true}}) {
-        const Measurement x = Evaluate(m, Pt100Resistance(r.t));
+        const Measurement x = Evaluate(m, ohms(r.t));
         EXPECT_NEAR(x.outputCounts, r.counts, 3) << r.t;
-        EXPECT_NEAR(x.result, r.t, 0.05) << r.t;
+        EXPECT_NEAR(x.result, r.t, 0.003) << r.t;
         EXPECT_EQ(x.outOfRange, r.outOfRange) << r.t;
     }
     for (const auto& [mA, counts] : {std::pair{4.0, 0}, {20.0, 8192}, {12.0, 4096}, {0.0, -128}, {30.0, 9088}})
         EXPECT_EQ(CountsForCurrent(mA), counts) << mA << " mA";
 }
 
+TEST(FactoryImage, HoldsTheCharacteristicTheToolWritesWithNoStepAtItsBoundaries) {
+    const DeviceMemory m = factory();
+    const auto& set = model::SensorLinTableFor(1);
+    for (std::size_t k = 0; k < 7; ++k) EXPECT_EQ(m.floatAt(map::kSetSegment2 + 4 * k), set[14 + k]) << k;
+    const double low = set[0], span = set[1] - set[0];
+    for (const double bound : {set[3], set[4]}) {
+        const double x = low + bound * span;
+        EXPECT_NEAR(LinSetTemperature(m, x + 1e-6), LinSetTemperature(m, x - 1e-6), 0.003) << bound;
+    }
+}
+
+DeviceMemory programmed(ConfigRecord rec) {
+    model::ConfigImage image{};
+    EXPECT_TRUE(model::EncodeImage(rec, image, {46000, 47}).ok());
+    DeviceMemory mem;
+    EXPECT_TRUE(mem.setImage(image));
+    return mem;
+}
+
+TEST(Measurement, TheTerminalsCarryWhatACalibratorSources) {
+    ConfigRecord pt1000 = sensor(1, 3, 2, 0.0, 200.0, 8);
+    pt1000.Czujnik.Gain = 3;
+    EXPECT_NEAR(Evaluate(programmed(pt1000), 10.0 * model::SensorSignal(pt1000, 1, 100.0)).result, 100.0, 0.005)
+        << "a Pt1000 in its own ohms";
+    // A K thermocouple at 100 degC whose cold junction, at the terminals, is at 30 degC.
+    const auto emf = [](double t) { return model::ThermoEmf(10, t) * 0.001; };
+    const double terminals = emf(100.0) - emf(30.0);
+    const auto inverse = [&](double e) {  // the temperature of an EMF, by bisection
+        double lo = -100, hi = 500;
+        for (int i = 0; i < 60; ++i) (emf((lo + hi) / 2) < e ? lo : hi) = (lo + hi) / 2;
+        return lo;
+    };
+    ConfigRecord k = sensor(10, 7, 2, 0.0, 500.0, 8);
+    k.Parametry.RoomT = 25.0;
+    const struct { const char* why; std::uint8_t tryb; double reads; } cases[] = {
+        {"compensated at the terminals' own temperature", 7, 100.0},
+        {"taken as RoomT, 25 degC, five degrees too cold", 6, inverse(terminals + emf(25.0))},
+        {"a temperature difference is not compensated", 5, inverse(terminals)},
+    };
+    for (const auto& c : cases) {
+        k.Czujnik.Tryb = c.tryb;
+        EXPECT_NEAR(Evaluate(programmed(k), terminals, 30.0).result, c.reads, 0.1) << c.why;
+    }
+}
+
 TEST(Measurement, CorrectionsBurnoutAndUnusableMemory) {
     DeviceMemory m = factory();
     m.setU16(map::kZeroCorr, static_cast<std::uint16_t>(-150));  // -1.50 %
     m.setU16(map::kGainCorr, 100);                                // +1.00 %
-    EXPECT_NEAR(Evaluate(m, Pt100Resistance(50.0)).normalized, 1.01 * 0.5 - 0.015, 5e-4);
+    EXPECT_NEAR(Evaluate(m, model::SensorSignal(ConfigRecord{}, 1, 50.0)).normalized, 1.01 * 0.5 - 0.015, 5e-4);
     EXPECT_EQ(BurnoutCounts(m), kMinCounts);
     m.setByte(map::kFlags, 0x80 | 0x40);
     EXPECT_EQ(BurnoutCounts(m), kMaxCounts);
@@ -68,19 +123,19 @@ TEST(Measurement, CorrectionsBurnoutAndUnusableMemory) {
     EXPECT_TRUE(Evaluate(m, 100.0).unusable);
 }
 
-ConfigRecord sensor(std::uint8_t typ, std::uint8_t tryb, std::uint8_t lin, double lo, double hi, int unit) {
-    ConfigRecord r;
-    r.Czujnik = {typ, tryb, 0, lin};
-    r.Parametry.MinInput = lo, r.Parametry.MaxInput = hi, r.Parametry.Siec = 50, r.Parametry.Jednostki = unit;
-    r.Device = "R4747", r.TableInputType = model::DerivedTableInputType(typ);
-    return r;
-}
-
 TEST(Measurement, AWrittenConfigurationDrivesTheOutputTheToolPredicts) {
     ConfigRecord series = sensor(16, 5, 8, 10.0, 110.0, 2);  // a power series: area A's polynomial
     series.LinCoef = {10.0, 2.0, 0.5, 0, 0, 0, 0, 0, 0, 0.0, 100.0};
     series.Table.points = {{0.0, 0.0}, {1000.0, 1000.0}};
+    ConfigRecord user = sensor(15, 5, 2, 0.0, 500.0, 8);  // a user sensor's table: K-shaped
+    for (int t = 0; t <= 500; t += 25) user.Table.points.push_back({double(t), model::ThermoEmf(10, t) * 0.001});
+    user.TableLoaded = true;
+    ConfigRecord tank = sensor(18, 5, 2, 0.0, 100.0, 9);  // a volt input through a table
+    for (int i = 0; i <= 20; ++i) tank.Table.points.push_back({i * i * 0.25, i * 0.5});
+    tank.TableLoaded = true;
     const std::pair<const char*, ConfigRecord> cases[] = {
+        {"user sensor through its table", user},
+        {"volt input through a table", tank},
         {"Pt100 3-wire linearized 0..100 degC", sensor(1, 3, 2, 0.0, 100.0, 8)},
         {"Pt100 linearized over most of its range", sensor(1, 4, 2, -80.0, 800.0, 8)},
         {"Pt100 linear in resistance", sensor(1, 2, 1, 0.0, 200.0, 8)},

@@ -59,13 +59,15 @@ TEST(TransferFunction, APowerSeriesBecomesOnePolynomialOfTheNormalizedOutput) {
     EXPECT_EQ(cut.curve[cut.curvePoints], -3.0);
 }
 
-TEST(TransferFunction, LinearizationSendsTheSensorsSetOrTheIdentity) {
+TEST(TransferFunction, LinearizationSendsTheSensorsSetOrTheUsersTable) {
     const auto k = compute(sensor(10, 2, 0.0, 1000.0, {}, 7));
     EXPECT_EQ(k.sensorLinSet, SensorLinTableFor(10));
     EXPECT_NEAR(k.curve[0] + 1.0 - k.curve[100], 0.0, 0.002) << "the set inverts the K characteristic";
     auto user = sensor(15, 2, 0.0, 100.0, {}, 7);
     user.Table.points = {{0.0, 0.0}, {50.0, 2.0}, {100.0, 4.1}};
-    EXPECT_EQ(compute(user).sensorLinSet, DefaultSensorLinSet()) << "the user sensor's table stays on the computer";
+    const auto fitted = compute(user).sensorLinSet;
+    for (const auto& p : user.Table.points)
+        EXPECT_NEAR(LinSetValue(fitted, p.B), p.A, 0.1) << "the device receives the user sensor's table, at " << p.B;
     auto none = sensor(10, 0, 0.0, 100.0, {}, 7);
     none.DevCoef.fill(7.0), none.TransferCurve.fill(0.25);
     const auto kept = compute(none);  // no conversion computes nothing, keeps the previous values

@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-namespace r4860::tools {
+namespace r4860::model {
 
 inline constexpr int kFitDegree = 6;
 using FitCoefficients = std::array<long double, kFitDegree + 1>;
@@ -22,6 +22,11 @@ struct FitOptions {
     // When set, every coefficient is passed through it (the receiver's number format) in turn, the
     // coefficients after it being refitted, so that what is stored is what was verified.
     std::function<long double(long double)> quantize;
+    // The exchange stops when the worst error is within `convergence` of the levelled one, when it
+    // is below `goodEnough` (no better fit would matter to the caller), or after `maxIterations`.
+    int maxIterations = 100;
+    long double convergence = 1e-9L;
+    long double goodEnough = 0.0L;
 };
 
 struct MinimaxFit {
@@ -35,4 +40,4 @@ struct MinimaxFit {
 [[nodiscard]] MinimaxFit FitMinimax(const std::function<long double(long double)>& f, long double a,
                                     long double b, const FitOptions& options = {});
 
-}  // namespace r4860::tools
+}  // namespace r4860::model

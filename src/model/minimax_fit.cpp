@@ -1,7 +1,7 @@
 // The Remez exchange on a dense grid over any Haar basis: the Chebyshev basis in a local
 // variable for the fit itself (well conditioned even on short segments), powers of u for the
 // refits that follow the quantization of each coefficient.
-#include "minimax_fit.h"
+#include "model/minimax_fit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-namespace r4860::tools {
+namespace r4860::model {
 namespace {
 
 constexpr int kTerms = kFitDegree + 1;
@@ -127,7 +127,7 @@ struct RemezResult {
     long double levelled = 0, worst = 0;
 };
 
-RemezResult Remez(const Problem& pb) {
+RemezResult Remez(const Problem& pb, const FitOptions& options) {
     const std::size_t count = pb.terms() + 1 - pb.pinned.size();
     std::vector<std::size_t> ref(count);
     for (std::size_t r = 0; r < count; ++r) {
@@ -137,7 +137,7 @@ RemezResult Remez(const Problem& pb) {
     }
     RemezResult res;
     std::vector<long double> err(pb.fw.size());
-    for (int iteration = 0; iteration < 100; ++iteration) {
+    for (int iteration = 0; iteration < options.maxIterations; ++iteration) {
         auto x = SolveReference(pb, ref);
         res.levelled = std::fabs(x.back());
         x.pop_back();
@@ -147,7 +147,7 @@ RemezResult Remez(const Problem& pb) {
             err[i] = pb.fw[i] - pb.value(res.coef, i);
             res.worst = std::max(res.worst, std::fabs(err[i]) + pb.offset[i]);
         }
-        if (res.worst - res.levelled <= 1e-9L * res.worst) break;
+        if (res.worst - res.levelled <= options.convergence * res.worst || res.worst <= options.goodEnough) break;
         const auto ext = AlternatingExtrema(pb, err, count);
         if (ext.size() < count) break;  // fewer sign changes than needed: already as good as it gets
         std::vector<std::size_t> next(count);
@@ -220,13 +220,13 @@ MinimaxFit FitMinimax(const std::function<long double(long double)>& f, long dou
     }
     pb.fw = target;
     MinimaxFit fit;
-    RemezResult res = Remez(pb);
+    RemezResult res = Remez(pb, options);
     std::vector<long double> pinnedHalfSpan(n, 0.0L);
     if (options.atA || options.atB) {
         const long double plainLevel = res.levelled;
         ShareEnd(pb, 0, options.atA, plainLevel, pinnedHalfSpan);
         ShareEnd(pb, n - 1, options.atB, plainLevel, pinnedHalfSpan);
-        res = Remez(pb);
+        res = Remez(pb, options);
     }
     fit.levelledError = res.levelled;
     Chebyshev cheb{};
@@ -238,18 +238,25 @@ MinimaxFit FitMinimax(const std::function<long double(long double)>& f, long dou
         // (scaled powers (u / b)^k keep the columns comparable): a small change of a high power is
         // almost a polynomial of lower degree on the segment, so the refit takes it back, and only
         // the constant term's quantization remains.
+        std::vector<std::array<long double, kTerms>> powers(n), scaled(n);  // u^k and (u / b)^k
+        for (std::size_t i = 0; i < n; ++i) {
+            powers[i][0] = scaled[i][0] = 1;
+            for (int k = 1; k < kTerms; ++k) {
+                powers[i][k] = powers[i][k - 1] * u[i];
+                scaled[i][k] = scaled[i][k - 1] * (u[i] / b);
+            }
+        }
         for (int j = kTerms - 1; j >= 0; --j) {
             fit.coefficients[j] = options.quantize(fit.coefficients[j]);
             if (j == 0) break;
             Problem rest = pb;
             for (std::size_t i = 0; i < n; ++i) {
                 long double fixed = 0;
-                for (int k = kTerms - 1; k >= j; --k) fixed += fit.coefficients[k] * std::pow(u[i], k);
+                for (int k = kTerms - 1; k >= j; --k) fixed += fit.coefficients[k] * powers[i][k];
                 rest.fw[i] = pb.fw[i] - fixed;
-                rest.basis[i].clear();
-                for (int k = 0; k < j; ++k) rest.basis[i].push_back(std::pow(u[i] / b, k));
+                rest.basis[i].assign(scaled[i].begin(), scaled[i].begin() + j);
             }
-            const RemezResult r = Remez(rest);
+            const RemezResult r = Remez(rest, options);
             for (int k = 0; k < j; ++k) fit.coefficients[k] = r.coef[k] / std::pow(b, k);
         }
     }
@@ -262,4 +269,4 @@ MinimaxFit FitMinimax(const std::function<long double(long double)>& f, long dou
     return fit;
 }
 
-}  // namespace r4860::tools
+}  // namespace r4860::model

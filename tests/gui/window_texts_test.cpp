@@ -33,8 +33,12 @@ bool Mojibake(const QString& text) {
 
 // What `root` shows that is garbled or does not fit, one line per finding.
 QString Problems(QWidget& root) {
-    // Texts set just now are laid out at the next turns of the event loop.
-    QTest::qWait(20);
+    // Texts set just now are laid out at the next turns of the event loop, one level of nested
+    // layouts per turn: a fixed wait is a single turn when the machine is busy.
+    for (int turn = 0; turn < 8; ++turn) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCoreApplication::processEvents();
+    }
     QStringList found;
     const auto check = [&](const QObject* where, const QString& text, bool fits) {
         if (Mojibake(text)) found << where->objectName() + QStringLiteral(" garbled: ") + text;

@@ -34,6 +34,8 @@ constexpr std::array<NamedCode, 9> kThermocouples{{{"ThB", "B", 6},
                                                    {"ThS", "S", 13},
                                                    {"ThT", "T", 14}}};
 
+constexpr int kUserSensor = 15;
+
 }  // namespace
 
 using qtbridge::Tr;
@@ -98,6 +100,9 @@ QWidget* TWybor::buildThermocoupleTab() {
         const auto& t = kThermocouples[i];
         AddRadio(i < 5 ? columnA : columnB, m_thermocouple, t.name, QString::fromLatin1(t.label), t.code);
     }
+    // The user sensor described by a table: its table window opens at once, and a table not
+    // confirmed there gives the previous type back.
+    AddRadio(columnB, m_thermocouple, "ThU", Tr("table defined"), kUserSensor);
     columnB->addStretch(1);
     auto* modeG = NamedGroup("ThTrybG", Tr("Mode"), tab);
     auto* modeL = new QVBoxLayout(modeG);
@@ -118,8 +123,11 @@ QWidget* TWybor::buildThermocoupleTab() {
         workflow::CjcChecked(c);
         m_tempDiff->setChecked(c.tempDiff);
     });
-    connect(m_thermocouple, &QButtonGroup::idClicked, this, [this] {
+    connect(m_thermocouple, &QButtonGroup::idClicked, this, [this](int id) {
         for (QAbstractButton* box : {m_tempDiff, m_cjc, m_thLin}) box->setEnabled(true);
+        if (id == kUserSensor && id != m_lastThermocouple && !runConversion(workflow::Conversion::Table, kUserSensor))
+            m_thermocouple->button(m_lastThermocouple)->setChecked(true);
+        m_lastThermocouple = m_thermocouple->checkedId();
     });
     auto* row = new QHBoxLayout(tab);
     row->addWidget(typeG);
@@ -134,9 +142,9 @@ void TWybor::showChoice(const workflow::WyborView& view) {
     m_nominal->button(c.nominal)->setChecked(true);
     m_wires->button(c.wires)->setChecked(true);
     m_rLin->setChecked(c.rtdLinearization);
-    // A user sensor (15) has no button of its own: the thermocouple tab opens on ThB.
     if (QAbstractButton* th = m_thermocouple->button(c.thermocouple)) th->setChecked(true);
     else m_thermocouple->button(6)->setChecked(true);
+    m_lastThermocouple = m_thermocouple->checkedId();
     m_tempDiff->setChecked(c.tempDiff);
     m_cjc->setChecked(c.cjc);
     m_thLin->setChecked(c.thLinearization);

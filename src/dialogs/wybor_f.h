@@ -32,6 +32,7 @@ private:
     QAbstractButton* m_tempDiff = nullptr;
     QAbstractButton* m_cjc = nullptr;
     QAbstractButton* m_thLin = nullptr;
+    int m_lastThermocouple = 6;
 };
 
 }  // namespace r4860::dialogs

@@ -198,6 +198,26 @@ private slots:
         QCOMPARE(rec.LinCoef[1], 6.25);  // Exit of the series window put the coefficients back
     }
 
+    // The user sensor takes its table in the table window; without a confirmed table the type
+    // chosen before comes back.
+    void userSensorTakesItsTable() {
+        testing::TempDir dir;
+        const auto file = dir.path() / "user.dat";
+        std::ofstream(file) << "0 0\n100 4\n200 8\n";
+        model::ConfigRecord rec = Pt100Record();
+        const auto dialog = make(SelectionWindow::TWybor, rec, 47, [&](QWidget*, const QString&, const QString&) {
+            return QString::fromStdString(file.string());
+        });
+        WhenModal([](QWidget* table) { ClickAll(table, {"TablExitB"}); });
+        ClickAll(dialog.get(), {"ThTab", "ThU"});
+        QVERIFY(dialog->findChild<QAbstractButton*>(QStringLiteral("ThB"))->isChecked());
+        WhenModal([](QWidget* table) { ClickAll(table, {"TablLoadB", "TablOKB"}); });
+        ClickAll(dialog.get(), {"ThU", "OKButt"});
+        QCOMPARE(rec.Czujnik.Typ, std::uint8_t{15});
+        QVERIFY(rec.TableLoaded);
+        QCOMPARE(rec.Parametry.MaxInput, 200.0);
+    }
+
     void powerSeriesCheckRefusesAFlatSeries() {
         model::ConfigRecord rec = Pt100Record();
         workflow::PrepareConversionWindow(rec, 17);

@@ -58,7 +58,7 @@ TTablF::TTablF(model::ConfigRecord& record, files::Settings& settings, qtbridge:
     m_text->setObjectName(QStringLiteral("TablM"));
     m_text->setReadOnly(true);
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_text->setMinimumSize(m_text->fontMetrics().horizontalAdvance(QString(28, QLatin1Char('0'))), 220);
+    m_text->setMinimumSize(m_text->fontMetrics().horizontalAdvance(QString(44, QLatin1Char('0'))), 240);
     m_fileName = Named(QStringLiteral("InpFileN"), this);
     m_load = new QPushButton(Tr("Open"), this);
     m_load->setObjectName(QStringLiteral("TablLoadB"));

@@ -56,6 +56,7 @@ void WhenModal(const std::function<void(QWidget*)>& script) {
         QWidget* modal = QApplication::activeModalWidget();
         QVERIFY(modal != nullptr);
         script(modal);
+        if (modal->isVisible()) modal->hide();  // a failed script must not hang the test
     });
 }
 
@@ -268,19 +269,19 @@ private slots:
         testing::Harness h(testing::SimOptions{});
         QVERIFY(h.tickUntilConnected());
         QVERIFY(h.transfer([&] { h.click("OdczytajT"); }));
-        QStringList scripts;  // one per window, in the order they open
+        using Script = std::function<void(QWidget*)>;
+        QList<Script> scripts;  // one per window, in the order they open
         mainwindow::DialogHooks hooks;
         hooks.selectSensor = [&](QWidget* parent, SelectionWindow w, model::ConfigRecord& rec, int model) {
             const auto dialog = mainwindow::MakeSelectionWindow(w, rec, model, h.context, h.messages, {}, parent);
-            const QStringList clicks = scripts.takeFirst().split(QLatin1Char(' '));
-            QTimer::singleShot(0, [&dialog, clicks] {
-                ClickAll(dialog.get(), clicks);
+            QTimer::singleShot(0, [&dialog, script = scripts.takeFirst()] {
+                script(dialog.get());
                 if (dialog->isVisible()) dialog->reject();  // a failed script must not hang the test
             });
             return dialog->run();
         };
         h.window->setDialogHooks(hooks);
-        scripts = QStringList{QStringLiteral("Ni100 W2 OKButt")};
+        scripts = {[](QWidget* d) { ClickAll(d, {"Ni100", "W2", "OKButt"}); }};
         h.find<QAction>("Czujniki1")->trigger();
         QCOMPARE(h.context.record.Czujnik.Typ, std::uint8_t{3});
         QVERIFY(h.transfer([&] { h.click("ZapiszT"); }));
@@ -293,9 +294,20 @@ private slots:
         QCOMPARE(inDevice.Czujnik.Tryb, std::uint8_t{2});
         QCOMPARE(inDevice.Parametry.MinInput, -60.0);
 
+        // A conversion confirmed inside a selection that is then cancelled.
         const model::ConfigRecord before = h.context.record;
-        scripts = QStringList{QStringLiteral("ThTab ThK MoreB"), QStringLiteral("ResistanceTab W2 CancelButt")};
+        scripts = {[](QWidget* d) { ClickAll(d, {"ThTab", "ThK", "MoreB"}); },
+                   [](QWidget* d) {
+                       WhenModal([](QWidget* lina) {
+                           Type(lina, "ResMaxE", QStringLiteral("100"));
+                           ClickAll(lina, {"TablOKB"});
+                       });
+                       ClickAll(d, {"ResistanceTab", "RLina", "CancelButt"});
+                   }};
         h.find<QAction>("Czujniki1")->trigger();
+        QCOMPARE(h.context.record.LinCoef, before.LinCoef);
+        QCOMPARE(h.context.record.LiveRanges, before.LiveRanges);
+        QCOMPARE(h.context.record.TableInputType, before.TableInputType);
         QCOMPARE(h.context.record.Czujnik, before.Czujnik);
         QCOMPARE(h.context.record.Parametry, before.Parametry);
         QCOMPARE(h.context.record.Informacje, before.Informacje);

@@ -7,6 +7,8 @@
 #include "dialogs/transd_f.h"
 #include "dialogs/wiadomosc.h"
 #include "dialogs/witryna.h"
+#include "mainwindow/file_chooser.h"
+#include "mainwindow/selection_dialogs.h"
 
 namespace r4860::mainwindow {
 namespace {
@@ -52,6 +54,15 @@ DialogHooks AppDialogHooks(workflow::AppContext& context, workflow::Transducer& 
     hooks.info = [&context](QWidget* parent) {
         dialogs::TInfoF dialog(MainTopLeft(context), parent);
         dialog.exec();
+    };
+    hooks.selectSensor = [&context, &messages](QWidget* parent, workflow::SelectionWindow which,
+                                               model::ConfigRecord& record, int modelCode) {
+        auto openFile = [](QWidget* caller, const QString& dir, const QString& filter) {
+            QtFileChooser chooser;
+            return chooser.openFile(caller, dir, filter);
+        };
+        const auto window = MakeSelectionWindow(which, record, modelCode, context, messages, openFile, parent);
+        return window ? window->run() : workflow::DialogResult::Cancel;
     };
     return hooks;
 }

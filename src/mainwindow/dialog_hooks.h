@@ -7,7 +7,9 @@
 
 #include <QString>
 
+#include "model/config_record.h"
 #include "workflow/password.h"
+#include "workflow/selection_command.h"
 
 class QWidget;
 
@@ -27,6 +29,10 @@ struct DialogHooks {
     // TProgwerF and TInfoF.
     std::function<void(QWidget* parent)> version;
     std::function<void(QWidget* parent)> info;
+    // One of the sensor selection windows on `record` (its conversion windows inside): how it closed.
+    std::function<workflow::DialogResult(QWidget* parent, workflow::SelectionWindow window, model::ConfigRecord& record,
+                                         int modelCode)>
+        selectSensor;
     // Shows the manual in the desktop's browser; false when there is none to show it.
     std::function<bool(const QString& file)> openManual;
 };

@@ -14,6 +14,7 @@
 #include "model/transfer_function.h"
 #include "qtbridge/qt_text.h"
 #include "workflow/config_commands.h"
+#include "workflow/selection_command.h"
 
 namespace r4860::mainwindow {
 
@@ -246,11 +247,23 @@ bool TR4860F::TypSelect() {
 
 void TR4860F::SenSelClick() {
     if (busy()) return;
-    if (m_ctx.record.Device.empty() || m_transducer.status().TypeIndex == workflow::kNoSampleTypeIndex) {
-        if (!TypSelect()) return;
+    if (workflow::NeedsTypeSelection(m_ctx.record, m_transducer.status().TypeIndex) && !TypSelect()) return;
+    const TimerPause paused = pause();
+    storePosition();
+    workflow::SelectionStart start = workflow::StartSelection(m_ctx.record);
+    workflow::DialogResult result = workflow::DialogResult::Cancel;
+    for (workflow::SelectionWindow window = start.first; window != workflow::SelectionWindow::None;
+         window = workflow::NextSelectionWindow(window, result)) {
+        result = m_dialogs.selectSensor ? m_dialogs.selectSensor(this, window, m_ctx.record, start.modelCode)
+                                        : workflow::DialogResult::Cancel;
+        if (result != workflow::DialogResult::More) break;
     }
-    // The sensor and input dialogs come with their own windows; until then the model choice
-    // is all this command changes.
+    if (result == workflow::DialogResult::Ok) {
+        m_config->pokaz(workflow::FinishSelectionOk(m_ctx.record, m_panel, m_ctx.state, TodayDays()));
+    } else {
+        workflow::CancelSelection(m_ctx.record, start.snapshot);
+    }
+    ShowCaption();
 }
 
 }  // namespace r4860::mainwindow

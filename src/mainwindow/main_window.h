@@ -140,6 +140,8 @@ private:
     void panelShown(bool incomplete);
     void diagramReadWanted();
     void setMonitorOnly(bool on);
+    // The diagnostics or the corrections window, modally, with this window's polling stopped.
+    void openServiceWindow(bool diagnostics);
 
     // While a transfer runs no other command may start: an asterisk beep instead.
     bool busy();

@@ -176,8 +176,15 @@ void TR4860F::Regulacja1Click() {
         if (m_dialogs.password) kind = m_dialogs.password(this);
     }
     if (kind == workflow::PasswordKind::Refused) return;
+    const bool diagnostics = kind == workflow::PasswordKind::Service;
     // The corrections and diagnostics windows work on a configuration read from this transducer.
-    if (!m_ctx.state.ConfigRead) readTransducer({});
+    if (m_ctx.state.ConfigRead) {
+        openServiceWindow(diagnostics);
+        return;
+    }
+    readTransducer([this, diagnostics](bool ok) {
+        if (ok) openServiceWindow(diagnostics);
+    });
 }
 
 void TR4860F::Blokada1Click() {

@@ -91,6 +91,8 @@ private slots:
     void diagnosticsControlsReachTheTransducer() {
         Harness h(testing::SimOptions{});
         QVERIFY(h.tickUntilConnected());
+        // Read first, so that the window opens straight from the command, the main timer running.
+        QVERIFY(h.transfer([&] { h.click("OdczytajT"); }));
         h.window->timer1()->start();
         QStringList failures;
         const auto expect = [&](bool ok, const char* what) {

@@ -220,15 +220,7 @@ void TR4860F::Symulacja1Click() {
         m_messages.warn(this, Tr("Information incomplete") + QLatin1Char('!'));
         return;
     }
-    model::ConfigRecord trial = m_ctx.record;
-    model::ConfigImage image = m_ctx.image;
-    model::EncodeOptions options;
-    options.today = TodayDays();
-    if (const auto encoded = model::EncodeImage(trial, image, options); !encoded) {
-        m_messages.warn(this, ToQString(model::TranslateRuleMessage(encoded.error().message)) + QLatin1Char('!'),
-                        MessageIcon::Error);
-    }
-    // The simulation window itself comes with the service windows.
+    openSimulation();
 }
 
 bool TR4860F::TypSelect() {

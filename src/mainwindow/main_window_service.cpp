@@ -4,6 +4,8 @@
 #include "mainwindow/main_window.h"
 #include "service/diagn_f.h"
 #include "service/regul_f.h"
+#include "service/symul_f.h"
+#include "common/date_text.h"
 
 namespace r4860::mainwindow {
 
@@ -21,6 +23,19 @@ void TR4860F::openServiceWindow(bool diagnostics) {
         m_config->showCorrections();
     }
     update();
+}
+
+}  // namespace r4860::mainwindow
+
+namespace r4860::mainwindow {
+
+void TR4860F::openSimulation() {
+    const workflow::PreparedSimulation prepared = workflow::PrepareSimulation(m_ctx.record, TodayDays());
+    const TimerPause paused = pause();
+    storePosition();
+    if (prepared.warning) showOutcome(*prepared.warning);
+    service::TSymulF window(prepared.input, m_messages, mainTopLeft(), this);
+    window.exec();
 }
 
 }  // namespace r4860::mainwindow

@@ -14,6 +14,8 @@
 #include "gui/window_harness.h"
 #include "service/diagn_f.h"
 #include "service/regul_f.h"
+#include "service/symul_f.h"
+#include "charts/wykres_xy.h"
 
 using namespace r4860;
 using testing::Harness;
@@ -202,6 +204,42 @@ private slots:
         QCOMPARE(h.context.record.Parametry.ZeroReg, write ? 1.0 : 0.0);
         QCOMPARE(h.context.record.Parametry.GainReg, write ? -1.9999 : 0.0);
         QCOMPARE(h.find<QLabel>("RegulZV")->text().trimmed().startsWith(write ? "1.00" : "0.00"), true);
+    }
+
+    // The simulation on a straight line over 0..20 mA: what the edits and bars make of it.
+    void simulationFollowsTheEdits_data() {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("inputE");
+        QTest::addColumn<QString>("outputE");
+        QTest::addColumn<int>("inputS");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("50 %") << "InputE" << "50" << "50.00" << "12.00" << 100 << "";
+        QTest::newRow("12 mA") << "OutputE" << "12" << "50.00" << "12.00" << 100 << "";
+        QTest::newRow("20 mA") << "OutputE" << "20" << "100.00" << "20.00" << 0 << "";
+        QTest::newRow("no number") << "InputE" << "x" << "0.00" << "4.00" << 200 << "Wrong format!";
+        QTest::newRow("beyond 100 %") << "InputE" << "150" << "0.00" << "4.00" << 200 << "Out of range!";
+    }
+    void simulationFollowsTheEdits() {
+        QFETCH(QString, edit);
+        QFETCH(QString, typed);
+        testing::RecordingMessages messages;
+        workflow::SimulationInput in;
+        for (int k = 0; k <= 100; ++k) in.curve[static_cast<std::size_t>(k)] = k / 100.0;
+        in.signalMax = 20.0;
+        in.maxInput = 100.0;
+        in.sensorCode = 17;
+        service::TSymulF w(in, messages, {});
+        auto* plot = w.findChild<charts::TWykresXY*>("WykresXY1");
+        const QPoint before = plot->crossHairPixel();
+        Type(w, qPrintable(edit), typed);
+        QTest::keyClick(w.findChild<QLineEdit*>(edit), Qt::Key_Return);
+        QTEST(w.findChild<QLineEdit*>("InputE")->text().trimmed(), "inputE");
+        QTEST(w.findChild<QLineEdit*>("OutputE")->text().trimmed(), "outputE");
+        QTEST(w.findChild<QScrollBar*>("InputS")->value(), "inputS");
+        QTEST(messages.texts().join(QString()), "box");
+        QCOMPARE(plot->crossHairPixel() != before, messages.boxes.empty());
+        QVERIFY(!plot->bipolar());
     }
 };
 

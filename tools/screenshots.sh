@@ -9,3 +9,6 @@ out=docs/screenshots
 mkdir -p "$out"
 xvfb-run -a -s "-screen 0 1024x768x24" build/dev/bin/r4860-shots "$out" "" "${DIAGRAM_SECONDS:-60}"
 QT_SCALE_FACTOR=1.5 xvfb-run -a -s "-screen 0 1280x1024x24" build/dev/bin/r4860-shots "$out" "-150"
+# The service windows (diagnostics, corrections, simulation), English and Polish.
+cmake --build build/dev --target r4860-service-shots
+xvfb-run -a -s "-screen 0 1024x768x24" build/dev/bin/r4860-service-shots "$out"

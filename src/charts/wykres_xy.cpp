@@ -26,11 +26,12 @@ void TWykresXY::sizeTrace() {
 
 QPoint TWykresXY::toPixel(double y, double x) const {
     const TracePixel px = MapPoint(x, y, {m_trace.width(), m_trace.height()}, m_bipolar);
-    // The rules count rows from the bottom; the image from the top.
-    return {px.x, m_trace.height() - 1 - px.y};
+    return {px.x, px.y};
 }
 
 void TWykresXY::plotPoint(double y, double x) {
+    // A hidden control hears of its size only when shown: the owner may plot before that.
+    sizeTrace();
     const QPoint at = toPixel(y, x);
     QPainter p(&m_trace);
     if (m_bigDot) p.fillRect(at.x() - 1, at.y() - 1, 3, 3, m_pen);
@@ -39,6 +40,7 @@ void TWykresXY::plotPoint(double y, double x) {
 }
 
 void TWykresXY::setCrossHair(double y, double x) {
+    sizeTrace();
     m_cross = toPixel(y, x);
     update();
 }

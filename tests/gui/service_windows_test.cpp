@@ -241,6 +241,28 @@ private slots:
         QCOMPARE(plot->crossHairPixel() != before, messages.boxes.empty());
         QVERIFY(!plot->bipolar());
     }
+
+    // The plot: points clamp to its edges, the cross-hair never marks the trace, and a signal
+    // range around zero opens the simulation on a bipolar axis.
+    void plotKeepsItsCurve() {
+        charts::TWykresXY plot;
+        plot.resize(431, 311);
+        plot.plotPoint(50, 150);   // beyond the right edge
+        plot.plotPoint(-5, 50);    // below the bottom
+        const QImage before = plot.trace();
+        QCOMPARE(before.pixelColor(before.width() - 2, plot.trace().height() / 2 - 1).alpha() +
+                     before.pixelColor(before.width() - 2, plot.trace().height() / 2).alpha() +
+                     before.pixelColor(before.width() - 2, plot.trace().height() / 2 + 1).alpha() > 0, true);
+        plot.setCrossHairs(true);
+        for (int x = 0; x <= 100; x += 25) plot.setCrossHair(50, x);
+        QCOMPARE(plot.trace(), before);
+        testing::RecordingMessages messages;
+        workflow::SimulationInput in;
+        in.signalMin = -10.0;
+        in.signalMax = 10.0;
+        service::TSymulF w(in, messages, {});
+        QVERIFY(w.findChild<charts::TWykresXY*>("WykresXY1")->bipolar());
+    }
 };
 
 QTEST_MAIN(ServiceWindowsTest)

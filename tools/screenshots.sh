@@ -12,3 +12,6 @@ QT_SCALE_FACTOR=1.5 xvfb-run -a -s "-screen 0 1280x1024x24" build/dev/bin/r4860-
 # The sensor, conversion and table windows for the manual, English and Polish.
 cmake --build build/dev --target r4860-dialog-shots
 xvfb-run -a -s "-screen 0 1024x768x24" build/dev/bin/r4860-dialog-shots "$out" tables
+# The service windows (diagnostics, corrections, simulation), English and Polish.
+cmake --build build/dev --target r4860-service-shots
+xvfb-run -a -s "-screen 0 1024x768x24" build/dev/bin/r4860-service-shots "$out"

@@ -297,6 +297,9 @@ constexpr std::array kToolKeys = {
     std::string_view{"Not a text file"},
     std::string_view{"File too large"},
     std::string_view{"Mixed decimal separators"},
+    // The service windows' buttons.
+    std::string_view{"Read"},
+    std::string_view{"Oscillator"},
 };
 static_assert(std::ranges::none_of(kToolKeys, [](std::string_view key) { return key.empty(); }),
               "every key has a text");

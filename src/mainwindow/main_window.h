@@ -140,6 +140,10 @@ private:
     void panelShown(bool incomplete);
     void diagramReadWanted();
     void setMonitorOnly(bool on);
+    // The diagnostics or the corrections window, modally, with this window's polling stopped.
+    void openServiceWindow(bool diagnostics);
+    // The simulation on a prepared copy of the configuration.
+    void openSimulation();
 
     // While a transfer runs no other command may start: an asterisk beep instead.
     bool busy();

@@ -177,8 +177,15 @@ void TR4860F::Regulacja1Click() {
         if (m_dialogs.password) kind = m_dialogs.password(this);
     }
     if (kind == workflow::PasswordKind::Refused) return;
+    const bool diagnostics = kind == workflow::PasswordKind::Service;
     // The corrections and diagnostics windows work on a configuration read from this transducer.
-    if (!m_ctx.state.ConfigRead) readTransducer({});
+    if (m_ctx.state.ConfigRead) {
+        openServiceWindow(diagnostics);
+        return;
+    }
+    readTransducer([this, diagnostics](bool ok) {
+        if (ok) openServiceWindow(diagnostics);
+    });
 }
 
 void TR4860F::Blokada1Click() {
@@ -214,15 +221,7 @@ void TR4860F::Symulacja1Click() {
         m_messages.warn(this, Tr("Information incomplete") + QLatin1Char('!'));
         return;
     }
-    model::ConfigRecord trial = m_ctx.record;
-    model::ConfigImage image = m_ctx.image;
-    model::EncodeOptions options;
-    options.today = TodayDays();
-    if (const auto encoded = model::EncodeImage(trial, image, options); !encoded) {
-        m_messages.warn(this, ToQString(model::TranslateRuleMessage(encoded.error().message)) + QLatin1Char('!'),
-                        MessageIcon::Error);
-    }
-    // The simulation window itself comes with the service windows.
+    openSimulation();
 }
 
 bool TR4860F::TypSelect() {

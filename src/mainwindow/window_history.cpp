@@ -13,7 +13,7 @@ workflow::HistoryRecorder& WindowHistory::recorder() {
     options.busyTimeoutMs = 1500;
     m_recorder.emplace(workflow::HistoryRecorder::Open(workflow::HistoryFileFor(std::nullopt, m_ctx.settings),
                                                        workflow::ThisStation(), options));
-    if (!m_recorder->available()) tell(ToQString(m_recorder->unavailable()->message));
+    // A history that would not open is said by the record that finds it missing.
     for (const std::string& notice : m_recorder->takeNotices()) tell(ToQString(notice));
     return *m_recorder;
 }
@@ -28,7 +28,7 @@ QString WindowHistory::unavailableText() {
 bool WindowHistory::record(files::HistoryRecord entry) {
     workflow::HistoryRecorder& r = recorder();
     if (!r.available()) {
-        // Said once when it would not open; every unrecorded operation after it says so again.
+        // Every unrecorded operation says so; the box comes once per reason.
         tell(qtbridge::Tr("Not recorded in the history") + QStringLiteral(": ") + ToQString(r.unavailable()->message));
         return false;
     }

@@ -156,6 +156,8 @@ void HistoryWindow::build() {
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
+    // A line per record, as a list: more of them in view.
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_details = new QPlainTextEdit(this);
     m_details->setObjectName(QStringLiteral("DetailsM"));

@@ -230,6 +230,10 @@ private slots:
         QVERIFY2(details->toPlainText().contains(QStringLiteral("100")) && details->toPlainText().contains(QStringLiteral("250")),
                  qPrintable(details->toPlainText()));
 
+        // Opened over a file's configuration, it is untitled: Save must not overwrite that file.
+        h.files.opened << testing::WritePt100(dir.path(), h.context.settings);
+        h.window->Otworz1Click();
+        QVERIFY(h.window->parFileName().endsWith(QStringLiteral(".par")));
         table->selectRow(0);
         QTest::mouseClick(window->findChild<QPushButton*>("OpenB"), Qt::LeftButton);
         QCOMPARE(h.context.record.Parametry.MaxInput, 250.0);

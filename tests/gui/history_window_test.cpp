@@ -120,14 +120,29 @@ private slots:
         h.window->Historia1Click();
         auto* window = h.window->findChild<mainwindow::HistoryWindow*>("HistoryF");
         window->findChild<QTableView*>("HistoryTable")->selectRow(0);
-        h.messages.answers.push_back(qtbridge::Answer::Yes);
-        QVERIFY(h.transfer([&] { QTest::mouseClick(window->findChild<QPushButton*>("RestoreB"), Qt::LeftButton); }, 2));
+        const auto restore = [&](int transfers) {
+            h.messages.answers.push_back(qtbridge::Answer::Yes);
+            return h.transfer([&] { QTest::mouseClick(window->findChild<QPushButton*>("RestoreB"), Qt::LeftButton); },
+                              transfers);
+        };
+        // Another transducer on the line: read, refused, nothing written.
+        h.sim->control("serial 4321");
+        const auto other = h.sim->memory();
+        QVERIFY(!restore(1));
+        QVERIFY(h.sim->memory() == other);
+        h.sim->control("serial 1234");
+        QVERIFY(restore(2));
         // Byte for byte, the configuration date included: the restore keeps the recorded one.
         QVERIFY(h.sim->memory() == original);
-        const auto rows = Newest(h, 2);
-        QCOMPARE(rows[0].operation, HistoryOperation::Restore);
-        QCOMPARE(rows[0].outcome, HistoryOutcome::Success);
-        QCOMPARE(rows[0].restoreOf, Stored(h, rows[1]).uid);
+        const auto rows = Newest(h, 3);
+        const std::pair<HistoryOperation, HistoryOutcome> expected[] = {{HistoryOperation::Restore, HistoryOutcome::Success},
+                                                                         {HistoryOperation::Restore, HistoryOutcome::Failure},
+                                                                         {HistoryOperation::Write, HistoryOutcome::Success}};
+        for (std::size_t i = 0; i < 3; ++i) {
+            QCOMPARE(rows[i].operation, expected[i].first);
+            QCOMPARE(rows[i].outcome, expected[i].second);
+            if (i < 2) QCOMPARE(rows[i].restoreOf, Stored(h, rows[2]).uid);
+        }
     }
 
     void aHistoryThatCannotBeWrittenIsReportedOnceAndTheWorkGoesOn() {

@@ -100,6 +100,44 @@ Ctrl-C or SIGTERM.
     return text;
 }
 
+namespace {
+
+// What the words taken together allow, once the command is known; may take the positional words.
+Status checkCombinations(Options& o, const std::vector<std::string>& positional) {
+    if (o.command == Command::Help) return {};
+    if (o.command == Command::Report) return CheckReportOptions(o, positional);
+    if (!o.pdfFile.empty() || !o.pdfDir.empty() || !o.language.empty() || o.fromTransducer)
+        return bad("--pdf, --pdf-dir, --language and --from-transducer go with report");
+    if (auto checked = CheckHistoryWords(o, positional); !checked) return checked.error();
+    const bool offLine = o.command == Command::History && o.history.action != HistoryAction::Restore;
+    if (o.port.empty() && !offLine) return bad("--port is required");
+    const bool ownWords = o.command == Command::History || o.command == Command::Program;  // taken above
+
+    const bool takesFile = o.command == Command::Write || o.command == Command::Verify;
+    if (auto service = CheckServiceOptions(o, positional); !service) return service.error();
+    if (takesFile) {
+        if (positional.size() != 1) return bad("the command needs one parameter file");
+        o.parFile = positional.front();
+    } else if (!positional.empty() && !IsServiceCommand(o.command) && !ownWords) {
+        return bad("unexpected argument " + positional.front());
+    }
+    if ((o.force || o.idTagOnly || o.acceptRepairs) && o.command != Command::Write)
+        return bad("--force, --id-tag-only and --accept-repairs go with write");
+    if (o.compareDate && o.command != Command::Verify) return bad("--compare-date goes with verify");
+    if (!o.settings.empty() && (o.command != Command::Write || o.idTagOnly))
+        return bad("sensor settings go with set, or with a full write");
+    if (takesFile && o.parFile.empty()) return bad("an empty file name");
+    if ((!o.imageFile.empty() || (!o.parFile.empty() && !takesFile && o.command != Command::Program)) &&
+        o.command != Command::Read)
+        return bad("--par and --image go with read");
+    if ((o.seconds && o.command != Command::Monitor && o.command != Command::Output) ||
+        (o.interval != 0.5 && o.command != Command::Monitor))
+        return bad("--seconds goes with monitor and output, --interval with monitor");
+    return {};
+}
+
+}  // namespace
+
 Result<Options> ParseOptions(const std::vector<std::string>& args) {
     Options o;
     std::optional<Command> command;
@@ -162,38 +200,7 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
     }
     if (!command) return bad("no command given");
     o.command = *command;
-    if (o.command == Command::Help) return o;
-    if (o.command == Command::Report) {
-        if (auto checked = CheckReportOptions(o, positional); !checked) return checked.error();
-        return o;
-    }
-    if (!o.pdfFile.empty() || !o.pdfDir.empty() || !o.language.empty() || o.fromTransducer)
-        return bad("--pdf, --pdf-dir, --language and --from-transducer go with report");
-    if (auto checked = CheckHistoryWords(o, positional); !checked) return checked.error();
-    const bool offLine = o.command == Command::History && o.history.action != HistoryAction::Restore;
-    if (o.port.empty() && !offLine) return bad("--port is required");
-    const bool ownWords = o.command == Command::History || o.command == Command::Program;  // taken above
-
-    const bool takesFile = o.command == Command::Write || o.command == Command::Verify;
-    if (auto service = CheckServiceOptions(o, positional); !service) return service.error();
-    if (takesFile) {
-        if (positional.size() != 1) return bad("the command needs one parameter file");
-        o.parFile = positional.front();
-    } else if (!positional.empty() && !IsServiceCommand(o.command) && !ownWords) {
-        return bad("unexpected argument " + positional.front());
-    }
-    if ((o.force || o.idTagOnly || o.acceptRepairs) && o.command != Command::Write)
-        return bad("--force, --id-tag-only and --accept-repairs go with write");
-    if (o.compareDate && o.command != Command::Verify) return bad("--compare-date goes with verify");
-    if (!o.settings.empty() && (o.command != Command::Write || o.idTagOnly))
-        return bad("sensor settings go with set, or with a full write");
-    if (takesFile && o.parFile.empty()) return bad("an empty file name");
-    if ((!o.imageFile.empty() || (!o.parFile.empty() && !takesFile && o.command != Command::Program)) &&
-        o.command != Command::Read)
-        return bad("--par and --image go with read");
-    if ((o.seconds && o.command != Command::Monitor && o.command != Command::Output) ||
-        (o.interval != 0.5 && o.command != Command::Monitor))
-        return bad("--seconds goes with monitor and output, --interval with monitor");
+    if (auto checked = checkCombinations(o, positional); !checked) return checked.error();
     return o;
 }
 

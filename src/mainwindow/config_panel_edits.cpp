@@ -40,8 +40,7 @@ void ConfigPanel::connectEdits() {
 
 void ConfigPanel::showMessages(const std::vector<workflow::PanelMessage>& messages, QLineEdit* edit) {
     for (const workflow::PanelMessage& m : messages) {
-        m_messages.beep(Beep::Exclamation);
-        m_messages.show(this, ToQString(m.text()), m.icon);
+        m_messages.warn(this, ToQString(m.text()), m.icon);
     }
     if (!messages.empty() && edit) edit->setFocus();
 }

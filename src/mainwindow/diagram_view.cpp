@@ -281,9 +281,7 @@ void DiagramView::WykresPlot(double result, double output, const workflow::Statu
         if (m_logSaving && !m_pointPending &&
             !files::AppendLogRow(qtbridge::ToStd(m_logFileName), static_cast<double>(ms), result, output)) {
             SavingIDblClick();
-            m_messages.beep(Beep::Exclamation);
-            m_messages.show(this, Tr("Cannot open file") + QStringLiteral(":\n") + m_logFileName,
-                            MessageIcon::Exclamation);
+            m_messages.warn(this, Tr("Cannot open file") + QStringLiteral(":\n") + m_logFileName);
         }
     }
     m_wykresTime->setText(ClockText((ms + 500) / 1000));
@@ -387,8 +385,7 @@ void DiagramView::keepResults(int unitIndex) {
     if (QFileInfo(file).suffix().isEmpty()) file += QStringLiteral(".txt");
     m_logFileName = file;
     if (!files::StartLog(qtbridge::ToStd(file), m_chartStart, unitIndex, m_ctx.settings)) {
-        m_messages.beep(Beep::Exclamation);
-        m_messages.show(this, Tr("Cannot open file") + QStringLiteral(":\n") + file, MessageIcon::Exclamation);
+        m_messages.warn(this, Tr("Cannot open file") + QStringLiteral(":\n") + file);
         return;
     }
     m_savingI->show();

@@ -132,12 +132,6 @@ bool noTab(const model::ConfigRecord& rec, bool coefMissing) noexcept {
     return coefMissing || (model::UserDataOf(rec) != model::UserData::None && !rec.TableLoaded);
 }
 
-UserDataSource UserDataSourceFor(const model::ConfigRecord& rec, bool coefMissing) noexcept {
-    if (coefMissing) return UserDataSource::None;
-    if (model::UserDataOf(rec) == model::UserData::PowerSeries && !rec.TableLoaded) return UserDataSource::PowerSeries;
-    return UserDataSource::TableFile;
-}
-
 CheckParamDecision CheckParam(const model::ConfigRecord& rec, const PanelState& panel, bool checkUserData,
                               bool silent) noexcept {
     if (!panel.ParamsShown) {

@@ -79,14 +79,6 @@ struct EditResult {
 // noTab: the configuration needs user data (a table or coefficients) it does not have.
 [[nodiscard]] bool noTab(const model::ConfigRecord& rec, bool coefMissing) noexcept;
 
-// How nietypo can complete missing user data.
-enum class UserDataSource {
-    None,         // CoefMissing: nothing can complete it
-    PowerSeries,  // sample the power series into the table
-    TableFile,    // ask to load the table file the record names
-};
-[[nodiscard]] UserDataSource UserDataSourceFor(const model::ConfigRecord& rec, bool coefMissing) noexcept;
-
 // CheckParam (check user data, silent): the gate before Write, Save, Save as, Print, Simulation.
 enum class CheckParamStep {
     RunEdits,          // run the five edit exits (they correct and report, never veto), then pass

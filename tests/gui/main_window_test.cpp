@@ -10,6 +10,7 @@
 #include "common/lang_table.h"
 #include "files/language_file.h"
 #include "model/config_image.h"
+#include "qtbridge/command_runner.h"
 #include "qtbridge/qt_text.h"
 #include "qtbridge/window_place.h"
 #include "window_harness.h"
@@ -273,6 +274,26 @@ private slots:
         QVERIFY(done.wait(15000));
         QCOMPARE(done.takeFirst().at(0).toBool(), false);  // broken off, not completed
         QVERIFY(!h.window->panelState().ParamsShown);
+    }
+
+    // A transfer that cannot start (a command sequence holds the line) ends at once: the busy
+    // beep, the button up again, nothing left running to refuse the next command.
+    void aTransferThatCannotStartEndsAtOnce() {
+        Harness h(testing::SimOptions{});
+        QVERIFY(h.tickUntilConnected());
+        qtbridge::CommandRunner commands(h.window->transducer(), h.messages);
+        const auto holdTheLine = [](workflow::CommandLine& line) { return line.pause(std::chrono::seconds(30)); };
+        QVERIFY(commands.start<bool>(holdTheLine, {}));
+        h.messages.clear();
+        QSignalSpy done(h.window.get(), &TR4860F::transferFinished);
+        h.click("OdczytajT");
+        QCOMPARE(done.count(), 1);
+        QVERIFY(!h.window->transferRunning());
+        QVERIFY(!h.find<QToolButton>("OdczytajT")->isDown());
+        QCOMPARE(h.messages.beeps, std::vector<Beep>{Beep::Asterisk});
+        QVERIFY(h.messages.boxes.empty());
+        commands.cancel();
+        QVERIFY(QTest::qWaitFor([&] { return !commands.running(); }, 10000));
     }
 
     void languageChangeRenamesUntitled() {

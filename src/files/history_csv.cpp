@@ -25,6 +25,14 @@ std::string quoted(std::string_view text) {
     return out + '"';
 }
 
+// A spreadsheet takes a cell starting with one of these as a formula (a tag "=HYPERLINK(...)"
+// would run when the summary is opened); the apostrophe makes it text. The Full export is read
+// back by the tool itself and keeps its fields as they are.
+std::string inert(std::string text) {
+    if (!text.empty() && std::string_view("=+-@").find(text.front()) != std::string_view::npos) text.insert(0, 1, '\'');
+    return text;
+}
+
 std::string hex(const std::optional<model::ConfigImage>& image) {
     if (!image) return {};
     static constexpr char kHex[] = "0123456789ABCDEF";
@@ -70,9 +78,11 @@ std::vector<std::string> fullFields(const HistoryRecord& r) {
 }
 
 std::vector<std::string> summaryFields(const HistoryRecord& r) {
-    return {std::to_string(r.id), LocalTimeText(r.timeMs), std::string(OperationWord(r.operation)),
+    std::vector<std::string> fields = {std::to_string(r.id), LocalTimeText(r.timeMs), std::string(OperationWord(r.operation)),
             std::string(OutcomeWord(r.outcome)), r.model, r.serial, r.idTag, r.codeVersion, r.configDate,
             r.operatorName, r.host, r.port, r.parFileName, r.message, differencesText(r.differences)};
+    for (auto& f : fields) f = inert(std::move(f));
+    return fields;
 }
 
 template <class Names>

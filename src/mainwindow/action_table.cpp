@@ -67,6 +67,7 @@ constexpr std::array<ActionSpec, kActCount> kActionTable = {{
     I(MonOnly1, "MonOnly1", Widok1, "&Monitor only", Plain, &W::MonOnly1Click, 0, Always, true),
     I(Pasek1, "Pasek1", Widok1, "&Toolbar", Plain, &W::Pasek1Click, 0, NormalView, true, true),
     I(Status1, "Status1", Widok1, "S&tatus", Plain, &W::Status1Click, 0, NormalView, true),
+    I(Historia1, "Historia1", Widok1, "&History", Dots, &W::Historia1Click, 0, Always, false, true),
     M(Opcje1, "Opcje1", None, "&Options", NotDiagram),
     I(Ogolne1, "Ogolne1", Opcje1, "&General", Plain, &W::Ogolne1Click, 0, Always),
     I(Komunikacja1, "Komunikacja1", Opcje1, "&Communication", Plain, &W::Komunikacja1Click, 0, Always),

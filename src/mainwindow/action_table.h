@@ -23,7 +23,7 @@ class TR4860F;
 enum class Act : std::uint8_t {
     Plik1, Nowy1, Otworz1, Zachowaj1, Zapiszjako1, Drukuj1, PrintSetup1, Exit1,
     Konfig1, Ustawienia1, Odczytaj1, Zapisz1, Weryfikuj1, Odswierz1, Czujniki1, Reset1, Regulacja1, Blokada1,
-    Widok1, Wykres1, Symulacja1, MonOnly1, Pasek1, Status1,
+    Widok1, Wykres1, Symulacja1, MonOnly1, Pasek1, Status1, Historia1,
     Opcje1, Ogolne1, Komunikacja1, Autoread1,
     Pomoc1, Danetech1, Wersja1, Info1,
     NowyT, OtworzT, ZachowajT, DrukujT, OdczytajT, ZapiszT, KomunikacjaT, RegulacjaT, Wykres1T,

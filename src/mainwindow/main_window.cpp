@@ -16,6 +16,7 @@
 #include "mainwindow/edit_shortcuts.h"
 #include "mainwindow/live_panel.h"
 #include "mainwindow/status_line.h"
+#include "mainwindow/window_history.h"
 #include "mainwindow/window_transfer.h"
 #include "qtbridge/decorations.h"
 #include "qtbridge/frame_notifier.h"
@@ -53,6 +54,8 @@ TR4860F::TR4860F(workflow::AppContext& context, qtbridge::MessageService& messag
     m_toolBar->toggleViewAction()->setEnabled(false);
     m_actions.build(*menuBar(), *m_toolBar, [this](const ActionSpec& spec, QToolButton* button) { runAction(spec, button); });
     m_status = std::make_unique<StatusLine>(*statusBar());
+    m_history = std::make_unique<WindowHistory>(
+        m_ctx, [this](const QString& text, bool newReason) { historyFailed(text, newReason); });
     buildParts();
     wireParts();
     FormLang();

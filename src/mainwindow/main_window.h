@@ -8,6 +8,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "qtbridge/message_service.h"
 #include "workflow/app_context.h"
 #include "workflow/config_commands.h"
+#include "workflow/history_review.h"
 #include "workflow/panel_rules.h"
 #include "workflow/transducer.h"
 
@@ -38,6 +40,8 @@ class EditShortcuts;
 class LivePanel;
 class StatusLine;
 class WindowTransfer;
+class WindowHistory;
+class HistoryWindow;
 
 class TR4860F : public QMainWindow {
     Q_OBJECT
@@ -70,6 +74,13 @@ public:
     [[nodiscard]] bool transferRunning() const;
     [[nodiscard]] bool diagramShown() const { return m_diagramShown; }
     [[nodiscard]] bool logSaving() const;
+    // The programming history every transfer is recorded into (opened on first use).
+    [[nodiscard]] WindowHistory& history() { return *m_history; }
+    // A recorded configuration on the panel as an untitled one, as File > Open would put it.
+    void openRecordedConfiguration(const model::ConfigRecord& record);
+    // Puts the connected transducer back to what it held before the recorded write: it is read,
+    // its serial number checked, and the earlier image written by the normal write, recorded.
+    void restoreRecord(const files::HistoryRecord& record);
     // The diagram's clock, so that tests make time pass without waiting.
     void setDiagramClock(std::function<std::int64_t()> elapsedMs);
 
@@ -101,6 +112,8 @@ public slots:
     void Info1Click();
     void Status1Click();
     void Pasek1Click();
+    // View > History.
+    void Historia1Click();
 
 signals:
     // A Read ended (ok or not); tests wait for it.
@@ -132,8 +145,18 @@ private:
     bool transfer(protocol::TransferRequest request, std::function<bool(const protocol::TransferResult&)> finish);
     void showOutcome(const workflow::Outcome& outcome);
     void startWrite(workflow::WriteKind kind);
-    void runWrite(workflow::WriteKind kind, const protocol::TransferRequest& request);
+    void runWrite(workflow::WriteKind kind, const protocol::TransferRequest& request,
+                  const std::optional<model::ConfigImage>& before);
     void Zapisane(bool complete);
+    // The history's records of the transfers (main_window_history.cpp).
+    void recordRead(const workflow::Outcome& outcome);
+    void recordWrite(workflow::WriteKind kind, const workflow::Outcome& outcome, bool sent,
+                     const std::optional<model::ConfigImage>& before);
+    void recordVerify(const workflow::VerifyOutcome& outcome, const std::optional<model::ConfigImage>& identity);
+    void historyFailed(const QString& text, bool newReason);
+    void runRestore(const std::shared_ptr<workflow::RestorePlan>& plan, const model::ConfigImage& current);
+    void recordRestore(const workflow::RestorePlan& plan, const workflow::Outcome& outcome, bool sent,
+                       const model::ConfigImage& current, const model::ConfigImage& image);
     void CheckAutoRead();
     bool TypSelect();
     void EnDisMenu(bool on);
@@ -181,6 +204,8 @@ private:
     LivePanel* m_live = nullptr;
     std::unique_ptr<StatusLine> m_status;
     WindowTransfer* m_transfer = nullptr;
+    std::unique_ptr<WindowHistory> m_history;
+    HistoryWindow* m_historyWindow = nullptr;
     EditShortcuts* m_shortcuts = nullptr;
     qtbridge::FrameNotifier* m_frames = nullptr;
     std::thread m_opening;  // the start-up opening of the port

@@ -77,6 +77,8 @@ bool TR4860F::readDone(const protocol::TransferResult& result, const std::functi
         m_config->pokaz(workflow::Kolory::Shown);
     }
     showOutcome(r.outcome);
+    // After the outcome, so that a history that failed is what the status line says last.
+    recordRead(r.outcome);
     if (then) then(r.outcome.ok);
     emit readFinished(r.outcome.ok);
     return r.outcome.ok;
@@ -96,39 +98,50 @@ void TR4860F::startWrite(workflow::WriteKind kind) {
     // Bytes the tool never sets are written back as this transducer holds them: an image that
     // came from elsewhere is first replaced by a read of this one (the record stays as it is).
     const auto origin = m_ctx.state.ConfigRead ? workflow::ImageOrigin::ThisTransducer : workflow::ImageOrigin::Elsewhere;
+    // What this transducer held, for the history: the image read from it, when it was.
+    std::optional<model::ConfigImage> before;
+    if (m_ctx.state.ConfigRead) before = m_ctx.image;
     const workflow::Prepared prepared = workflow::PrepareWrite(lineState(), m_ctx.record, m_ctx.image, options, kind, origin);
     if (prepared.refused) {
         showOutcome(*prepared.refused);
+        recordWrite(kind, *prepared.refused, false, before);
         return;
     }
     if (!prepared.readFirst) {
-        runWrite(kind, prepared.request);
+        runWrite(kind, prepared.request, before);
         return;
     }
     const QPointer<QToolButton> button = m_pressedButton;
     transfer(prepared.request, [this, kind, options, button](const protocol::TransferResult& result) {
         const workflow::Prepared write =
             workflow::PrepareWriteOver(result, lineState(), m_ctx.record, m_ctx.image, options, kind);
+        std::optional<model::ConfigImage> readNow;
+        if (result.status == protocol::TransferStatus::Ok) readNow = result.image;
         if (write.refused) {
             showOutcome(*write.refused);
+            recordWrite(kind, *write.refused, false, readNow);
             return false;
         }
         // The write follows once this transfer has let go of the line.
-        QTimer::singleShot(0, this, [this, kind, request = write.request, button] {
+        QTimer::singleShot(0, this, [this, kind, request = write.request, button, readNow] {
             m_pressedButton = button;
-            runWrite(kind, request);
+            runWrite(kind, request, readNow);
             m_pressedButton = nullptr;
         });
         return true;
     });
 }
 
-void TR4860F::runWrite(workflow::WriteKind kind, const protocol::TransferRequest& request) {
+void TR4860F::runWrite(workflow::WriteKind kind, const protocol::TransferRequest& request,
+                       const std::optional<model::ConfigImage>& before) {
     m_config->showDate();
-    transfer(request, [this, kind](const protocol::TransferResult& result) {
+    transfer(request, [this, kind, before](const protocol::TransferResult& result) {
         const workflow::Outcome o = workflow::FinishWrite(result, kind, m_ctx.image);
         showOutcome(o);
         if (o.ok) Zapisane(kind == workflow::WriteKind::Full && !workflow::noTab(m_ctx.record, m_panel.CoefMissing));
+        recordWrite(kind, o,
+                    result.status != protocol::TransferStatus::Busy && result.status != protocol::TransferStatus::NotStarted,
+                    before);
         return o.ok;
     });
 }
@@ -147,9 +160,13 @@ void TR4860F::Weryfikuj1Click() {
         return;
     }
     const model::ImageSnapshot expected = prepared.expected;
-    transfer(prepared.prepared.request, [this, expected](const protocol::TransferResult& result) {
+    // An image read from this transducer names it in the record.
+    std::optional<model::ConfigImage> identity;
+    if (m_ctx.state.ConfigRead) identity = m_ctx.image;
+    transfer(prepared.prepared.request, [this, expected, identity](const protocol::TransferResult& result) {
         const workflow::VerifyOutcome v = workflow::FinishVerify(result, expected, m_ctx.image);
         showOutcome(v.outcome);
+        recordVerify(v, identity);
         return v.verified();
     });
 }

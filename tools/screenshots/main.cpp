@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QScreen>
+#include <QTableView>
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include "common/lang_table.h"
 #include "files/app_paths.h"
 #include "files/language_file.h"
+#include "mainwindow/history_window.h"
 #include "mainwindow/main_window.h"
 #include "support/no_files.h"
 #include "support/recording_messages.h"
@@ -58,6 +60,8 @@ bool Session(const std::string& language, const std::function<bool(mainwindow::T
     context.settings.Language = lang;
     context.settings.MainLeft = 40;
     context.settings.MainTop = 40;
+    // The pictures' operations are recorded beside the emulator, never in the user's history.
+    context.settings.HistoryFile = (files::SettingsDir() / "history.sqlite3").string();
     testing::RecordingMessages messages;
     testing::NoFiles files;
     mainwindow::TR4860F window(context, messages, files);
@@ -107,6 +111,23 @@ int main(int argc, char** argv) {
         RunFor(1000);
         return Grab(w, file("polish"));
     }) && ok;
+    // The history window over a read and a write of the emulated transducer, the write selected.
+    for (const char* language : {"English", "Polski"}) {
+        ok = Session(language, [&](mainwindow::TR4860F& w) {
+            ReadAndWait(w);
+            QEventLoop loop;
+            QObject::connect(&w, &mainwindow::TR4860F::transferFinished, &loop, &QEventLoop::quit);
+            QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+            w.ZapiszTClick();
+            loop.exec();
+            w.Historia1Click();
+            auto* history = w.findChild<mainwindow::HistoryWindow*>(QStringLiteral("HistoryF"));
+            history->move(60, 60);
+            history->findChild<QTableView*>(QStringLiteral("HistoryTable"))->selectRow(0);
+            RunFor(800);
+            return Grab(*history, file(language == std::string("English") ? "history" : "history-polish"));
+        }) && ok;
+    }
     if (diagramSeconds > 0) {
         // A signal that moves, so the plot has something to show; one point every tick.
         sim.control("signal auto");

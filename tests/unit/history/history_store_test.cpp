@@ -104,6 +104,22 @@ TEST(HistoryStore, ARecordComesBackAsStoredExportedAndImportedOnce) {
     EXPECT_EQ(*other->count({}), 2);
 }
 
+TEST(HistoryStore, TheSummaryCsvNeverStartsACellAsAFormulaTheFullExportKeepsTheText) {
+    HistoryRecord r = everyField();
+    const std::pair<const char*, const char*> cases[] = {
+        {"=1+2", "'=1+2"}, {"+1", "'+1"}, {"-2", "'-2"}, {"@SUM(A1)", "'@SUM(A1)"},
+        {"TAG=1", "TAG=1"}};
+    for (const auto& [tag, shown] : cases) {
+        r.idTag = tag;
+        const std::string summary = files::HistoryCsvRow(r, files::CsvColumns::Summary);
+        EXPECT_NE(summary.find(std::string(",") + shown + ","), std::string::npos) << tag << " in " << summary;
+        std::stringstream full(files::HistoryCsvHeader(files::CsvColumns::Full) + files::HistoryCsvRow(r, files::CsvColumns::Full));
+        files::HistoryCsvReader reader(full);
+        ASSERT_TRUE(reader.readHeader().ok());
+        EXPECT_EQ((*reader.next())->idTag, tag);
+    }
+}
+
 TEST(HistoryStore, EachFilterFindsItsRecordsNewestFirstPageByPage) {
     TempDir dir;
     // A tag filter looks at the two newest rows first, so both of its ways are taken here.

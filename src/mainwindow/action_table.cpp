@@ -50,6 +50,8 @@ constexpr std::array<ActionSpec, kActCount> kActionTable = {{
     I(Zapiszjako1, "Zapiszjako1", Plik1, "Save as", Dots, &W::Zapiszjako1Click, 0, NormalOrDiagram),
     I(Drukuj1, "Drukuj1", Plik1, "&Print", Dots, &W::Drukuj1Click, 0, NormalView, false, true),
     I(PrintSetup1, "PrintSetup1", Plik1, "P&rint setup", Dots, &W::PrintSetup1Click, 0, NormalView),
+    I(Podglad1, "Podglad1", Plik1, "Print preview", Dots, &W::Podglad1Click, 0, NormalView),
+    I(EksportPdf1, "EksportPdf1", Plik1, "Export PDF", Dots, &W::EksportPdf1Click, 0, NormalView),
     I(Exit1, "Exit1", Plik1, "E&xit", Plain, &W::Exit1Click, Key(Qt::Key_F10), Always, false, true),
     M(Konfig1, "Konfig1", None, "&Configuration", NormalView),
     M(Ustawienia1, "Ustawienia1", Konfig1, "&Setup", Connected),

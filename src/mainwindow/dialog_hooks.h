@@ -11,6 +11,7 @@
 #include "workflow/password.h"
 #include "workflow/selection_command.h"
 
+class QPrinter;
 class QWidget;
 
 namespace r4860::mainwindow {
@@ -35,6 +36,13 @@ struct DialogHooks {
         selectSensor;
     // Shows the manual in the desktop's browser; false when there is none to show it.
     std::function<bool(const QString& file)> openManual;
+    // The printing dialogs on the window's printer; print_dialogs.h gives the desktop's own when
+    // these are left empty. print: true when the operator confirmed the job.
+    std::function<bool(QWidget* parent, QPrinter& printer)> print;
+    std::function<void(QWidget* parent, QPrinter& printer)> pageSetup;
+    // The preview asks `paint` for the page whenever it needs it again (zoom, page setup, print).
+    std::function<void(QWidget* parent, QPrinter& printer, const std::function<void(QPrinter*)>& paint)> preview;
+    std::function<bool()> printerInstalled;
 };
 
 }  // namespace r4860::mainwindow

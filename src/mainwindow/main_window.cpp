@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -44,6 +45,7 @@ TR4860F::TR4860F(workflow::AppContext& context, qtbridge::MessageService& messag
       m_ctx(context), m_transducer(context.link), m_timer1(new QTimer(this)), m_messages(messages, *m_timer1, context.state),
       m_files(files), m_ui(m_messages, this, [this](const QString& text) { StatBarTxt(text); }) {
     setObjectName(QStringLiteral("R4860F"));
+    m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setInterval(500);
     connect(m_timer1, &QTimer::timeout, this, &TR4860F::Timer1Timer);

@@ -24,6 +24,7 @@
 #include "workflow/panel_rules.h"
 #include "workflow/transducer.h"
 
+class QPrinter;
 class QTimer;
 class QToolBar;
 class QVBoxLayout;
@@ -92,6 +93,8 @@ public slots:
     void Zapiszjako1Click();
     void Drukuj1Click();
     void PrintSetup1Click();
+    void Podglad1Click();
+    void EksportPdf1Click();
     void Exit1Click();
     void OdczytajTClick();
     void Odswierz1Click() { OdczytajTClick(); }
@@ -175,6 +178,10 @@ private:
     [[nodiscard]] bool untitled() const;
     bool saveTo(const QString& file);
     [[nodiscard]] QString parFilter() const;
+    // The report of the configuration shown, and where it goes when there is no printer.
+    [[nodiscard]] std::vector<std::string> reportLines() const;
+    [[nodiscard]] bool printerInstalled() const;
+    void exportReport(const std::vector<std::string>& lines);
     [[nodiscard]] workflow::LineState lineState() const;
     [[nodiscard]] TimerPause pause() { return TimerPause(*m_timer1, m_ctx.state); }
     [[nodiscard]] bool autoReadOn() const { return m_autoReadChecked && !m_panel.MonitorOnly; }
@@ -209,6 +216,7 @@ private:
     EditShortcuts* m_shortcuts = nullptr;
     qtbridge::FrameNotifier* m_frames = nullptr;
     std::thread m_opening;  // the start-up opening of the port
+    std::unique_ptr<QPrinter> m_printer;  // lives with the window: Print setup's page is kept for the next job
 };
 
 }  // namespace r4860::mainwindow

@@ -2,9 +2,6 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QPageSetupDialog>
 #include <QUrl>
 
 #include "common/lang_table.h"
@@ -88,25 +85,6 @@ void TR4860F::Zapiszjako1Click() {
     if (file.isEmpty()) return;
     if (QFileInfo(file).suffix().isEmpty()) file += QStringLiteral(".par");
     saveTo(file);
-}
-
-void TR4860F::Drukuj1Click() {
-    if (busy()) return;
-    if (!m_config->CheckParam(false, false)) return;
-    const TimerPause paused = pause();
-    storePosition();
-    QPrinter printer;
-    QPrintDialog dialog(&printer, this);
-    // The report itself comes with the printed report; the dialog is what the menu offers now.
-    dialog.exec();
-}
-
-void TR4860F::PrintSetup1Click() {
-    const TimerPause paused = pause();
-    storePosition();
-    QPrinter printer;
-    QPageSetupDialog dialog(&printer, this);
-    dialog.exec();
 }
 
 void TR4860F::Exit1Click() { close(); }

@@ -2,7 +2,6 @@
 // document information; and an image at a known resolution whose margins, line spacing and
 // heading rules are measured in pixels.
 #include <QPainter>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -21,8 +20,12 @@
 #include "files/par_file.h"
 #include "report/report_page.h"
 #include "report/report_print.h"
+#include "support/pdf_text.h"
 
 using namespace r4860;
+using testing::PdfLines;
+using testing::Run;
+using testing::Squeezed;
 
 namespace {
 
@@ -33,21 +36,6 @@ std::vector<std::string> ExampleReport(const std::string& example, bool polish) 
     auto polishBytes = files::ReadWholeFile(files::ExeDir() / "Polski.lan");
     const auto table = polish && polishBytes ? files::SplitLanguageText(*polishBytes) : EnglishTable();
     return files::ReportLines(rec, table, model::DefaultModelList(), DaysFromCivil(2024, 3, 9));
-}
-
-// Non-empty lines with their blanks squeezed: the text layer spaces words by their position.
-QStringList Squeezed(const QStringList& lines) {
-    QStringList kept;
-    for (const QString& line : lines)
-        if (const QString s = line.simplified(); !s.isEmpty()) kept << s;
-    return kept;
-}
-
-QString Run(const QString& program, const QStringList& args) {
-    QProcess process;
-    process.start(program, args);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0) qWarning("%s failed", qPrintable(program));
-    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 bool Ink(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 128; }
@@ -104,8 +92,7 @@ void TestReport::pdfHoldsEveryLineInOrderAndReplacesTheOldFileInOneStep() {
 
         QStringList composed;
         for (const auto& line : lines) composed << QString::fromStdString(line);
-        const QStringList found = Squeezed(Run("pdftotext", {"-layout", QString::fromStdString(pdf), "-"}).split('\n'));
-        QCOMPARE(found, Squeezed(composed));
+        QCOMPARE(PdfLines(QString::fromStdString(pdf)), Squeezed(composed));
         const QString info = Run("pdfinfo", {QString::fromStdString(pdf)});
         const QString title = QRegularExpression::escape(composed.front());
         QVERIFY2(info.contains(QRegularExpression("Title: +" + title + "\nCreator: +R4860\n")), qPrintable(info));

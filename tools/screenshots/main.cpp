@@ -1,7 +1,7 @@
 // r4860-shots: the main window as the operator sees it, against the emulator, saved as PNG files
 // for the README and the manual. Run it on a display (tools/screenshots.sh runs it under Xvfb):
 //   r4860-shots OUT_DIR [SUFFIX [DIAGRAM_SECONDS]]
-// writes main-empty, main-read, main-polish, main-reading, main-monitor and, when DIAGRAM_SECONDS
+// writes main-empty, main-read, main-polish, main-reading, main-monitor, print-preview(-pl) and, when DIAGRAM_SECONDS
 // is given, main-diagram-line/-dots/-bars (the diagram after that long, filter limits on).
 #include <QAbstractButton>
 #include <QAction>
@@ -73,6 +73,20 @@ bool Session(const std::string& language, const std::function<bool(mainwindow::T
     return ok;
 }
 
+// The print preview of what was read, grabbed while it is up and then closed.
+bool PreviewShot(mainwindow::TR4860F& window, const QString& file) {
+    ReadAndWait(window);
+    bool shot = false;
+    QTimer::singleShot(1500, &window, [&] {
+        if (QWidget* preview = QApplication::activeModalWidget()) {
+            shot = Grab(*preview, file);
+            preview->close();
+        }
+    });
+    window.findChild<QAction*>(QStringLiteral("Podglad1"))->trigger();
+    return shot;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -127,6 +141,10 @@ int main(int argc, char** argv) {
             RunFor(800);
             return Grab(*history, file(language == std::string("English") ? "history" : "history-polish"));
         }) && ok;
+    }
+    for (const char* language : {"English", "Polski"}) {
+        const QString name = dir + "/print-preview" + (language == std::string("Polski") ? "-pl" : "") + suffix + ".png";
+        ok = Session(language, [&](mainwindow::TR4860F& w) { return PreviewShot(w, name); }) && ok;
     }
     if (diagramSeconds > 0) {
         // A signal that moves, so the plot has something to show; one point every tick.

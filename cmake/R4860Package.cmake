@@ -44,7 +44,7 @@ install(FILES "${PROJECT_BINARY_DIR}/packaging/changelog.gz" "${r4860_pack}/copy
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME r4860)
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
-set(CPACK_PACKAGE_CONTACT "The r4860 developers <r4860@localhost>")
+set(CPACK_PACKAGE_CONTACT "The r4860 developers <r4860-developers@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configuration tool for R4860 temperature transducers")
 set(CPACK_PACKAGE_DESCRIPTION "Reads, edits, writes and verifies the configuration of R4860
 temperature and signal transducers with a 4-20 mA output over their serial

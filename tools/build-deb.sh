@@ -19,6 +19,6 @@ echo "package: $deb"
 dpkg-deb --info "$deb" | sed -n 's/^ \(Depends\|Recommends\|Version\|Architecture\):/  \1:/p'
 if command -v lintian >/dev/null; then
   # Errors fail the build of the package; warnings are listed for the record.
-  lintian --no-tag-display-limit "$deb" || true
+  lintian --tag-display-limit 0 "$deb" || true
   if lintian --fail-on error "$deb" >/dev/null; then echo "lintian: no errors"; else echo "lintian: errors"; exit 1; fi
 fi

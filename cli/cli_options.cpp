@@ -89,6 +89,7 @@ Options:
                   an operation that cannot be recorded is an error (exit 1);
                   without it the failure is reported and the work goes on
   --help          this text
+  --version       the version of the tool and of its build
 
 Exit codes: 0 success; 1 transducer or line failure (no communication,
 EEPROM error, transmission unsuccessful, model mismatch, verification errors,

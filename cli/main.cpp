@@ -2,6 +2,7 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -12,6 +13,7 @@
 #include "cli_options.h"
 #include "cli_set.h"
 #include "common/trace.h"
+#include "common/version.h"
 #include "terminal_ui.h"
 
 namespace {
@@ -47,6 +49,10 @@ private:
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    if (std::find(args.begin(), args.end(), "--version") != args.end()) {
+        std::printf("r4860-cli %s\n", r4860::kVersionText);
+        return r4860::cli::kExitOk;
+    }
     // Commands on files alone need no port, no line and no signal watcher.
     if (const auto offline = r4860::cli::RunOfflineCommand(args)) return *offline;
     auto options = r4860::cli::ParseOptions(args);

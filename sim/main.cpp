@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -18,6 +19,7 @@
 
 #include "common/trace.h"
 #include "common/unique_fd.h"
+#include "common/version.h"
 #include "files/app_paths.h"
 #include "sim/control_client.h"
 #include "sim/device_engine.h"
@@ -143,6 +145,10 @@ int runSim(sim::SimOptions& o) {
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    if (std::find(args.begin(), args.end(), "--version") != args.end()) {
+        std::cout << "r4860-sim " << kVersionText << "\n";
+        return 0;
+    }
     if (!args.empty() && args[0] == "ctl") return runCtl({args.begin() + 1, args.end()});
     auto parsed = sim::ParseSimOptions(args);
     if (!parsed) {

@@ -128,7 +128,8 @@ std::string SimUsage() {
            "  --realtime          pace the line at real-time priority where allowed\n"
            "  --seed N            seed of the fault dice (default 4800)\n"
            "  --verbose           developer trace on stderr\n"
-           "  --help              this text\n";
+           "  --help              this text\n"
+           "  --version           the version of the emulator and of its build\n";
 }
 
 }  // namespace r4860::sim

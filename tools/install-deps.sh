@@ -13,6 +13,11 @@ if [ "${1:-}" != "--run" ]; then
   # stress-ng: a CPU hog to run the suite beside, as a loaded machine would.
   packages+=(libgtest-dev clang libclang-rt-14-dev python3 poppler-utils locales stress-ng)
 fi
+# The package: its desktop entry is validated, its icons drawn from the SVG, its man pages
+# checked, and tools/build-deb.sh computes its dependencies and runs lintian over it.
+if [ "${1:-}" != "--run" ]; then
+  packages+=(desktop-file-utils librsvg2-bin groff man-db dpkg-dev fakeroot file lintian)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QScopeGuard>
 #include <QMenuBar>
 #include <QPrinter>
 #include <QStatusBar>
@@ -186,6 +187,16 @@ void TR4860F::init(std::function<bool()> startLink) {
 void TR4860F::linkOpened(bool linked) {
     if (m_opening.joinable()) m_opening.join();
     showPort();
+    // A file named on the command line opens once the start-up is over, after any port report,
+    // as if File > Open had chosen it then.
+    const auto openStartFile = qScopeGuard([this] {
+        if (m_startFile.isEmpty()) return;
+        const QString file = std::exchange(m_startFile, QString());
+        if (busy()) return;
+        const TimerPause paused = pause();
+        storePosition();
+        openParFile(file);
+    });
     if (linked) return;
     {
         const TimerPause paused = pause();

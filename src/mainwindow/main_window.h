@@ -89,6 +89,8 @@ public slots:
     void Timer1Timer();
     void Nowy1Click();
     void Otworz1Click();
+    // The file the command line names: opened once the port has been tried, as File > Open would.
+    void openAtStart(const QString& file);
     void Zachowaj1Click();
     void Zapiszjako1Click();
     void Drukuj1Click();
@@ -177,6 +179,7 @@ private:
     [[nodiscard]] QPoint mainTopLeft() const;
     [[nodiscard]] bool untitled() const;
     bool saveTo(const QString& file);
+    void openParFile(const QString& file);
     [[nodiscard]] QString parFilter() const;
     // The report of the configuration shown, and where it goes when there is no printer.
     [[nodiscard]] std::vector<std::string> reportLines() const;
@@ -196,6 +199,7 @@ private:
     workflow::PanelState m_panel;
     std::vector<model::ModelListRow> m_modelList = model::DefaultModelList();
     QString m_parFileName;
+    QString m_startFile;
     workflow::MeasurementSample m_sample;
     bool m_autoReadChecked = false;  // the menu's check mark; automatic read runs unless Monitor only
     bool m_diagramShown = false;

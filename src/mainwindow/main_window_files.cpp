@@ -33,7 +33,12 @@ void TR4860F::Otworz1Click() {
     const TimerPause paused = pause();
     storePosition();
     const QString file = m_files.openFile(this, ToQString(m_ctx.settings.DataDir), parFilter());
-    if (file.isEmpty()) return;
+    if (!file.isEmpty()) openParFile(file);
+}
+
+void TR4860F::openAtStart(const QString& file) { m_startFile = file; }
+
+void TR4860F::openParFile(const QString& file) {
     m_parFileName = file;
     if (files::ReadParFile(m_ctx.record, ToStd(file), m_ctx.settings)) {
         m_panel.CoefMissing = false;

@@ -5,12 +5,9 @@
 
 #include <climits>
 
+#include "common/version.h"
 #include "files/history_place.h"
 #include "files/history_time.h"
-
-#ifndef R4860_TOOL_VERSION
-#define R4860_TOOL_VERSION "unknown"
-#endif
 
 namespace r4860::workflow {
 
@@ -28,7 +25,7 @@ Station ThisStation() {
     }
     char host[HOST_NAME_MAX + 1] = {};
     if (::gethostname(host, sizeof host - 1) == 0) s.host = host;
-    s.toolVersion = R4860_TOOL_VERSION;
+    s.toolVersion = kVersionText;
     return s;
 }
 

@@ -68,6 +68,41 @@ TTablF::TTablF(model::ConfigRecord& record, files::Settings& settings, qtbridge:
     auto* exit = new QPushButton(Tr("Exit"), this);
     exit->setObjectName(QStringLiteral("TablExitB"));
 
+    QGroupBox* ranges = buildRanges();
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(ranges);
+    side->addStretch(1);
+    side->addWidget(m_load);
+    side->addWidget(m_ok);
+    side->addWidget(exit);
+    auto* top = new QHBoxLayout;
+    top->addWidget(m_text, 1);
+    top->addLayout(side);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_fileName);
+    layout->addLayout(top);
+
+    connect(m_load, &QPushButton::clicked, this, &TTablF::TablLoadBClick);
+    connect(m_ok, &QPushButton::clicked, this, [this] {
+        if (workflow::TablOKBClick(m_w, m_record, m_settings)) accept();
+        else QDialog::reject();
+    });
+    connect(exit, &QPushButton::clicked, this, &TTablF::reject);
+    connect(m_units, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index < 0) return;
+        m_w.unit = index;
+        m_resMinJ->setText(ToQString(UnitName(index)));
+        m_resMaxJ->setText(m_resMinJ->text());
+    });
+    showExample();
+    setFixedSize(sizeHint());
+    qtbridge::PlaceDialog(*this, mainTopLeft, kOffset);
+    m_load->setFocus();
+}
+
+// The input and result ranges of the table, with the unit the result is shown in.
+QGroupBox* TTablF::buildRanges() {
     auto* ranges = new QGroupBox(this);
     ranges->setObjectName(QStringLiteral("RangeG"));
     auto* grid = new QGridLayout(ranges);
@@ -99,36 +134,7 @@ TTablF::TTablF(model::ConfigRecord& record, files::Settings& settings, qtbridge:
     m_units->setEnabled(false);
     grid->addWidget(m_units, 6, 0, 1, 2);
     for (QLabel* l : {m_inMinJ, m_inMaxJ, m_resMinJ, m_resMaxJ}) l->setVisible(false);
-
-    auto* side = new QVBoxLayout;
-    side->addWidget(ranges);
-    side->addStretch(1);
-    side->addWidget(m_load);
-    side->addWidget(m_ok);
-    side->addWidget(exit);
-    auto* top = new QHBoxLayout;
-    top->addWidget(m_text, 1);
-    top->addLayout(side);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_fileName);
-    layout->addLayout(top);
-
-    connect(m_load, &QPushButton::clicked, this, &TTablF::TablLoadBClick);
-    connect(m_ok, &QPushButton::clicked, this, [this] {
-        if (workflow::TablOKBClick(m_w, m_record, m_settings)) accept();
-        else QDialog::reject();
-    });
-    connect(exit, &QPushButton::clicked, this, &TTablF::reject);
-    connect(m_units, &QComboBox::currentIndexChanged, this, [this](int index) {
-        if (index < 0) return;
-        m_w.unit = index;
-        m_resMinJ->setText(ToQString(UnitName(index)));
-        m_resMaxJ->setText(m_resMinJ->text());
-    });
-    showExample();
-    setFixedSize(sizeHint());
-    qtbridge::PlaceDialog(*this, mainTopLeft, kOffset);
-    m_load->setFocus();
+    return ranges;
 }
 
 void TTablF::showExample() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QGroupBox>
 #include <QPoint>
 #include <functional>
 
@@ -36,6 +37,7 @@ public slots:
 private:
     void TablLoadBClick();
     void showLoaded(const workflow::TableLoadView& view);
+    QGroupBox* buildRanges();
     void showExample();
 
     model::ConfigRecord& m_record;

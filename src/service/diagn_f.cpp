@@ -53,6 +53,29 @@ TDiagnF::TDiagnF(workflow::Transducer& transducer, qtbridge::MessageService& mes
     if (!started) opened(false);
 }
 
+// One EEPROM location: its address, read, the byte to write and write.
+QGroupBox* TDiagnF::buildMemory() {
+    auto* memory = new QGroupBox(QStringLiteral("EEPROM"), this);
+    auto* memGrid = new QGridLayout(memory);
+    m_address = new QSpinBox(memory);
+    m_address->setObjectName(QStringLiteral("EEaUpDn"));
+    m_address->setRange(0, 0xFFFF);
+    m_address->setDisplayIntegerBase(16);
+    m_address->setPrefix(QStringLiteral("0x"));
+    if (auto* edit = m_address->findChild<QLineEdit*>()) edit->setObjectName(QStringLiteral("EEadr"));
+    m_messTxt = new QLineEdit(memory);
+    m_messTxt->setObjectName(QStringLiteral("MessTxt"));
+    auto* readB = Button(memory, "ReadEEB", Tr("Read"));
+    auto* writeB = Button(memory, "EEwriteB", Tr("Write"));
+    memGrid->addWidget(m_address, 0, 0);
+    memGrid->addWidget(readB, 0, 1);
+    memGrid->addWidget(m_messTxt, 1, 0);
+    memGrid->addWidget(writeB, 1, 1);
+    connect(readB, &QPushButton::clicked, this, &TDiagnF::ReadEEBClick);
+    connect(writeB, &QPushButton::clicked, this, &TDiagnF::EEwriteBClick);
+    return memory;
+}
+
 void TDiagnF::build() {
     auto* grid = new QGridLayout(this);
     auto* regs = new QGroupBox(this);
@@ -100,24 +123,7 @@ void TDiagnF::build() {
     statusBox->addWidget(m_statusL);
     grid->addWidget(statusGB, 1, 1);
 
-    auto* memory = new QGroupBox(QStringLiteral("EEPROM"), this);
-    auto* memGrid = new QGridLayout(memory);
-    m_address = new QSpinBox(memory);
-    m_address->setObjectName(QStringLiteral("EEaUpDn"));
-    m_address->setRange(0, 0xFFFF);
-    m_address->setDisplayIntegerBase(16);
-    m_address->setPrefix(QStringLiteral("0x"));
-    if (auto* edit = m_address->findChild<QLineEdit*>()) edit->setObjectName(QStringLiteral("EEadr"));
-    m_messTxt = new QLineEdit(memory);
-    m_messTxt->setObjectName(QStringLiteral("MessTxt"));
-    auto* readB = Button(memory, "ReadEEB", Tr("Read"));
-    auto* writeB = Button(memory, "EEwriteB", Tr("Write"));
-    memGrid->addWidget(m_address, 0, 0);
-    memGrid->addWidget(readB, 0, 1);
-    memGrid->addWidget(m_messTxt, 1, 0);
-    memGrid->addWidget(writeB, 1, 1);
-    connect(readB, &QPushButton::clicked, this, &TDiagnF::ReadEEBClick);
-    connect(writeB, &QPushButton::clicked, this, &TDiagnF::EEwriteBClick);
+    QGroupBox* memory = buildMemory();
     grid->addWidget(memory, 2, 1);
 
     auto* sensorGB = new QGroupBox(this);

@@ -4,6 +4,8 @@
 // out of service mode (confirmed by its frames) before the window goes.
 #pragma once
 
+#include <QGroupBox>
+
 #include <QPoint>
 #include <array>
 
@@ -38,6 +40,7 @@ protected:
 
 private:
     void build();
+    QGroupBox* buildMemory();
     void opened(bool ok);
     void showSample(const workflow::MeasurementSample& sample);
     void clearPanels();

@@ -15,22 +15,16 @@
 #include "files/language_file.h"
 #include "mainwindow/selection_dialogs.h"
 #include "support/recording_messages.h"
+#include "shot_support.h"
 
 using namespace r4860;
 
 namespace {
 
-void RunFor(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+using shots::RunFor;
 
 bool Grab(QWidget& window, const QString& file) {
-    window.show();
-    RunFor(300);
-    const bool ok = window.grab().save(file);
-    std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(file));
+    const bool ok = shots::ShowAndGrab(window, file, 300);
     window.hide();
     return ok;
 }

@@ -22,6 +22,7 @@
 #include "support/no_files.h"
 #include "support/recording_messages.h"
 #include "support/sim_on_pty.h"
+#include "shot_support.h"
 
 using namespace r4860;
 
@@ -29,17 +30,12 @@ namespace {
 
 
 // Lets the event loop run for `ms`: the window paints and polls as it would for the operator.
-void RunFor(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+using shots::RunFor;
 
+// With its frame: the title bar belongs to what the operator sees.
 bool Grab(QWidget& window, const QString& file) {
     const QRect frame = window.frameGeometry();
-    const bool ok = window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height()).save(file);
-    std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(file));
-    return ok;
+    return shots::Save(window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height()), file);
 }
 
 void ReadAndWait(mainwindow::TR4860F& window) {

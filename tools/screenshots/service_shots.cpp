@@ -20,24 +20,15 @@
 #include "workflow/app_context.h"
 #include "workflow/simulation.h"
 #include "common/date_text.h"
+#include "shot_support.h"
 
 using namespace r4860;
 
 namespace {
 
-void RunFor(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+using shots::RunFor;
 
-bool Shot(QWidget& w, const QString& file) {
-    w.show();
-    RunFor(2500);
-    const bool ok = w.grab().save(file);
-    std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(file));
-    return ok;
-}
+bool Shot(QWidget& w, const QString& file) { return shots::ShowAndGrab(w, file, 2500); }
 
 }  // namespace
 

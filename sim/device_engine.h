@@ -58,6 +58,8 @@ public:
     [[nodiscard]] int modelIndex() const noexcept;
     [[nodiscard]] int selectedRegister() const noexcept { return m_register; }
     [[nodiscard]] bool serviceMode() const noexcept { return m_service; }
+    // As a tool that was killed inside a service window leaves the transducer.
+    void enterServiceMode() noexcept { m_service = true; }
     [[nodiscard]] std::uint8_t registerZero() const noexcept { return m_registerZero; }
     [[nodiscard]] std::array<std::uint8_t, 2> statusBytes(bool rangeExceeded) const noexcept;
 

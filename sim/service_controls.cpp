@@ -34,7 +34,8 @@ std::optional<std::string> InterpretServiceControl(std::string_view line, Device
     const std::string_view argument = firstWord(rest);
     const bool extraWords = !firstWord(rest).empty();
     if (command == "service") {
-        if (!argument.empty() || extraWords) return "error service takes no argument";
+        if ((!argument.empty() && argument != "on") || extraWords) return "error service [on]";
+        if (argument == "on") engine.enterServiceMode();
         return "ok " + ServiceState(engine);
     }
     if (command == "output-scale") {
@@ -45,6 +46,6 @@ std::optional<std::string> InterpretServiceControl(std::string_view line, Device
     return std::nullopt;
 }
 
-std::string ServiceControlHelp() { return "service | output-scale normal|extended"; }
+std::string ServiceControlHelp() { return "service [on] | output-scale normal|extended"; }
 
 }  // namespace r4860::sim

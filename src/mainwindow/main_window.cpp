@@ -20,6 +20,7 @@
 #include "mainwindow/status_line.h"
 #include "mainwindow/window_history.h"
 #include "mainwindow/window_transfer.h"
+#include "qtbridge/command_runner.h"
 #include "qtbridge/decorations.h"
 #include "qtbridge/frame_notifier.h"
 #include "qtbridge/qt_text.h"
@@ -87,6 +88,7 @@ void TR4860F::buildParts() {
     m_central->addWidget(m_diagram, 1);
     m_central->addWidget(m_live);
     m_transfer = new WindowTransfer(m_transducer, m_ctx, *m_status, *this);
+    m_leaveService = new qtbridge::CommandRunner(m_transducer, m_messages, this);
     m_shortcuts = new EditShortcuts(this);
     for (QLineEdit* edit : m_config->edits()) m_shortcuts->watch(edit);
 }
@@ -270,6 +272,7 @@ void TR4860F::Timer1Timer() {
                 // for its outcome and come with the next sample.
                 if (m_transfer->running()) break;
                 CheckDevice();
+                if (!m_transfer->running()) offerToLeaveServiceMode();
                 if (m_diagramShown && !m_transfer->running()) {
                     m_diagram->WykresPlot(m_sample.result, m_sample.outputMa, m_transducer.status());
                 }
@@ -278,6 +281,8 @@ void TR4860F::Timer1Timer() {
             case workflow::LivePanels::NoContact: m_live->noContact(); break;
             case workflow::LivePanels::Unchanged: break;
         }
+        // Two missed frames may be a swapped transducer: the next one is asked about anew.
+        if (m_ctx.state.PollFailCount > 1) m_serviceOffered = false;
         m_transducer.reportCommandFailure(m_ui);
         if (m_frames) m_frames->setEnabled(!m_ctx.state.Connected);
         if (!m_transfer->running()) showPort();

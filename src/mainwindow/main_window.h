@@ -30,6 +30,7 @@ class QToolBar;
 class QVBoxLayout;
 
 namespace r4860::qtbridge {
+class CommandRunner;
 class FrameNotifier;
 }
 
@@ -172,6 +173,9 @@ private:
     void openServiceWindow(bool diagnostics);
     // The simulation on a prepared copy of the configuration.
     void openSimulation();
+    // A transducer a stopped tool left in service mode or with its output forced: the operator is
+    // asked once while it stays connected whether to let go of it.
+    void offerToLeaveServiceMode();
 
     // While a transfer runs no other command may start: an asterisk beep instead.
     bool busy();
@@ -219,6 +223,8 @@ private:
     HistoryWindow* m_historyWindow = nullptr;
     EditShortcuts* m_shortcuts = nullptr;
     qtbridge::FrameNotifier* m_frames = nullptr;
+    qtbridge::CommandRunner* m_leaveService = nullptr;
+    bool m_serviceOffered = false;  // for the transducer connected now
     std::thread m_opening;  // the start-up opening of the port
     std::unique_ptr<QPrinter> m_printer;  // lives with the window: Print setup's page is kept for the next job
 };

@@ -6,6 +6,9 @@
 #include "service/regul_f.h"
 #include "service/symul_f.h"
 #include "common/date_text.h"
+#include "qtbridge/command_runner.h"
+#include "qtbridge/qt_text.h"
+#include "workflow/service_mode.h"
 
 namespace r4860::mainwindow {
 
@@ -36,6 +39,25 @@ void TR4860F::openSimulation() {
     if (prepared.warning) showOutcome(*prepared.warning);
     service::TSymulF window(prepared.input, m_messages, mainTopLeft(), this);
     window.exec();
+}
+
+}  // namespace r4860::mainwindow
+
+namespace r4860::mainwindow {
+
+void TR4860F::offerToLeaveServiceMode() {
+    if (m_serviceOffered || !workflow::ServiceModeLeftOn(m_transducer.status())) return;
+    m_serviceOffered = true;
+    if (m_messages.ask(this, qtbridge::ToQString(workflow::LeaveServiceQuestion()), MessageIcon::Exclamation,
+                       qtbridge::Buttons::YesNo) != qtbridge::Answer::Yes) {
+        return;
+    }
+    const bool started = m_leaveService->start<workflow::Outcome>(
+        [](workflow::CommandLine& line) { return workflow::LeaveServiceMode(line); },
+        [this](const workflow::Outcome& outcome) {
+            if (!outcome.ok) showOutcome(outcome);
+        });
+    if (!started) m_messages.beep(Beep::Asterisk);
 }
 
 }  // namespace r4860::mainwindow

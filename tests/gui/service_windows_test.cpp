@@ -16,6 +16,7 @@
 #include "service/regul_f.h"
 #include "service/symul_f.h"
 #include "charts/wykres_xy.h"
+#include "workflow/service_mode.h"
 
 using namespace r4860;
 using testing::Harness;
@@ -244,6 +245,31 @@ private slots:
 
     // The plot: points clamp to its edges, the cross-hair never marks the trace, and a signal
     // range around zero opens the simulation on a bipolar axis.
+    // A transducer a killed tool left in service mode: the window asks once, and lets go of it
+    // only when the operator says so.
+    void startOffersToLeaveServiceMode_data() {
+        QTest::addColumn<bool>("leave");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
+    }
+    void startOffersToLeaveServiceMode() {
+        QFETCH(bool, leave);
+        Harness h(testing::SimOptions{});
+        QVERIFY(h.sim->control("service on").find("service=on") != std::string::npos);
+        h.messages.answers.push_back(leave ? qtbridge::Answer::Yes : qtbridge::Answer::No);
+        QVERIFY(h.tickUntilConnected());
+        const QString question = QString::fromStdString(workflow::LeaveServiceQuestion());
+        for (int i = 0; i < 8; ++i) {
+            h.sim->waitFrames(1);
+            h.window->Timer1Timer();
+            QCoreApplication::processEvents();
+        }
+        if (leave) QVERIFY(QTest::qWaitFor([&] { return ServiceState(*h.sim)["service"] == "off"; }, 10000));
+        else QCOMPARE(QString::fromStdString(ServiceState(*h.sim)["service"]), QStringLiteral("on"));
+        QCOMPARE(h.messages.texts().count(question), 1);
+        QCOMPARE(h.messages.texts().size(), 1);
+    }
+
     void plotKeepsItsCurve() {
         charts::TWykresXY plot;
         plot.resize(431, 311);

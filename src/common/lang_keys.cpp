@@ -326,6 +326,18 @@ constexpr std::array kToolKeys = {
     std::string_view{"No differences"},
     std::string_view{"Not a date"},
     std::string_view{"Restore this transducer"},
+    // Series programming from the window.
+    std::string_view{"Program each new transducer"},
+    std::string_view{"Every transducer connected from now on is written and verified with this configuration, once per serial number"},
+    std::string_view{"Export each programmed transducer's report as a PDF file?"},
+    std::string_view{"Folder for the reports"},
+    std::string_view{"Waiting for the next transducer"},
+    std::string_view{"Programmed"},
+    std::string_view{"Skipped"},
+    std::string_view{"written and verified"},
+    std::string_view{"programming failed"},
+    std::string_view{"refused, nothing written"},
+    std::string_view{"already programmed in this series"},
 };
 static_assert(std::ranges::none_of(kToolKeys, [](std::string_view key) { return key.empty(); }),
               "every key has a text");

@@ -63,6 +63,8 @@ constexpr std::array<ActionSpec, kActCount> kActionTable = {{
     I(Reset1, "Reset1", Konfig1, "&Reset", Plain, &W::Reset1Click, Ctrl(Qt::Key_R), Connected),
     I(Regulacja1, "Regulacja1", Konfig1, "&Corrections", Plain, &W::Regulacja1Click, Ctrl(Qt::Key_K), Live),
     I(Blokada1, "Blokada1", Konfig1, "&Lock Iout", Plain, &W::Blokada1Click, 0, ConfigShown, true),
+    // Always: a running series must be switchable off whatever the panel shows.
+    I(Seria1, "Seria1", Konfig1, "Program each new transducer", Dots, &W::Seria1Click, 0, Always, true, true),
     M(Widok1, "Widok1", None, "&View", Always),
     I(Wykres1, "Wykres1", Widok1, "&Diagram", Plain, &W::Wykres1Click, 0, LiveNotMonitor, true),
     I(Symulacja1, "Symulacja1", Widok1, "Simulation", Amp, &W::Symulacja1Click, 0, NormalView),

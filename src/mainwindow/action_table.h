@@ -22,7 +22,7 @@ class TR4860F;
 // In the table's order.
 enum class Act : std::uint8_t {
     Plik1, Nowy1, Otworz1, Zachowaj1, Zapiszjako1, Drukuj1, PrintSetup1, Podglad1, EksportPdf1, Exit1,
-    Konfig1, Ustawienia1, Odczytaj1, Zapisz1, Weryfikuj1, Odswierz1, Czujniki1, Reset1, Regulacja1, Blokada1,
+    Konfig1, Ustawienia1, Odczytaj1, Zapisz1, Weryfikuj1, Odswierz1, Czujniki1, Reset1, Regulacja1, Blokada1, Seria1,
     Widok1, Wykres1, Symulacja1, MonOnly1, Pasek1, Status1, Historia1,
     Opcje1, Ogolne1, Komunikacja1, Autoread1,
     Pomoc1, Danetech1, Wersja1, Info1,

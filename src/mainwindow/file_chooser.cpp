@@ -13,4 +13,8 @@ QString QtFileChooser::saveFile(QWidget* parent, const QString& proposed, const 
     return QFileDialog::getSaveFileName(parent, QString(), proposed, filter);
 }
 
+QString QtFileChooser::chooseFolder(QWidget* parent, const QString& title, const QString& dir) {
+    return QFileDialog::getExistingDirectory(parent, title, dir);
+}
+
 }  // namespace r4860::mainwindow

@@ -17,6 +17,7 @@
 #include "mainwindow/diagram_view.h"
 #include "mainwindow/edit_shortcuts.h"
 #include "mainwindow/live_panel.h"
+#include "mainwindow/series_run.h"
 #include "mainwindow/status_line.h"
 #include "mainwindow/window_history.h"
 #include "mainwindow/window_transfer.h"
@@ -130,6 +131,7 @@ void TR4860F::syncChecks() {
     m_actions.item(Act::Wykres1)->setChecked(diagram);
     m_actions.button(Act::Wykres1T)->setChecked(diagram);
     m_actions.item(Act::MonOnly1)->setChecked(m_panel.MonitorOnly);
+    m_actions.item(Act::Seria1)->setChecked(m_series && !m_series->stopping());
     m_actions.item(Act::Pasek1)->setChecked(!m_toolBar->isHidden());
     m_actions.item(Act::Status1)->setChecked(!statusBar()->isHidden());
     m_actions.item(Act::Autoread1)->setChecked(m_autoReadChecked);
@@ -267,12 +269,15 @@ void TR4860F::Timer1Timer() {
             case workflow::LivePanels::ShowSample:
                 m_live->showres(m_sample, m_transducer.status());
                 m_live->showout(m_sample, m_transducer.status());
-                CheckAutoRead();
-                // A read just started has the line: the model check and the diagram step wait
-                // for its outcome and come with the next sample.
-                if (m_transfer->running()) break;
-                CheckDevice();
-                if (!m_transfer->running()) offerToLeaveServiceMode();
+                // A series identifies every transducer itself: no read, model box or offer of its own.
+                if (!m_series) {
+                    CheckAutoRead();
+                    // A read just started has the line: the model check and the diagram step wait
+                    // for its outcome and come with the next sample.
+                    if (m_transfer->running()) break;
+                    CheckDevice();
+                    if (!m_transfer->running()) offerToLeaveServiceMode();
+                }
                 if (m_diagramShown && !m_transfer->running()) {
                     m_diagram->WykresPlot(m_sample.result, m_sample.outputMa, m_transducer.status());
                 }
@@ -283,6 +288,7 @@ void TR4860F::Timer1Timer() {
         }
         // Two missed frames may be a swapped transducer: the next one is asked about anew.
         if (m_ctx.state.PollFailCount > 1) m_serviceOffered = false;
+        if (m_series && !m_transfer->running()) m_series->polled(lineState(), ok, m_ctx.state.PollFailCount);
         m_transducer.reportCommandFailure(m_ui);
         if (m_frames) m_frames->setEnabled(!m_ctx.state.Connected);
         if (!m_transfer->running()) showPort();

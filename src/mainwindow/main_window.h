@@ -44,6 +44,7 @@ class StatusLine;
 class WindowTransfer;
 class WindowHistory;
 class HistoryWindow;
+class SeriesRun;
 
 class TR4860F : public QMainWindow {
     Q_OBJECT
@@ -85,6 +86,8 @@ public:
     void restoreRecord(const files::HistoryRecord& record);
     // The diagram's clock, so that tests make time pass without waiting.
     void setDiagramClock(std::function<std::int64_t()> elapsedMs);
+    // The series being programmed, null when none runs.
+    [[nodiscard]] const SeriesRun* series() const { return m_series; }
 
 public slots:
     void Timer1Timer();
@@ -107,6 +110,8 @@ public slots:
     void Regulacja1Click();
     void Blokada1Click();
     void Autoread1Click();
+    // Configuration > Program each new transducer: starts or ends series programming.
+    void Seria1Click();
     void MonOnly1Click();
     void Symulacja1Click();
     void Wykres1Click();
@@ -176,6 +181,8 @@ private:
     // A transducer a stopped tool left in service mode or with its output forced: the operator is
     // asked once while it stays connected whether to let go of it.
     void offerToLeaveServiceMode();
+    void startSeries();
+    void seriesEnded();
 
     // While a transfer runs no other command may start: an asterisk beep instead.
     bool busy();
@@ -225,6 +232,7 @@ private:
     qtbridge::FrameNotifier* m_frames = nullptr;
     qtbridge::CommandRunner* m_leaveService = nullptr;
     bool m_serviceOffered = false;  // for the transducer connected now
+    SeriesRun* m_series = nullptr;
     std::thread m_opening;  // the start-up opening of the port
     std::unique_ptr<QPrinter> m_printer;  // lives with the window: Print setup's page is kept for the next job
 };

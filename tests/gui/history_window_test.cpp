@@ -145,6 +145,69 @@ private slots:
         }
     }
 
+    // Configuration > Program each new transducer, with the window's own timer driving it: a
+    // transducer programmed, another model refused, a replug of the first skipped; each recorded.
+    void seriesProgramsEachNewTransducerOnce() {
+        Harness h(testing::SimOptions{});
+        testing::TempDir dir;
+        h.context.settings.HistoryFile = (dir / "h.sqlite3").string();
+        std::filesystem::create_directory(dir / "reports");
+        QVERIFY(h.tickUntilConnected());
+        h.files.opened << testing::WritePt100(dir.path(), h.context.settings);
+        h.window->Otworz1Click();
+        h.messages.clear();
+        h.messages.answers = {qtbridge::Answer::Ok, qtbridge::Answer::Yes};
+        h.files.folders << QString::fromStdString((dir / "reports").string());
+        auto* toggle = h.find<QAction>("Seria1");
+        toggle->trigger();
+        QVERIFY(h.window->series() && toggle->isChecked());
+        h.window->timer1()->start();
+        const auto shows = [&](const char* text) {
+            return QTest::qWaitFor([&] { return h.status().contains(QLatin1String(text)); }, 30000);
+        };
+        // Each: what the status line shows once it is done, then the next transducer plugged in.
+        const struct {
+            const char* done;
+            std::vector<const char*> next;
+        } steps[] = {
+            {"Programmed: 1, Failed: 0, Skipped: 0. 1234 R4747 TAG-7: written and verified", {"model 37", "serial 2002"}},
+            {"Programmed: 1, Failed: 1, Skipped: 0. 2002 R4737", {"model 47", "serial 1234"}},
+            {"Programmed: 1, Failed: 1, Skipped: 1. 1234 R4747 TAG-7: already programmed", {}},
+        };
+        for (const auto& step : steps) {
+            QVERIFY2(shows(step.done), qPrintable(h.status()));
+            if (step.next.empty()) break;
+            h.sim->control("silence on");
+            QVERIFY2(shows("Waiting for the next transducer"), qPrintable(h.status()));
+            for (const char* line : step.next) h.sim->control(line);
+            h.sim->control("silence off");
+        }
+        toggle->trigger();
+        QVERIFY(!h.window->series() && !toggle->isChecked());
+
+        const auto rows = Newest(h, 10);
+        const std::tuple<HistoryOperation, HistoryOutcome, std::string> expected[] = {
+            {HistoryOperation::Read, HistoryOutcome::Success, "1234"},
+            {HistoryOperation::Write, HistoryOutcome::Failure, "2002"},
+            {HistoryOperation::Write, HistoryOutcome::Success, "1234"},
+        };
+        QCOMPARE(rows.size(), std::size(expected));
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            QCOMPARE(std::tuple(rows[i].operation, rows[i].outcome, rows[i].serial), expected[i]);
+        }
+        QVERIFY2(!Stored(h, rows[1]).image, "nothing was sent to the other model");
+        QCOMPARE(rows[2].parFileName, std::string("R4747-1.par"));
+        const auto memory = h.sim->memory();
+        model::ConfigImage image{};
+        std::copy_n(memory.begin(), std::min(memory.size(), image.size()), image.begin());
+        model::ConfigRecord inSim;
+        model::DecodeImage(image, inSim);
+        QCOMPARE(inSim.Informacje.kod, std::string("TAG-7"));
+        std::vector<std::string> reports;
+        for (const auto& e : std::filesystem::directory_iterator(dir / "reports")) reports.push_back(e.path().filename().string());
+        QCOMPARE(reports, std::vector<std::string>{"1234-TAG-7.pdf"});
+    }
+
     void aHistoryThatCannotBeWrittenIsReportedOnceAndTheWorkGoesOn() {
         Harness h(testing::SimOptions{});
         testing::TempDir dir;

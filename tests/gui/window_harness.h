@@ -32,7 +32,11 @@ public:
         proposals << proposed;
         return take(saved);
     }
-    QStringList opened, saved, proposals;
+    QString chooseFolder(QWidget*, const QString&, const QString& dir) override {
+        proposals << dir;
+        return take(folders);
+    }
+    QStringList opened, saved, folders, proposals;
 
 private:
     static QString take(QStringList& list) { return list.isEmpty() ? QString() : list.takeFirst(); }

@@ -9,6 +9,7 @@ class NoFiles final : public mainwindow::FileChooser {
 public:
     QString openFile(QWidget*, const QString&, const QString&) override { return {}; }
     QString saveFile(QWidget*, const QString&, const QString&) override { return {}; }
+    QString chooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
 };
 
 }  // namespace r4860::testing

@@ -7,10 +7,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QEventLoop>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QTableView>
 #include <QTimer>
 #include <cstdio>
+#include <deque>
 #include <filesystem>
 #include <functional>
 
@@ -47,7 +50,9 @@ void ReadAndWait(mainwindow::TR4860F& window) {
 }
 
 // One window in `language`, connected to COM99; `scene` drives it and takes its pictures.
-bool Session(const std::string& language, const std::function<bool(mainwindow::TR4860F&)>& scene) {
+// `answers`: the boxes' buttons, in turn (otherwise OK or Yes).
+bool Session(const std::string& language, const std::function<bool(mainwindow::TR4860F&)>& scene,
+             std::deque<qtbridge::Answer> answers = {}) {
     std::string lang = language;
     if (lang == "English") UseEnglishTable();
     else (void)files::LoadLanguage(lang, files::DataSearchDirs());
@@ -59,6 +64,7 @@ bool Session(const std::string& language, const std::function<bool(mainwindow::T
     // The pictures' operations are recorded beside the emulator, never in the user's history.
     context.settings.HistoryFile = (files::SettingsDir() / "history.sqlite3").string();
     testing::RecordingMessages messages;
+    messages.answers = std::move(answers);
     testing::NoFiles files;
     mainwindow::TR4860F window(context, messages, files);
     window.init([&] { return context.link.start(99, protocol::kDefaultBaudIndex, files::PortsDir()).ok(); });
@@ -137,6 +143,21 @@ int main(int argc, char** argv) {
             RunFor(800);
             return Grab(*history, file(language == std::string("English") ? "history" : "history-polish"));
         }) && ok;
+    }
+    // A series under way: the first transducer programmed, the Configuration menu open on its toggle.
+    for (const char* language : {"English", "Polski"}) {
+        ok = Session(language, [&](mainwindow::TR4860F& w) {
+            ReadAndWait(w);
+            w.findChild<QAction*>(QStringLiteral("Seria1"))->trigger();
+            RunFor(9000);
+            auto* menu = w.findChild<QMenu*>(QStringLiteral("Konfig1"));
+            w.menuBar()->setActiveAction(menu->menuAction());
+            RunFor(800);
+            const bool shot = Grab(w, file(language == std::string("English") ? "series" : "series-polish"));
+            menu->close();
+            w.findChild<QAction*>(QStringLiteral("Seria1"))->trigger();
+            return shot;
+        }, {qtbridge::Answer::Ok, qtbridge::Answer::No}) && ok;
     }
     for (const char* language : {"English", "Polski"}) {
         const QString name = dir + "/print-preview" + (language == std::string("Polski") ? "-pl" : "") + suffix + ".png";

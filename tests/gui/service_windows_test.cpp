@@ -243,8 +243,6 @@ private slots:
         QVERIFY(!plot->bipolar());
     }
 
-    // The plot: points clamp to its edges, the cross-hair never marks the trace, and a signal
-    // range around zero opens the simulation on a bipolar axis.
     // A transducer a killed tool left in service mode: the window asks once, and lets go of it
     // only when the operator says so.
     void startOffersToLeaveServiceMode_data() {
@@ -270,6 +268,8 @@ private slots:
         QCOMPARE(h.messages.texts().size(), 1);
     }
 
+    // The plot: points clamp to its edges, the cross-hair never marks the trace, and a signal
+    // range around zero opens the simulation on a bipolar axis.
     void plotKeepsItsCurve() {
         charts::TWykresXY plot;
         plot.resize(431, 311);
